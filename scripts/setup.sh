@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need, when it is missing (Debian, as root or through sudo).
+set -euo pipefail
+
+packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
+          libwxgtk3.2-dev xvfb xauth ffmpeg libimage-exiftool-perl python3)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then sudo=(); elif command -v sudo >/dev/null; then sudo=(sudo); else
+  echo "missing packages: ${missing[*]} (run as root or install sudo)" >&2; exit 1
+fi
+echo "installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, then builds and runs every test twice,
+# once normally and once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+run_ctest() {
+  local dir=$1
+  if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then
+    xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$dir" --output-on-failure -j2
+  else
+    ctest --test-dir "$dir" --output-on-failure -j2
+  fi
+}
+
+scripts/build.sh build
+run_ctest build
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+scripts/build.sh build-asan -DSPLICORA_SANITIZE=ON -DSPLICORA_BENCH=OFF
+run_ctest build-asan
