@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Remakes the bundled ASF samples from FFmpeg's synthetic sources (testsrc2, sine).
+# Usage: tests/data/make_samples.sh [OUTDIR]   (default: the folder of this script)
+#
+# Every file is deterministic for a given FFmpeg build: fixed sizes, rates, durations and
+# bitrates, one encoder thread, bitexact muxer and encoders. The committed files were made
+# with FFmpeg 5.1 (Debian 12); another FFmpeg version may produce different bytes, so tests
+# compare against what the files contain, never against checksums.
+set -euo pipefail
+
+out=${1:-$(cd "$(dirname "$0")" && pwd)}
+mkdir -p "$out"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+ff=(ffmpeg -hide_banner -nostdin -loglevel error -y)
+exact=(-threads 1 -fflags +bitexact -flags +bitexact)
+
+# Synthetic sources. Video: 160x120 test pattern at 15 frames/s. Audio: a sine tone.
+video() { echo "testsrc2=size=160x120:rate=15:duration=$1"; }
+tone() { echo "sine=frequency=$1:sample_rate=$2:duration=$3"; }
+
+# The reference encoding: every file that must join with av_wmv2_wma2_meta.wmv uses exactly
+# these settings (WMV2 200 kb/s, key frame every second; WMA2 32 kb/s, 22050 Hz mono).
+wmv2=(-c:v wmv2 -b:v 200k -g 15)
+wma2=(-c:a wmav2 -b:a 32k -ar 22050 -ac 1)
+
+# Chapters come from an ffmetadata file; FFmpeg writes them as the ASF Marker object.
+cat >"$tmp/two_chapters.txt" <<'META'
+;FFMETADATA1
+[CHAPTER]
+TIMEBASE=1/1000
+START=0
+END=2000
+title=Intro
+[CHAPTER]
+TIMEBASE=1/1000
+START=2000
+END=4000
+title=Main Part
+META
+cat >"$tmp/one_chapter.txt" <<'META'
+;FFMETADATA1
+[CHAPTER]
+TIMEBASE=1/1000
+START=1000
+END=2000
+title=Part Three
+META
+
+# av_wmv2_wma2_meta.wmv: WMV2 video (stream 1) + WMA2 audio (stream 2), 4 s.
+# Covers: Content Description (title, author), Extended Content Description (WM/Genre and
+# FFmpeg's lower-case copies), a Marker object with two markers at 0 s and 2 s (FFmpeg then
+# writes a Number of Header Objects one short), Metadata (AspectRatioX/Y of stream 1),
+# multiple-payload packets with fragmented video frames, a Simple Index, 4 key frames.
+"${ff[@]}" -f lavfi -i "$(video 4)" -f lavfi -i "$(tone 440 22050 4)" -i "$tmp/two_chapters.txt" \
+  -map 0:v -map 1:a -map_metadata 2 -map_chapters 2 "${wmv2[@]}" "${wma2[@]}" "${exact[@]}" \
+  -metadata title="Sample AV Title" -metadata author="Splicora Tests" -metadata genre="Test Pattern" \
+  "$out/av_wmv2_wma2_meta.wmv"
+
+# av_part2.wmv: joins after av_wmv2_wma2_meta.wmv (same codecs, size, rates, bitrates), 3 s,
+# a title of its own, no markers.
+"${ff[@]}" -f lavfi -i "$(video 3)" -f lavfi -i "$(tone 660 22050 3)" \
+  -map 0:v -map 1:a "${wmv2[@]}" "${wma2[@]}" "${exact[@]}" \
+  -metadata title="Part Two" -metadata author="Splicora Tests" -metadata genre="Test Pattern" \
+  "$out/av_part2.wmv"
+
+# av_part3.wmv: the third compatible part, 2 s, with one marker of its own ("Part Three" at 1 s)
+# so that a join must move it to the part's new start.
+"${ff[@]}" -f lavfi -i "$(video 2)" -f lavfi -i "$(tone 880 22050 2)" -i "$tmp/one_chapter.txt" \
+  -map 0:v -map 1:a -map_metadata 2 -map_chapters 2 "${wmv2[@]}" "${wma2[@]}" "${exact[@]}" \
+  -metadata title="Part Three" -metadata author="Splicora Tests" -metadata genre="Test Pattern" \
+  "$out/av_part3.wmv"
+
+# av_wmv1_incompatible.wmv: same layout, size and audio as the reference but WMV1 video, 2 s:
+# a join with av_wmv2_wma2_meta.wmv must be refused because the video codec differs.
+"${ff[@]}" -f lavfi -i "$(video 2)" -f lavfi -i "$(tone 440 22050 2)" \
+  -map 0:v -map 1:a -c:v wmv1 -b:v 200k -g 15 "${wma2[@]}" "${exact[@]}" \
+  -metadata title="WMV1 Variant" \
+  "$out/av_wmv1_incompatible.wmv"
+
+# audio_only.wma: WMA2 audio alone, 44100 Hz stereo 48 kb/s, 3 s, with title and author.
+# Covers: a file without video (FFmpeg writes no Simple Index), audio-only packets.
+"${ff[@]}" -f lavfi -i "$(tone 440 44100 3)" \
+  -map 0:a -c:a wmav2 -b:a 48k -ac 2 "${exact[@]}" \
+  -metadata title="Sample Audio Title" -metadata author="Splicora Tests" -metadata genre="Tone" \
+  "$out/audio_only.wma"
+
+# video_only.wmv: WMV2 video alone, 3 s, key frame every 2 s.
+# Covers: a file without audio, a Simple Index with entries pointing before the next key frame.
+"${ff[@]}" -f lavfi -i "$(video 3)" \
+  -map 0:v -c:v wmv2 -b:v 150k -g 30 "${exact[@]}" \
+  "$out/video_only.wmv"
+
+# two_audio.wmv: WMV2 video + two WMA2 audio streams tagged English and French, 3 s.
+# Covers: three streams, Language List, Extended Stream Properties (FFmpeg writes them only
+# when languages are set) and a Group Mutual Exclusion object.
+"${ff[@]}" -f lavfi -i "$(video 3)" -f lavfi -i "$(tone 440 22050 3)" -f lavfi -i "$(tone 550 22050 3)" \
+  -map 0:v -map 1:a -map 2:a "${wmv2[@]}" "${wma2[@]}" "${exact[@]}" \
+  -metadata:s:a:0 language=eng -metadata:s:a:1 language=fra \
+  "$out/two_audio.wmv"
+
+# audio_first.wmv: the audio stream is declared and numbered before the video stream
+# (stream 1 = WMA2, stream 2 = WMV2), 3 s.
+"${ff[@]}" -f lavfi -i "$(video 3)" -f lavfi -i "$(tone 440 22050 3)" \
+  -map 1:a -map 0:v "${wmv2[@]}" "${wma2[@]}" "${exact[@]}" \
+  "$out/audio_first.wmv"
+
+# mpeg4_bframes_mp3.asf: MPEG-4 part 2 video with two B-frames between references (so
+# presentation times are not in file order) + MP3 audio (format tag 0x0055), 3 s.
+"${ff[@]}" -f lavfi -i "$(video 3)" -f lavfi -i "$(tone 440 22050 3)" \
+  -map 0:v -map 1:a -c:v mpeg4 -b:v 200k -g 15 -bf 2 -c:a libmp3lame -b:a 32k -ar 22050 -ac 1 \
+  "${exact[@]}" \
+  "$out/mpeg4_bframes_mp3.asf"
