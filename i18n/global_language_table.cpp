@@ -1,0 +1,3 @@
+#include "i18n/language_table.h"
+
+CLanguageTable g_languageTable;

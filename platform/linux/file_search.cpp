@@ -1,0 +1,63 @@
+#include "platform/file_search.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <memory>
+
+namespace platform {
+
+namespace {
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsCaseBlind(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    return true;
+}
+
+struct DirCloser {
+    void operator()(DIR* d) const { closedir(d); }
+};
+
+template <typename Visit>
+bool ForEachEntry(const std::string& folder, Visit visit) {
+    std::unique_ptr<DIR, DirCloser> dir(opendir(folder.empty() ? "/" : folder.c_str()));
+    if (!dir) return false;
+    while (const dirent* entry = readdir(dir.get())) visit(std::string_view(entry->d_name));
+    return true;
+}
+
+}  // namespace
+
+bool FindFilesWithSuffix(const std::string& folder, std::string_view suffix,
+                         std::vector<std::string>& names) {
+    bool found = false;
+    ForEachEntry(folder, [&](std::string_view name) {
+        if (name.size() >= suffix.size() &&
+            EqualsCaseBlind(name.substr(name.size() - suffix.size()), suffix)) {
+            names.emplace_back(name);
+            found = true;
+        }
+    });
+    return found;
+}
+
+std::string ResolvePathCaseBlind(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) return path;
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    std::string_view leaf = slash == std::string::npos ? std::string_view(path)
+                                                       : std::string_view(path).substr(slash + 1);
+    std::string best;
+    ForEachEntry(folder, [&](std::string_view name) {
+        if (EqualsCaseBlind(name, leaf) && (best.empty() || name < best)) best = name;
+    });
+    if (best.empty()) return path;
+    return slash == std::string::npos ? best : path.substr(0, slash + 1) + best;
+}
+
+}  // namespace platform
