@@ -1,0 +1,21 @@
+#pragma once
+// The two download pages the checker opens, each with the site its browser-failure message names.
+
+namespace kolvex {
+
+struct CDownloadPage {
+    const char* url;
+    const char* site;  // scheme and host of url
+};
+
+// Microsoft's page for getting Windows Media Player.
+inline constexpr CDownloadPage kMediaPlayerPage{
+    "https://support.microsoft.com/windows/"
+    "get-windows-media-player-81718e0d-cfce-25b1-aee3-94596b658287",
+    "https://support.microsoft.com"};
+
+// Our own download page, which carries the media runtime.
+inline constexpr CDownloadPage kRuntimePage{"https://splicora.org/download",
+                                            "https://splicora.org"};
+
+}  // namespace kolvex
