@@ -197,9 +197,7 @@ TEST(PrerequisiteChecker, BrowserFailureNamesTheSiteOfThePage) {
             EXPECT_EQ(fake.m_messages[1].type, MB_OK);
         }
     }
-}
-
-TEST(PrerequisiteChecker, ShellResultsAbove32CountAsStartedComparedUnsigned) {
+    // Compared unsigned: anything above 32 means the browser started.
     for (std::uintptr_t result : {std::uintptr_t{33}, ~std::uintptr_t{0}}) {
         CRecordingPlatform fake(5, 0);
         fake.m_shellResult = result;
