@@ -1,0 +1,218 @@
+#include "byte_io.h"
+
+#include <cstring>
+
+namespace asf {
+
+bool ByteReader::Take(size_t n) {
+    if (m_failed || n > m_size - m_pos) {
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+uint8_t ByteReader::U8() {
+    if (!Take(1)) return 0;
+    return m_data[m_pos++];
+}
+
+uint16_t ByteReader::U16() {
+    if (!Take(2)) return 0;
+    const uint8_t* p = m_data + m_pos;
+    m_pos += 2;
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+uint32_t ByteReader::U32() {
+    if (!Take(4)) return 0;
+    const uint8_t* p = m_data + m_pos;
+    m_pos += 4;
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint64_t ByteReader::U64() {
+    uint64_t lo = U32();
+    uint64_t hi = U32();
+    return lo | hi << 32;
+}
+
+Guid ByteReader::ReadGuid() {
+    if (!Take(16)) return Guid{};
+    Guid g = Guid::FromBytes(m_data + m_pos);
+    m_pos += 16;
+    return g;
+}
+
+uint32_t ByteReader::Coded(unsigned lengthType) {
+    switch (lengthType & 3) {
+        case 1: return U8();
+        case 2: return U16();
+        case 3: return U32();
+        default: return 0;
+    }
+}
+
+bool ByteReader::Bytes(size_t n, std::vector<uint8_t>& out) {
+    if (!Take(n)) return false;
+    out.assign(m_data + m_pos, m_data + m_pos + n);
+    m_pos += n;
+    return true;
+}
+
+std::u16string ByteReader::Utf16Bytes(size_t byteCount) {
+    if (!Take(byteCount)) return {};
+    std::u16string s;
+    s.reserve(byteCount / 2);
+    for (size_t i = 0; i + 1 < byteCount; i += 2)
+        s.push_back(static_cast<char16_t>(m_data[m_pos + i] | m_data[m_pos + i + 1] << 8));
+    m_pos += byteCount;
+    while (!s.empty() && s.back() == u'\0') s.pop_back();
+    return s;
+}
+
+bool ByteReader::Skip(size_t n) {
+    if (!Take(n)) return false;
+    m_pos += n;
+    return true;
+}
+
+ByteReader ByteReader::Sub(size_t n) {
+    if (!Take(n)) return ByteReader(m_data, 0);
+    ByteReader r(m_data + m_pos, n);
+    m_pos += n;
+    return r;
+}
+
+void ByteWriter::U16(uint16_t v) {
+    m_out.push_back(static_cast<uint8_t>(v));
+    m_out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void ByteWriter::U32(uint32_t v) {
+    for (int i = 0; i < 4; ++i) m_out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void ByteWriter::U64(uint64_t v) {
+    for (int i = 0; i < 8; ++i) m_out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void ByteWriter::WriteGuid(const Guid& g) {
+    uint8_t b[16];
+    g.ToBytes(b);
+    Bytes(b, 16);
+}
+
+void ByteWriter::Bytes(const void* p, size_t n) {
+    const uint8_t* b = static_cast<const uint8_t*>(p);
+    m_out.insert(m_out.end(), b, b + n);
+}
+
+void ByteWriter::Utf16(const std::u16string& s, bool withNul) {
+    for (char16_t c : s) U16(static_cast<uint16_t>(c));
+    if (withNul) U16(0);
+}
+
+void ByteWriter::PatchU16(size_t at, uint16_t v) {
+    for (int i = 0; i < 2; ++i) m_out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void ByteWriter::PatchU32(size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) m_out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void ByteWriter::PatchU64(size_t at, uint64_t v) {
+    for (int i = 0; i < 8; ++i) m_out[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+ObjectScope::ObjectScope(ByteWriter& w, const Guid& id) : m_w(w), m_start(w.Size()) {
+    w.WriteGuid(id);
+    w.U64(0);
+}
+
+ObjectScope::~ObjectScope() { m_w.PatchU64(m_start + 16, m_w.Size() - m_start); }
+
+bool MemorySource::ReadAt(uint64_t offset, void* buffer, size_t n) {
+    if (offset > m_bytes.size() || n > m_bytes.size() - offset) return false;
+    if (n) std::memcpy(buffer, m_bytes.data() + offset, n);
+    return true;
+}
+
+std::unique_ptr<FileSource> FileSource::Open(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return nullptr;
+    if (std::fseek(f, 0, SEEK_END) != 0) {
+        std::fclose(f);
+        return nullptr;
+    }
+    long size = std::ftell(f);
+    if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
+        std::fclose(f);
+        return nullptr;
+    }
+    // Reads are already large blocks; the stdio buffer would only add a copy.
+    std::setvbuf(f, nullptr, _IONBF, 0);
+    return std::unique_ptr<FileSource>(new FileSource(f, static_cast<uint64_t>(size)));
+}
+
+FileSource::~FileSource() { std::fclose(m_file); }
+
+bool FileSource::ReadAt(uint64_t offset, void* buffer, size_t n) {
+    if (offset > m_size || n > m_size - offset) return false;
+    if (offset != m_pos && std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0) {
+        m_pos = UINT64_MAX;
+        return false;
+    }
+    size_t got = std::fread(buffer, 1, n, m_file);
+    m_pos = offset + got;
+    return got == n;
+}
+
+bool MemorySink::Write(const void* data, size_t n) {
+    if (m_failed || m_bytes.size() + n > m_limit) return !(m_failed = true);
+    const uint8_t* b = static_cast<const uint8_t*>(data);
+    m_bytes.insert(m_bytes.end(), b, b + n);
+    return true;
+}
+
+bool MemorySink::WriteAt(uint64_t offset, const void* data, size_t n) {
+    if (m_failed || offset > m_bytes.size() || n > m_bytes.size() - offset) return !(m_failed = true);
+    if (n) std::memcpy(m_bytes.data() + offset, data, n);
+    return true;
+}
+
+std::unique_ptr<FileSink> FileSink::Create(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return nullptr;
+    return std::unique_ptr<FileSink>(new FileSink(f));
+}
+
+FileSink::~FileSink() {
+    if (m_file) std::fclose(m_file);
+}
+
+bool FileSink::Write(const void* data, size_t n) {
+    if (m_failed) return false;
+    if (std::fwrite(data, 1, n, m_file) != n) return !(m_failed = true);
+    m_pos += n;
+    return true;
+}
+
+bool FileSink::WriteAt(uint64_t offset, const void* data, size_t n) {
+    if (m_failed) return false;
+    if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0 ||
+        std::fwrite(data, 1, n, m_file) != n ||
+        std::fseek(m_file, static_cast<long>(m_pos), SEEK_SET) != 0)
+        return !(m_failed = true);
+    return true;
+}
+
+bool FileSink::Finish() {
+    if (!m_file) return !m_failed;
+    bool ok = std::fflush(m_file) == 0 && !m_failed;
+    ok = std::fclose(m_file) == 0 && ok;
+    m_file = nullptr;
+    return ok;
+}
+
+}  // namespace asf

@@ -1,0 +1,163 @@
+#pragma once
+// Little-endian byte reading and writing over memory, and the source/sink interface that
+// lets parsers run from memory and writers be made to fail in tests.
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "guid.h"
+
+namespace asf {
+
+// Reads from a fixed span. A read past the end yields zeros and marks the reader failed;
+// callers check ok() once after a group of reads.
+class ByteReader {
+public:
+    ByteReader() = default;
+    ByteReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    explicit ByteReader(const std::vector<uint8_t>& v) : m_data(v.data()), m_size(v.size()) {}
+
+    uint8_t U8();
+    uint16_t U16();
+    uint32_t U32();
+    uint64_t U64();
+    Guid ReadGuid();
+    // Reads a width-coded field: 0 absent, 1 BYTE, 2 WORD, 3 DWORD.
+    uint32_t Coded(unsigned lengthType);
+    bool Bytes(size_t n, std::vector<uint8_t>& out);
+    std::u16string Utf16Bytes(size_t byteCount);  // drops a trailing NUL
+    std::u16string Utf16Chars(size_t charCount) { return Utf16Bytes(charCount * 2); }
+    bool Skip(size_t n);
+    // A reader over the next n bytes, which this reader then skips.
+    ByteReader Sub(size_t n);
+    const uint8_t* Here() const { return m_data + m_pos; }
+
+    size_t Position() const { return m_pos; }
+    size_t Remaining() const { return m_size - m_pos; }
+    size_t Size() const { return m_size; }
+    bool ok() const { return !m_failed; }
+    void Fail() { m_failed = true; }
+
+private:
+    bool Take(size_t n);
+    const uint8_t* m_data = nullptr;
+    size_t m_size = 0;
+    size_t m_pos = 0;
+    bool m_failed = false;
+};
+
+// Appends to a growing buffer.
+class ByteWriter {
+public:
+    void U8(uint8_t v) { m_out.push_back(v); }
+    void U16(uint16_t v);
+    void U32(uint32_t v);
+    void U64(uint64_t v);
+    void WriteGuid(const Guid& g);
+    void Bytes(const void* p, size_t n);
+    void Bytes(const std::vector<uint8_t>& v) { Bytes(v.data(), v.size()); }
+    void Utf16(const std::u16string& s, bool withNul);
+    void Zeros(size_t n) { m_out.insert(m_out.end(), n, 0); }
+    void PatchU16(size_t at, uint16_t v);
+    void PatchU32(size_t at, uint32_t v);
+    void PatchU64(size_t at, uint64_t v);
+
+    size_t Size() const { return m_out.size(); }
+    std::vector<uint8_t>& Buffer() { return m_out; }
+    std::vector<uint8_t> Take() { return std::move(m_out); }
+
+private:
+    std::vector<uint8_t> m_out;
+};
+
+// Writes an object header (GUID + size) whose size is patched when the scope's object ends.
+class ObjectScope {
+public:
+    ObjectScope(ByteWriter& w, const Guid& id);
+    ~ObjectScope();
+    ObjectScope(const ObjectScope&) = delete;
+    ObjectScope& operator=(const ObjectScope&) = delete;
+
+private:
+    ByteWriter& m_w;
+    size_t m_start;
+};
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Reads exactly n bytes at offset; false on any shortfall or error.
+    virtual bool ReadAt(uint64_t offset, void* buffer, size_t n) = 0;
+    virtual uint64_t Size() const = 0;
+};
+
+class MemorySource : public ByteSource {
+public:
+    explicit MemorySource(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+    bool ReadAt(uint64_t offset, void* buffer, size_t n) override;
+    uint64_t Size() const override { return m_bytes.size(); }
+
+private:
+    std::vector<uint8_t> m_bytes;
+};
+
+class FileSource : public ByteSource {
+public:
+    // Null when the file cannot be opened.
+    static std::unique_ptr<FileSource> Open(const std::string& path);
+    ~FileSource() override;
+    bool ReadAt(uint64_t offset, void* buffer, size_t n) override;
+    uint64_t Size() const override { return m_size; }
+
+private:
+    FileSource(std::FILE* f, uint64_t size) : m_file(f), m_size(size) {}
+    std::FILE* m_file;
+    uint64_t m_size;
+    uint64_t m_pos = 0;
+};
+
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual bool Write(const void* data, size_t n) = 0;
+    virtual bool WriteAt(uint64_t offset, const void* data, size_t n) = 0;
+    virtual uint64_t Position() const = 0;
+    virtual bool Finish() = 0;  // flushes everything; false when anything failed
+};
+
+class MemorySink : public ByteSink {
+public:
+    bool Write(const void* data, size_t n) override;
+    bool WriteAt(uint64_t offset, const void* data, size_t n) override;
+    uint64_t Position() const override { return m_bytes.size(); }
+    bool Finish() override { return !m_failed; }
+    // Tests: every write after this many bytes fails.
+    void FailAfter(uint64_t bytes) { m_limit = bytes; }
+    std::vector<uint8_t>& Bytes() { return m_bytes; }
+
+private:
+    std::vector<uint8_t> m_bytes;
+    uint64_t m_limit = UINT64_MAX;
+    bool m_failed = false;
+};
+
+class FileSink : public ByteSink {
+public:
+    static std::unique_ptr<FileSink> Create(const std::string& path);
+    ~FileSink() override;
+    bool Write(const void* data, size_t n) override;
+    bool WriteAt(uint64_t offset, const void* data, size_t n) override;
+    uint64_t Position() const override { return m_pos; }
+    bool Finish() override;
+
+private:
+    explicit FileSink(std::FILE* f) : m_file(f) {}
+    std::FILE* m_file;
+    uint64_t m_pos = 0;
+    bool m_failed = false;
+};
+
+}  // namespace asf

@@ -1,0 +1,140 @@
+#include "sample_assembler.h"
+
+#include "asf_guids.h"
+
+namespace asf {
+
+SampleAssembler::SampleAssembler(const AsfHeader& header) : m_preroll(header.file.preroll) {
+    for (const StreamProperties& sp : header.streams) {
+        Stream& s = m_streams[sp.Number()];
+        s.timeOffset = sp.timeOffset;
+        if (const ExtendedStreamProperties* e = header.FindExtended(sp.Number())) {
+            for (size_t i = 0; i < e->extensions.size(); ++i) {
+                if (e->extensions[i].id == guids::kPesSampleDuration && s.durationExtension < 0)
+                    s.durationExtension = static_cast<int>(i);
+                s.extensionSizes.push_back(e->extensions[i].dataSize);
+            }
+        }
+    }
+}
+
+void SampleAssembler::Select(uint16_t stream, bool on) {
+    auto it = m_streams.find(stream);
+    if (it == m_streams.end()) return;
+    it->second.selected = on;
+    if (!on) {
+        it->second.active = false;
+        it->second.data = {};
+    }
+}
+
+uint64_t SampleAssembler::ToSampleTime(const Stream& s, uint32_t presentationMs) const {
+    uint64_t ms = presentationMs > m_preroll ? presentationMs - m_preroll : 0;
+    return ms * 10000 + s.timeOffset;
+}
+
+uint64_t SampleAssembler::DurationOf(const Stream& s, const Payload& p) const {
+    if (s.durationExtension < 0 || !p.replicated) return 0;
+    ByteReader r(p.replicated, p.replicatedLength);
+    for (int i = 0; i < static_cast<int>(s.extensionSizes.size()); ++i) {
+        uint32_t size = s.extensionSizes[i];
+        if (size == 0xFFFF) size = r.U16();
+        if (i == s.durationExtension) {
+            if (size < 2) return 0;
+            uint64_t ms = r.U16();
+            return r.ok() ? ms * 10000 : 0;
+        }
+        if (!r.Skip(size)) return 0;
+    }
+    return 0;
+}
+
+void SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
+                           uint64_t duration, std::vector<uint8_t> data, std::vector<Sample>& out) {
+    Sample& sample = out.emplace_back();
+    sample.stream = number;
+    sample.time = ToSampleTime(s, presentationTime);
+    sample.duration = duration;
+    sample.flags = key ? kSampleCleanPoint : 0;
+    if (!s.started) sample.flags |= kSampleDiscontinuity;
+    if (s.lossPending) sample.flags |= kSampleDiscontinuity | kSampleDataLoss;
+    s.started = true;
+    s.lossPending = false;
+    sample.data = std::move(data);
+}
+
+void SampleAssembler::Lose(Stream& s) {
+    s.active = false;
+    s.data = {};
+    s.lossPending = true;
+}
+
+void SampleAssembler::MarkLossAll() {
+    for (auto& [number, s] : m_streams) Lose(s);
+}
+
+size_t SampleAssembler::PartialBytes() const {
+    size_t n = 0;
+    for (const auto& [number, s] : m_streams) n += s.data.capacity();
+    return n;
+}
+
+void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vector<Sample>& out) {
+    for (const Payload& p : payloads) {
+        auto it = m_streams.find(p.stream);
+        if (it == m_streams.end() || !it->second.selected) continue;
+        Stream& s = it->second;
+        if (p.compressed) {
+            if (s.active) Lose(s);
+            ByteReader r(p.data, p.length);
+            uint32_t time = p.presentationTime;
+            while (r.Remaining() > 0) {
+                uint8_t n = r.U8();
+                if (!r.ok() || n > r.Remaining()) {
+                    Lose(s);
+                    break;
+                }
+                Emit(s, p.stream, time, p.keyFrame, uint64_t(p.timeDelta) * 10000,
+                     std::vector<uint8_t>(r.Here(), r.Here() + n), out);
+                r.Skip(n);
+                time += p.timeDelta;
+            }
+            continue;
+        }
+        if (p.offset == 0) {
+            if (s.active) Lose(s);
+            if (p.objectSize == 0 || p.objectSize > kMaxObjectSize || p.length > p.objectSize) {
+                Lose(s);
+                continue;
+            }
+            if (p.length == p.objectSize) {
+                Emit(s, p.stream, p.presentationTime, p.keyFrame, DurationOf(s, p),
+                     std::vector<uint8_t>(p.data, p.data + p.length), out);
+                continue;
+            }
+            s.active = true;
+            s.objectNumber = p.objectNumber;
+            s.presentationTime = p.presentationTime;
+            s.keyFrame = p.keyFrame;
+            s.duration = DurationOf(s, p);
+            s.expected = p.objectSize;
+            s.data.reserve(p.objectSize);
+            s.data.assign(p.data, p.data + p.length);
+            continue;
+        }
+        // A later fragment must continue the object in progress exactly.
+        if (!s.active || p.objectNumber != s.objectNumber || p.objectSize != s.expected ||
+            p.offset != s.data.size() || p.length > s.expected - s.data.size()) {
+            Lose(s);
+            continue;
+        }
+        s.data.insert(s.data.end(), p.data, p.data + p.length);
+        if (s.data.size() == s.expected) {
+            s.active = false;
+            Emit(s, p.stream, s.presentationTime, s.keyFrame, s.duration, std::move(s.data), out);
+            s.data = {};
+        }
+    }
+}
+
+}  // namespace asf

@@ -1,0 +1,23 @@
+#include "metadata_editor.h"
+#include "reader.h"
+
+HRESULT WMCreateReader(IUnknown* certificate, DWORD, IWMReader** reader) {
+    if (!reader) return E_POINTER;
+    *reader = nullptr;
+    if (certificate) return E_INVALIDARG;
+    *reader = new wm::CReader();
+    return S_OK;
+}
+
+HRESULT WMCreateWriter(IUnknown* certificate, IWMWriter** writer) {
+    if (!writer) return E_POINTER;
+    *writer = nullptr;
+    if (certificate) return E_INVALIDARG;
+    return E_NOTIMPL;
+}
+
+HRESULT WMCreateEditor(IWMMetadataEditor** editor) {
+    if (!editor) return E_POINTER;
+    *editor = new wm::CMetadataEditor();
+    return S_OK;
+}

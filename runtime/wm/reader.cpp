@@ -1,0 +1,458 @@
+#include "reader.h"
+
+#include <bitset>
+#include <filesystem>
+
+#include "nss_buffer.h"
+#include "wide_string.h"
+
+namespace wm {
+
+namespace {
+constexpr size_t kReadBlockBytes = 1u << 20;
+constexpr size_t kMaxPendingBytes = 16u << 20;
+constexpr QWORD kDurationSlack = 20000000;  // 2 s: how far a declared duration may pass the samples
+constexpr QWORD kNoClock = UINT64_MAX;
+}  // namespace
+
+// The state of one play, owned by the worker.
+struct PlayState {
+    explicit PlayState(const asf::AsfHeader& header) : assembler(header) {}
+    asf::SampleAssembler assembler;
+    std::deque<asf::Sample> pending;
+    size_t pendingBytes = 0;
+    uint64_t nextPacket = 0;
+    QWORD lastSendTime = 0;  // 100 ns
+    std::vector<uint8_t> block;
+    uint64_t blockFirstPacket = 0;
+    uint64_t blockPackets = 0;
+    QWORD contentEnd = 0;
+    bool ioFailed = false;
+};
+
+CReader::CReader() { m_worker = std::thread([this] { WorkerLoop(); }); }
+
+CReader::~CReader() {
+    Post(Command::Quit);
+    if (m_worker.get_id() == std::this_thread::get_id())
+        m_worker.detach();
+    else
+        m_worker.join();
+    DropCallback();
+}
+
+HRESULT CReader::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (Offer<IWMReader>(iid, IID_IWMReader, this, out) ||
+        Offer<IWMReader>(iid, IID_IUnknown, this, out) ||
+        Offer<IWMReaderAdvanced>(iid, IID_IWMReaderAdvanced, this, out) ||
+        Offer<IWMProfile>(iid, IID_IWMProfile, this, out) ||
+        Offer<IWMHeaderInfo>(iid, IID_IWMHeaderInfo, this, out) ||
+        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out))
+        return S_OK;
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+void CReader::Post(Command c) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_commands.push_back(c);
+    m_wake.notify_all();
+}
+
+void CReader::UseSource(std::unique_ptr<asf::ByteSource> source) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_pendingSource = std::move(source);
+}
+
+HRESULT CReader::Open(LPCWSTR url, IWMReaderCallback* callback, void* context) {
+    if (!url || !callback) return E_INVALIDARG;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_callback) return NS_E_INVALID_REQUEST;  // already open
+    callback->AddRef();
+    m_callback = callback;
+    void* advanced = nullptr;
+    if (Succeeded(callback->QueryInterface(IID_IWMReaderCallbackAdvanced, &advanced)))
+        m_callbackAdvanced = static_cast<IWMReaderCallbackAdvanced*>(advanced);
+    m_context = context;
+    m_path = ToUtf8(url);
+    m_commands.push_back(Command::Open);
+    m_wake.notify_all();
+    return S_OK;
+}
+
+HRESULT CReader::Close() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_callback) return NS_E_INVALID_REQUEST;
+    m_commands.push_back(Command::Close);
+    m_wake.notify_all();
+    return S_OK;
+}
+
+HRESULT CReader::Start(QWORD start, QWORD duration, float rate, void*) {
+    if (start != 0 || duration != 0 || rate <= 0) return E_NOTIMPL;  // plays whole files only
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_callback) return NS_E_INVALID_REQUEST;
+    m_commands.push_back(Command::Start);
+    m_wake.notify_all();
+    return S_OK;
+}
+
+HRESULT CReader::Stop() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_callback) return NS_E_INVALID_REQUEST;
+    m_commands.push_back(Command::Stop);
+    m_wake.notify_all();
+    return S_OK;
+}
+
+HRESULT CReader::SetUserProvidedClock(BOOL on) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_userClock = on != 0;
+    return S_OK;
+}
+
+HRESULT CReader::GetUserProvidedClock(BOOL* on) {
+    if (!on) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    *on = m_userClock;
+    return S_OK;
+}
+
+HRESULT CReader::DeliverTime(QWORD time) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_userClock) return E_UNEXPECTED;
+    m_released = time;
+    ++m_clockGeneration;
+    m_wake.notify_all();
+    return S_OK;
+}
+
+HRESULT CReader::SetManualStreamSelection(BOOL on) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_manualSelection = on != 0;
+    return S_OK;
+}
+
+HRESULT CReader::GetManualStreamSelection(BOOL* on) {
+    if (!on) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    *on = m_manualSelection;
+    return S_OK;
+}
+
+HRESULT CReader::SetStreamsSelected(WORD count, WORD* streams, WMT_STREAM_SELECTION* selections) {
+    if (count && (!streams || !selections)) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (WORD i = 0; i < count; ++i) {
+        if (selections[i] == WMT_OFF)
+            m_deselected.insert(streams[i]);
+        else
+            m_deselected.erase(streams[i]);
+    }
+    return S_OK;
+}
+
+HRESULT CReader::SetReceiveStreamSamples(WORD stream, BOOL on) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (stream == 0 || stream > 127) return E_INVALIDARG;
+    if (IsOpen()) {
+        bool known = false;
+        for (const StreamDescription& d : m_profile.streams) known |= d.number == stream;
+        if (!known) return NS_E_INVALID_STREAM;
+    }
+    if (on)
+        m_streamSamples.insert(stream);
+    else
+        m_streamSamples.erase(stream);
+    return S_OK;
+}
+
+HRESULT CReader::GetReceiveStreamSamples(WORD stream, BOOL* on) {
+    if (!on) return E_POINTER;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    *on = m_streamSamples.count(stream) != 0;
+    return S_OK;
+}
+
+std::string CReader::OpenError() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_openError;
+}
+
+ReaderStatistics CReader::Statistics() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_statistics;
+}
+
+void CReader::Status(WMT_STATUS status, HRESULT hr) {
+    if (m_callback) m_callback->OnStatus(status, hr, WMT_TYPE_DWORD, nullptr, m_context);
+}
+
+void CReader::DropCallback() {
+    IWMReaderCallback* callback;
+    IWMReaderCallbackAdvanced* advanced;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        callback = m_callback;
+        advanced = m_callbackAdvanced;
+        m_callback = nullptr;
+        m_callbackAdvanced = nullptr;
+    }
+    if (advanced) advanced->Release();
+    if (callback) callback->Release();
+}
+
+HRESULT CReader::DoOpen() {
+    std::unique_ptr<asf::ByteSource> source;
+    std::string path;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        source = std::move(m_pendingSource);
+        path = m_path;
+    }
+    auto fail = [this](HRESULT hr, const std::string& why) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_openError = why;
+        return hr;
+    };
+    if (!source) {
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) return fail(NS_E_FILE_NOT_FOUND, "no such file");
+        if (std::filesystem::is_directory(path, ec))
+            return fail(NS_E_FILE_OPEN_FAILED, "it is a folder");
+        source = asf::FileSource::Open(path);
+        if (!source) return fail(NS_E_FILE_OPEN_FAILED, "it cannot be opened for reading");
+    }
+    asf::AsfHeader header;
+    asf::AsfLayout layout;
+    std::string error;
+    if (!asf::ReadAsfStructure(*source, header, layout, error))
+        return fail(NS_E_INVALID_INPUT_FORMAT, error);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_openError.clear();
+    m_layout = layout;
+    m_profile.streams = DescribeStreams(header);
+    m_store.SetFromFile(std::move(header));
+    m_statistics = {};
+    m_statistics.hasSimpleIndex = !layout.simpleIndexes.empty();
+    m_statistics.prerollMs = m_store.header.file.preroll;
+    uint64_t tail = layout.dataObjectEnd - layout.firstPacketOffset;
+    if (layout.truncated && tail % layout.packetSize) m_statistics.damagedPackets = 1;
+    m_source = std::move(source);
+    return S_OK;
+}
+
+void CReader::WorkerLoop() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return !m_commands.empty(); });
+        Command c = m_commands.front();
+        m_commands.pop_front();
+        switch (c) {
+            case Command::Open: {
+                lock.unlock();
+                HRESULT hr = DoOpen();
+                Status(WMT_OPENED, hr);
+                lock.lock();
+                break;
+            }
+            case Command::Start:
+                if (IsOpen()) Play(lock);
+                break;
+            case Command::Stop:
+                lock.unlock();
+                Status(WMT_STOPPED, S_OK);
+                lock.lock();
+                break;
+            case Command::Close:
+                m_source.reset();
+                lock.unlock();
+                Status(WMT_CLOSED, S_OK);
+                DropCallback();
+                lock.lock();
+                break;
+            case Command::Quit:
+                return;
+        }
+    }
+}
+
+void CReader::Play(std::unique_lock<std::mutex>& lock) {
+    // Settings are fixed for the play; the clock starts from nothing.
+    const bool userClock = m_userClock;
+    const bool manual = m_manualSelection;
+    const std::set<WORD> streamSamples = m_streamSamples;
+    const std::set<WORD> deselected = m_deselected;
+    m_released = 0;
+    uint64_t served = m_clockGeneration;
+    const asf::AsfLayout layout = m_layout;
+    const asf::FileProperties file = m_store.header.file;
+    PlayState state(m_store.header);
+    lock.unlock();
+
+    for (const StreamDescription& d : m_profile.streams) {
+        bool selected = !deselected.count(d.number) && (!manual || streamSamples.count(d.number) ||
+                                                        !m_callbackAdvanced);
+        state.assembler.Select(d.number, selected);
+    }
+    const QWORD preroll = file.preroll * 10000;
+    const uint64_t blockCapacity = std::max<uint64_t>(1, kReadBlockBytes / layout.packetSize);
+    state.block.resize(static_cast<size_t>(blockCapacity * layout.packetSize));
+    QWORD declaredEnd = 0;
+    if (!(file.flags & asf::FileProperties::kBroadcast) && file.playDuration > preroll)
+        declaredEnd = file.playDuration - preroll;
+
+    Status(WMT_STARTED, S_OK);
+
+    std::vector<asf::Sample> assembled;
+    asf::Packet packet;
+    // Reads packets while samples below the target may still be ahead in the file.
+    auto fill = [&](QWORD target) {
+        bool readAny = false;
+        while (state.nextPacket < layout.packetCount && state.pendingBytes < kMaxPendingBytes &&
+               (target == kNoClock || state.lastSendTime < target + preroll + 10000000)) {
+            if (state.nextPacket >= state.blockFirstPacket + state.blockPackets) {
+                uint64_t n = std::min(blockCapacity, layout.packetCount - state.nextPacket);
+                if (!m_source->ReadAt(layout.firstPacketOffset + state.nextPacket * layout.packetSize,
+                                      state.block.data(), static_cast<size_t>(n * layout.packetSize))) {
+                    state.ioFailed = true;
+                    return readAny;
+                }
+                state.blockFirstPacket = state.nextPacket;
+                state.blockPackets = n;
+            }
+            const uint8_t* bytes =
+                state.block.data() + (state.nextPacket - state.blockFirstPacket) * layout.packetSize;
+            ++state.nextPacket;
+            readAny = true;
+            bool whole = asf::ParsePacket(bytes, layout.packetSize, packet);
+            if (whole) state.lastSendTime = QWORD(packet.sendTime) * 10000;
+            assembled.clear();
+            state.assembler.AddPayloads(packet.payloads, assembled);
+            if (!whole) {
+                state.assembler.MarkLossAll();
+                std::lock_guard<std::mutex> g(m_mutex);
+                ++m_statistics.damagedPackets;
+            }
+            for (asf::Sample& s : assembled) {
+                state.pendingBytes += s.data.size();
+                state.pending.push_back(std::move(s));
+            }
+        }
+        return readAny;
+    };
+    // Hands over, in file order, every sample before the target whose stream is not held up.
+    auto deliver = [&](QWORD target) {
+        bool sentAny = false;
+        std::bitset<128> blocked;
+        std::deque<asf::Sample> kept;
+        while (!state.pending.empty()) {
+            asf::Sample s = std::move(state.pending.front());
+            state.pending.pop_front();
+            if (blocked[s.stream & 0x7F] || s.time >= target) {
+                blocked[s.stream & 0x7F] = true;
+                kept.push_back(std::move(s));
+                continue;
+            }
+            state.pendingBytes -= s.data.size();
+            state.contentEnd = std::max(state.contentEnd, s.time + s.duration);
+            sentAny = true;
+            WORD stream = s.stream;
+            auto* buffer = new CNssBuffer(std::move(s.data));
+            if (m_callbackAdvanced && streamSamples.count(stream))
+                m_callbackAdvanced->OnStreamSample(stream, s.time, s.duration, s.flags, buffer,
+                                                   m_context);
+            else
+                m_callback->OnSample(stream - 1u, s.time, s.duration, s.flags, buffer, m_context);
+            buffer->Release();
+        }
+        state.pending = std::move(kept);
+        return sentAny;
+    };
+
+    lock.lock();
+    for (;;) {
+        if (!m_commands.empty()) return;
+        QWORD target = kNoClock;
+        if (userClock) {
+            if (m_clockGeneration == served) {
+                m_wake.wait(lock);
+                continue;
+            }
+            served = m_clockGeneration;
+            target = m_released;
+        }
+        lock.unlock();
+        while (fill(target) | deliver(target)) {
+            std::lock_guard<std::mutex> g(m_mutex);
+            if (!m_commands.empty()) break;
+        }
+        if (state.ioFailed) {
+            Status(WMT_ERROR, NS_E_FILE_READ);
+            lock.lock();
+            m_wake.wait(lock, [this] { return !m_commands.empty(); });
+            return;
+        }
+        bool drained = state.nextPacket >= layout.packetCount && state.pending.empty();
+        QWORD end = state.contentEnd;
+        if (declaredEnd > end && declaredEnd - end <= kDurationSlack) end = declaredEnd;
+        if (drained && (!userClock || target >= end)) {
+            Status(WMT_EOF, S_OK);
+            lock.lock();
+            m_wake.wait(lock, [this] { return !m_commands.empty(); });
+            return;
+        }
+        if (userClock && m_callbackAdvanced) m_callbackAdvanced->OnTime(target, m_context);
+        lock.lock();
+    }
+}
+
+HRESULT CReader::GetStreamCount(DWORD* count) { return m_profile.GetStreamCount(count); }
+HRESULT CReader::GetStream(DWORD index, IWMStreamConfig** config) {
+    return m_profile.GetStream(index, config);
+}
+HRESULT CReader::GetStreamByNumber(WORD number, IWMStreamConfig** config) {
+    return m_profile.GetStreamByNumber(number, config);
+}
+HRESULT CReader::ReconfigStream(IWMStreamConfig* config) { return m_profile.ReconfigStream(config); }
+
+HRESULT CReader::GetAttributeCount(WORD stream, WORD* count) {
+    return m_store.GetAttributeCount(stream, count);
+}
+HRESULT CReader::GetAttributeByIndex(WORD index, WORD* stream, WCHAR* name, WORD* nameLength,
+                                     WMT_ATTR_DATATYPE* type, BYTE* value, WORD* length) {
+    return m_store.GetAttributeByIndex(index, stream, name, nameLength, type, value, length);
+}
+HRESULT CReader::GetAttributeByName(WORD* stream, LPCWSTR name, WMT_ATTR_DATATYPE* type,
+                                    BYTE* value, WORD* length) {
+    return m_store.GetAttributeByName(stream, name, type, value, length);
+}
+HRESULT CReader::SetAttribute(WORD, LPCWSTR, WMT_ATTR_DATATYPE, const BYTE*, WORD) {
+    return E_NOTIMPL;  // a reader's header is read-only
+}
+HRESULT CReader::GetMarkerCount(WORD* count) { return m_store.GetMarkerCount(count); }
+HRESULT CReader::GetMarker(WORD index, WCHAR* name, WORD* nameLength, QWORD* time) {
+    return m_store.GetMarker(index, name, nameLength, time);
+}
+HRESULT CReader::AddMarker(const WCHAR*, QWORD) { return E_NOTIMPL; }
+HRESULT CReader::RemoveMarker(WORD) { return E_NOTIMPL; }
+HRESULT CReader::GetScriptCount(WORD* count) { return m_store.GetScriptCount(count); }
+HRESULT CReader::GetScript(WORD index, WCHAR* type, WORD* typeLength, WCHAR* command,
+                           WORD* commandLength, QWORD* time) {
+    return m_store.GetScript(index, type, typeLength, command, commandLength, time);
+}
+HRESULT CReader::AddScript(const WCHAR*, const WCHAR*, QWORD) { return E_NOTIMPL; }
+HRESULT CReader::RemoveScript(WORD) { return E_NOTIMPL; }
+HRESULT CReader::GetCodecInfoCount(DWORD* count) { return m_store.GetCodecInfoCount(count); }
+HRESULT CReader::GetCodecInfo(DWORD index, WORD* nameLength, WCHAR* name, WORD* descriptionLength,
+                              WCHAR* description, WMT_CODEC_INFO_TYPE* type, WORD* infoSize,
+                              BYTE* info) {
+    return m_store.GetCodecInfo(index, nameLength, name, descriptionLength, description, type,
+                                infoSize, info);
+}
+HRESULT CReader::AddCodecInfo(const WCHAR*, const WCHAR*, WMT_CODEC_INFO_TYPE, WORD, const BYTE*) {
+    return E_NOTIMPL;
+}
+
+}  // namespace wm

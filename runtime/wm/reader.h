@@ -1,0 +1,131 @@
+#pragma once
+// The reader: opens an ASF file and plays its compressed samples to a callback from one worker
+// thread, paced by a user-provided clock when asked.
+
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "../asf/header.h"
+#include "../asf/sample_assembler.h"
+#include "com_object.h"
+#include "header_store.h"
+#include "profile.h"
+
+namespace wm {
+
+// What a finished play saw; asftool reports it.
+struct ReaderStatistics {
+    uint64_t damagedPackets = 0;
+    bool hasSimpleIndex = false;
+    uint64_t prerollMs = 0;
+};
+
+class CReader final : public IWMReader,
+                      public IWMReaderAdvanced,
+                      public IWMProfile,
+                      public IWMHeaderInfo3,
+                      private RefCount<CReader> {
+    friend class RefCount<CReader>;
+
+public:
+    CReader();
+
+    HRESULT QueryInterface(REFIID iid, void** out) override;
+    ULONG AddRef() override { return AddRefImpl(); }
+    ULONG Release() override { return ReleaseImpl(); }
+
+    // IWMReader
+    HRESULT Open(LPCWSTR url, IWMReaderCallback* callback, void* context) override;
+    HRESULT Close() override;
+    HRESULT Start(QWORD start, QWORD duration, float rate, void* context) override;
+    HRESULT Stop() override;
+    // IWMReaderAdvanced
+    HRESULT SetUserProvidedClock(BOOL on) override;
+    HRESULT GetUserProvidedClock(BOOL* on) override;
+    HRESULT DeliverTime(QWORD time) override;
+    HRESULT SetManualStreamSelection(BOOL on) override;
+    HRESULT GetManualStreamSelection(BOOL* on) override;
+    HRESULT SetStreamsSelected(WORD count, WORD* streams, WMT_STREAM_SELECTION* selections) override;
+    HRESULT SetReceiveStreamSamples(WORD stream, BOOL on) override;
+    HRESULT GetReceiveStreamSamples(WORD stream, BOOL* on) override;
+    // IWMProfile
+    HRESULT GetStreamCount(DWORD* count) override;
+    HRESULT GetStream(DWORD index, IWMStreamConfig** config) override;
+    HRESULT GetStreamByNumber(WORD number, IWMStreamConfig** config) override;
+    HRESULT ReconfigStream(IWMStreamConfig* config) override;
+    // IWMHeaderInfo, IWMHeaderInfo3
+    HRESULT GetAttributeCount(WORD stream, WORD* count) override;
+    HRESULT GetAttributeByIndex(WORD index, WORD* stream, WCHAR* name, WORD* nameLength,
+                                WMT_ATTR_DATATYPE* type, BYTE* value, WORD* length) override;
+    HRESULT GetAttributeByName(WORD* stream, LPCWSTR name, WMT_ATTR_DATATYPE* type, BYTE* value,
+                               WORD* length) override;
+    HRESULT SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE type, const BYTE* value,
+                         WORD length) override;
+    HRESULT GetMarkerCount(WORD* count) override;
+    HRESULT GetMarker(WORD index, WCHAR* name, WORD* nameLength, QWORD* time) override;
+    HRESULT AddMarker(const WCHAR* name, QWORD time) override;
+    HRESULT RemoveMarker(WORD index) override;
+    HRESULT GetScriptCount(WORD* count) override;
+    HRESULT GetScript(WORD index, WCHAR* type, WORD* typeLength, WCHAR* command,
+                      WORD* commandLength, QWORD* time) override;
+    HRESULT AddScript(const WCHAR* type, const WCHAR* command, QWORD time) override;
+    HRESULT RemoveScript(WORD index) override;
+    HRESULT GetCodecInfoCount(DWORD* count) override;
+    HRESULT GetCodecInfo(DWORD index, WORD* nameLength, WCHAR* name, WORD* descriptionLength,
+                         WCHAR* description, WMT_CODEC_INFO_TYPE* type, WORD* infoSize,
+                         BYTE* info) override;
+    HRESULT AddCodecInfo(const WCHAR* name, const WCHAR* description, WMT_CODEC_INFO_TYPE type,
+                         WORD infoSize, const BYTE* info) override;
+
+    ReaderStatistics Statistics();
+    // Why the last Open failed, in words.
+    std::string OpenError();
+    // For tests: the source to read instead of a file path (taken at the next Open).
+    void UseSource(std::unique_ptr<asf::ByteSource> source);
+
+private:
+    enum class Command { Open, Start, Stop, Close, Quit };
+    ~CReader();
+
+    void Post(Command c);
+    void WorkerLoop();
+    HRESULT DoOpen();
+    // Plays until the end, a Stop/Close/Quit, or an I/O failure; returns with the lock held.
+    void Play(std::unique_lock<std::mutex>& lock);
+    void Status(WMT_STATUS status, HRESULT hr);
+    void DropCallback();
+    bool IsOpen() const { return m_source != nullptr; }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Command> m_commands;
+    std::thread m_worker;
+
+    // Set by callers between operations; read by the worker.
+    std::string m_path;
+    std::unique_ptr<asf::ByteSource> m_pendingSource;
+    IWMReaderCallback* m_callback = nullptr;
+    IWMReaderCallbackAdvanced* m_callbackAdvanced = nullptr;
+    void* m_context = nullptr;
+    bool m_userClock = false;
+    bool m_manualSelection = false;
+    std::set<WORD> m_streamSamples;
+    std::set<WORD> m_deselected;
+    QWORD m_released = 0;
+    uint64_t m_clockGeneration = 0;  // counts DeliverTime calls
+
+    // The open file; touched by callers only after WMT_OPENED.
+    std::unique_ptr<asf::ByteSource> m_source;
+    asf::AsfLayout m_layout;
+    HeaderStore m_store;
+    ProfileData m_profile;
+    ReaderStatistics m_statistics;
+    std::string m_openError;
+};
+
+}  // namespace wm

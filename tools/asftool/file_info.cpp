@@ -1,0 +1,186 @@
+#include "file_info.h"
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "../../runtime/asf/asf_guids.h"
+#include "profile.h"
+#include "reader.h"
+#include "reader_driver.h"
+#include "wide_string.h"
+
+namespace asftool {
+
+namespace {
+
+std::string Hex(const BYTE* p, size_t n) {
+    std::string s;
+    char b[3];
+    for (size_t i = 0; i < n; ++i) {
+        std::snprintf(b, sizeof b, "%02x", p[i]);
+        s += b;
+    }
+    return s;
+}
+
+uint64_t LittleEndian(const std::vector<BYTE>& v) {
+    uint64_t x = 0;
+    for (size_t i = 0; i < v.size() && i < 8; ++i) x |= uint64_t(v[i]) << (8 * i);
+    return x;
+}
+
+AttributeInfo Describe(WORD stream, const std::u16string& name, WMT_ATTR_DATATYPE type,
+                       const std::vector<BYTE>& value) {
+    AttributeInfo a{stream, wm::ToUtf8(name), "", "", true};
+    switch (type) {
+        case WMT_TYPE_STRING: {
+            std::u16string s;
+            for (size_t i = 0; i + 1 < value.size(); i += 2)
+                s.push_back(static_cast<char16_t>(value[i] | value[i + 1] << 8));
+            while (!s.empty() && s.back() == 0) s.pop_back();
+            a.type = "string";
+            a.value = wm::ToUtf8(s);
+            a.numeric = false;
+            break;
+        }
+        case WMT_TYPE_DWORD: a.type = "dword"; break;
+        case WMT_TYPE_QWORD: a.type = "qword"; break;
+        case WMT_TYPE_WORD: a.type = "word"; break;
+        case WMT_TYPE_BOOL: a.type = "bool"; break;
+        case WMT_TYPE_GUID: a.type = "guid"; break;
+        default: a.type = "binary"; break;
+    }
+    if (a.numeric && (type == WMT_TYPE_BINARY || type == WMT_TYPE_GUID)) {
+        a.value = Hex(value.data(), value.size());
+        a.numeric = false;
+    } else if (a.numeric) {
+        uint64_t v = LittleEndian(value);
+        a.value = type == WMT_TYPE_BOOL ? (v ? "true" : "false") : std::to_string(v);
+    }
+    return a;
+}
+
+std::string StreamType(const GUID& major) {
+    if (major == asf::guids::kMediaTypeVideo) return "video";
+    if (major == asf::guids::kMediaTypeAudio) return "audio";
+    if (major == asf::guids::kCommandMedia) return "command";
+    return "other";
+}
+
+void ReadHeader(wm::CReader& reader, FileInfo& info) {
+    WORD stream = 0;
+    WMT_ATTR_DATATYPE type;
+    BYTE duration[8]{};
+    WORD length = sizeof duration;
+    if (Succeeded(reader.GetAttributeByName(&stream, g_wszWMDuration, &type, duration, &length)))
+        info.duration = LittleEndian(std::vector<BYTE>(duration, duration + 8));
+
+    WORD count = 0;
+    reader.GetAttributeCount(0xFFFF, &count);
+    for (WORD i = 0; i < count; ++i) {
+        WORD s = 0xFFFF, nameLength = 0, valueLength = 0;
+        if (Failed(reader.GetAttributeByIndex(i, &s, nullptr, &nameLength, &type, nullptr,
+                                              &valueLength)))
+            continue;
+        std::u16string name(nameLength, u'\0');
+        std::vector<BYTE> value(valueLength);
+        s = 0xFFFF;
+        if (Failed(reader.GetAttributeByIndex(i, &s, name.data(), &nameLength, &type, value.data(),
+                                              &valueLength)))
+            continue;
+        name.resize(wm::WideLength(name.c_str()));
+        info.attributes.push_back(Describe(s, name, type, value));
+    }
+
+    reader.GetMarkerCount(&count);
+    for (WORD i = 0; i < count; ++i) {
+        WORD nameLength = 0;
+        QWORD time = 0;
+        if (Failed(reader.GetMarker(i, nullptr, &nameLength, &time))) continue;
+        std::u16string name(nameLength, u'\0');
+        if (Failed(reader.GetMarker(i, name.data(), &nameLength, &time))) continue;
+        info.markers.push_back({wm::ToUtf8(name.c_str()), time});
+    }
+
+    reader.GetScriptCount(&count);
+    for (WORD i = 0; i < count; ++i) {
+        WORD typeLength = 0, commandLength = 0;
+        QWORD time = 0;
+        if (Failed(reader.GetScript(i, nullptr, &typeLength, nullptr, &commandLength, &time)))
+            continue;
+        std::u16string t(typeLength, u'\0'), c(commandLength, u'\0');
+        if (Failed(reader.GetScript(i, t.data(), &typeLength, c.data(), &commandLength, &time)))
+            continue;
+        info.scripts.push_back({wm::ToUtf8(t.c_str()), wm::ToUtf8(c.c_str()), time});
+    }
+
+    DWORD codecs = 0;
+    reader.GetCodecInfoCount(&codecs);
+    for (DWORD i = 0; i < codecs; ++i) {
+        WORD nameLength = 0, descriptionLength = 0, infoSize = 0;
+        WMT_CODEC_INFO_TYPE codecType;
+        if (Failed(reader.GetCodecInfo(i, &nameLength, nullptr, &descriptionLength, nullptr,
+                                       &codecType, &infoSize, nullptr)))
+            continue;
+        std::u16string name(nameLength, u'\0'), description(descriptionLength, u'\0');
+        std::vector<BYTE> bytes(infoSize);
+        if (Failed(reader.GetCodecInfo(i, &nameLength, name.data(), &descriptionLength,
+                                       description.data(), &codecType, &infoSize, bytes.data())))
+            continue;
+        info.codecs.push_back({codecType == WMT_CODECINFO_VIDEO   ? "video"
+                               : codecType == WMT_CODECINFO_AUDIO ? "audio"
+                                                                  : "unknown",
+                               wm::ToUtf8(name.c_str()), wm::ToUtf8(description.c_str())});
+    }
+}
+
+}  // namespace
+
+HRESULT ReadFileInfo(const std::string& path, FileInfo& info, std::string& error) {
+    info = FileInfo{};
+    info.file = path;
+    auto* reader = new wm::CReader();
+    ReaderDriver driver(reader);
+    HRESULT hr = driver.Open(wm::FromUtf8(path));
+    if (Failed(hr)) {
+        error = reader->OpenError();
+        reader->Release();
+        return hr;
+    }
+    std::vector<wm::StreamDescription> streams;
+    wm::ReadProfile(reader, streams);
+    std::map<WORD, size_t> byNumber;
+    for (const wm::StreamDescription& d : streams) {
+        StreamInfo s;
+        s.number = d.number;
+        s.type = StreamType(d.type.head.majortype);
+        s.codec = wm::CodecName(d.type);
+        s.bufferWindowMs = d.bufferWindow;
+        s.vbr = d.vbr.value_or(false);
+        byNumber[d.number] = info.streams.size();
+        info.streams.push_back(s);
+    }
+    ReadHeader(*reader, info);
+
+    hr = driver.PlayAll([&](WORD stream, QWORD time, QWORD, DWORD flags, const BYTE*, DWORD) {
+        auto it = byNumber.find(stream);
+        if (it == byNumber.end()) return;
+        StreamInfo& s = info.streams[it->second];
+        if (s.samples == 0) s.firstTime = time;
+        s.lastTime = time;
+        ++s.samples;
+        if (flags & WM_SF_CLEANPOINT) ++s.keySamples;
+    });
+    info.finalClock = driver.FinalClock();
+    wm::ReaderStatistics stats = reader->Statistics();
+    info.prerollMs = stats.prerollMs;
+    info.hasIndex = stats.hasSimpleIndex;
+    info.damagedPackets = stats.damagedPackets;
+    if (Failed(hr)) error = "reading stopped on an error";
+    HRESULT closed = driver.Close();
+    reader->Release();
+    return Failed(hr) ? hr : closed;
+}
+
+}  // namespace asftool
