@@ -184,6 +184,7 @@ bool MemorySink::WriteAt(uint64_t offset, const void* data, size_t n) {
 std::unique_ptr<FileSink> FileSink::Create(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return nullptr;
+    std::setvbuf(f, nullptr, _IOFBF, 1u << 20);
     return std::unique_ptr<FileSink>(new FileSink(f));
 }
 

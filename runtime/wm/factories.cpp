@@ -1,5 +1,6 @@
 #include "metadata_editor.h"
 #include "reader.h"
+#include "writer.h"
 
 HRESULT WMCreateReader(IUnknown* certificate, DWORD, IWMReader** reader) {
     if (!reader) return E_POINTER;
@@ -13,7 +14,8 @@ HRESULT WMCreateWriter(IUnknown* certificate, IWMWriter** writer) {
     if (!writer) return E_POINTER;
     *writer = nullptr;
     if (certificate) return E_INVALIDARG;
-    return E_NOTIMPL;
+    *writer = new wm::CWriter();
+    return S_OK;
 }
 
 HRESULT WMCreateEditor(IWMMetadataEditor** editor) {

@@ -23,6 +23,14 @@ int DescriptionIndex(const std::u16string& name) {
     return -1;
 }
 
+bool SameNameIgnoringCase(const std::u16string& a, const std::u16string& b) {
+    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
 std::vector<BYTE> StringValue(const std::u16string& s) {
     std::vector<BYTE> v;
     for (char16_t c : s) {
@@ -203,6 +211,9 @@ HRESULT HeaderStore::SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE t
         if (field >= 0) {
             if (!header.content) header.content.emplace();
             *DescriptionField(*header.content, field) = s;
+            // Some writers keep a second copy under the same name in any case; keep it equal.
+            for (asf::StoredAttribute& a : header.extendedContent)
+                if (a.type == 0 && SameNameIgnoringCase(a.name, n)) a.value = StringValue(s);
             return S_OK;
         }
         bytes = StringValue(s);

@@ -46,11 +46,23 @@ public:
     HRESULT AddCodecInfo(const WCHAR* name, const WCHAR* description, WMT_CODEC_INFO_TYPE type,
                          WORD infoSize, const BYTE* info) override;
 
+    // Tests: the rewrite path writes here instead of a temporary file, renaming nothing.
+    void UseRewriteSink(std::unique_ptr<asf::ByteSink> sink) { m_testSink = std::move(sink); }
+
+    static constexpr uint64_t kRewritePadding = 8192;
+
 private:
     ~CMetadataEditor() = default;
+    HRESULT RewriteInPlace(const std::vector<uint8_t>& header);
+    HRESULT RewriteWhole();
+    void PlaceNewMarkers();
+
     bool m_open = false;
     std::string m_path;
     HeaderStore m_store;
+    asf::AsfLayout m_layout;
+    uint64_t m_fileSize = 0;
+    std::unique_ptr<asf::ByteSink> m_testSink;
 };
 
 }  // namespace wm

@@ -163,14 +163,15 @@ HRESULT ReadFileInfo(const std::string& path, FileInfo& info, std::string& error
     }
     ReadHeader(*reader, info);
 
-    hr = driver.PlayAll([&](WORD stream, QWORD time, QWORD, DWORD flags, const BYTE*, DWORD) {
+    hr = driver.PlayAll([&](WORD stream, QWORD time, QWORD, DWORD flags, INSSBuffer*) {
         auto it = byNumber.find(stream);
-        if (it == byNumber.end()) return;
+        if (it == byNumber.end()) return S_OK;
         StreamInfo& s = info.streams[it->second];
         if (s.samples == 0) s.firstTime = time;
         s.lastTime = time;
         ++s.samples;
         if (flags & WM_SF_CLEANPOINT) ++s.keySamples;
+        return S_OK;
     });
     info.finalClock = driver.FinalClock();
     wm::ReaderStatistics stats = reader->Statistics();

@@ -1,17 +1,23 @@
 // asftool: looks inside ASF files through the media runtime.
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "file_copy.h"
 #include "file_info.h"
 #include "info_printer.h"
 
 namespace {
 
 int Usage() {
-    std::fputs("usage: asftool info [--json] FILE...\n", stderr);
+    std::fputs(
+        "usage: asftool info [--json] FILE...\n"
+        "       asftool copy IN OUT\n"
+        "       asftool mark FILE SECONDS NAME\n",
+        stderr);
     return 2;
 }
 
@@ -42,9 +48,35 @@ int Info(int argc, char** argv) {
     return status;
 }
 
+int Fail(const std::string& error, HRESULT hr) {
+    std::fprintf(stderr, "asftool: %s (hr=0x%08x)\n", error.empty() ? "failed" : error.c_str(),
+                 static_cast<unsigned>(hr));
+    return 1;
+}
+
+int Copy(const char* in, const char* out) {
+    std::string error;
+    HRESULT hr = asftool::CopyFile(in, out, error);
+    return Failed(hr) ? Fail(error, hr) : 0;
+}
+
+int Mark(const char* file, const char* seconds, const char* name) {
+    char* end = nullptr;
+    double t = std::strtod(seconds, &end);
+    if (!end || *end || !(t >= 0) || t > 1e9) {
+        std::fprintf(stderr, "asftool: %s is not a time in seconds\n", seconds);
+        return 2;
+    }
+    std::string error;
+    HRESULT hr = asftool::AddMarker(file, static_cast<QWORD>(t * 1e7 + 0.5), name, error);
+    return Failed(hr) ? Fail(error, hr) : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "info") == 0) return Info(argc - 2, argv + 2);
+    if (argc == 4 && std::strcmp(argv[1], "copy") == 0) return Copy(argv[2], argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "mark") == 0) return Mark(argv[2], argv[3], argv[4]);
     return Usage();
 }

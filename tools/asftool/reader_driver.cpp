@@ -62,12 +62,12 @@ HRESULT ReaderDriver::OnSample(DWORD, QWORD, QWORD, DWORD, INSSBuffer*, void*) {
 
 HRESULT ReaderDriver::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD flags,
                                      INSSBuffer* sample, void*) {
-    BYTE* data = nullptr;
-    DWORD length = 0;
-    HRESULT hr = sample->GetBufferAndLength(&data, &length);
-    if (Failed(hr)) return hr;
-    if (m_sink) m_sink(stream, time, duration, flags, data, length);
-    return S_OK;
+    HRESULT hr = m_sink ? m_sink(stream, time, duration, flags, sample) : S_OK;
+    if (Failed(hr) && m_playing) {
+        m_playing = false;
+        Signal(hr);
+    }
+    return hr;
 }
 
 HRESULT ReaderDriver::OnTime(QWORD, void*) {

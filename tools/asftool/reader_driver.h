@@ -12,8 +12,9 @@ namespace asftool {
 
 class ReaderDriver final : public IWMReaderCallback, public IWMReaderCallbackAdvanced {
 public:
-    using SampleSink = std::function<void(WORD stream, QWORD time, QWORD duration, DWORD flags,
-                                          const BYTE* data, DWORD length)>;
+    // Returns the write's result; a failure ends the play with it.
+    using SampleSink = std::function<HRESULT(WORD stream, QWORD time, QWORD duration, DWORD flags,
+                                             INSSBuffer* sample)>;
     explicit ReaderDriver(IWMReader* reader) : m_reader(reader) {}
 
     // Opens the file and waits for the answer.

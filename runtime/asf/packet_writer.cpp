@@ -1,0 +1,136 @@
+#include "packet_writer.h"
+
+#include <algorithm>
+
+namespace asf {
+
+namespace {
+constexpr uint64_t kIndexInterval = 10000000;  // 1 s in 100 ns
+constexpr unsigned kMaxPayloads = 63;
+constexpr uint8_t kLengthTypeFlags = 0x11;     // multiple payloads, WORD padding length
+constexpr uint8_t kPropertyFlags = 0x5D;       // BYTE replicated length, DWORD offset, BYTE
+                                               // object number, BYTE stream number
+constexpr uint8_t kMultiplePayloadFlags = 0x80;  // WORD payload lengths
+
+void Put16(uint8_t* p, uint16_t v) {
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+void Put32(uint8_t* p, uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+}  // namespace
+
+PacketWriter::PacketWriter(ByteSink& sink, uint32_t packetSize, uint64_t preroll,
+                           const std::vector<uint16_t>& videoStreams)
+    : m_sink(sink), m_packetSize(packetSize), m_preroll(preroll) {
+    m_packet.reserve(packetSize);
+    for (uint16_t s : videoStreams) m_indexes[s];
+}
+
+void PacketWriter::StartPacket(uint32_t sendTime) {
+    m_packet.assign(kPacketHeader, 0);
+    uint8_t* p = m_packet.data();
+    p[0] = 0x82;  // error correction present, 2 bytes of data
+    p[3] = kLengthTypeFlags;
+    p[4] = kPropertyFlags;
+    Put32(p + 7, sendTime);
+    m_payloads = 0;
+    m_open = true;
+}
+
+bool PacketWriter::FlushPacket() {
+    if (!m_open) return true;
+    uint8_t* p = m_packet.data();
+    Put16(p + 5, static_cast<uint16_t>(m_packetSize - m_packet.size()));
+    p[13] = static_cast<uint8_t>(kMultiplePayloadFlags | m_payloads);
+    m_packet.resize(m_packetSize, 0);
+    m_open = false;
+    ++m_packets;
+    if (!m_sink.Write(m_packet.data(), m_packet.size())) m_failed = true;
+    return !m_failed;
+}
+
+bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, bool keyFrame,
+                             const uint8_t* data, uint32_t length) {
+    if (m_failed || stream == 0 || stream > 127 || length == 0) return false;
+    uint64_t presentation = time / 10000 + m_preroll;
+    if (presentation > UINT32_MAX) return false;
+    // Send times follow the samples but never go back, whatever order the samples come in.
+    m_lastSend = std::max<uint64_t>(m_lastSend, time / 10000);
+    m_contentEnd = std::max(m_contentEnd, time + duration);
+    StreamState& s = m_streams[stream];
+    s.maxObject = std::max(s.maxObject, length);
+    s.bytes += length;
+
+    uint64_t firstPacket = m_packets;
+    uint32_t offset = 0;
+    while (offset < length) {
+        if (m_open && (m_payloads == kMaxPayloads ||
+                       m_packetSize - m_packet.size() < kPayloadHeader + 1)) {
+            if (!FlushPacket()) return false;
+        }
+        if (!m_open) StartPacket(static_cast<uint32_t>(m_lastSend));
+        if (offset == 0) firstPacket = m_packets;
+        size_t room = m_packetSize - m_packet.size() - kPayloadHeader;
+        uint32_t chunk = static_cast<uint32_t>(std::min<size_t>(room, length - offset));
+        size_t at = m_packet.size();
+        m_packet.resize(at + kPayloadHeader);
+        uint8_t* h = m_packet.data() + at;
+        h[0] = static_cast<uint8_t>(stream | (keyFrame ? 0x80 : 0));
+        h[1] = s.objectNumber;
+        Put32(h + 2, offset);
+        h[6] = 8;
+        Put32(h + 7, length);
+        Put32(h + 11, static_cast<uint32_t>(presentation));
+        Put16(h + 15, static_cast<uint16_t>(chunk));
+        m_packet.insert(m_packet.end(), data + offset, data + offset + chunk);
+        ++m_payloads;
+        offset += chunk;
+    }
+    ++s.objectNumber;
+
+    auto index = m_indexes.find(stream);
+    if (index != m_indexes.end() && keyFrame) {
+        IndexState& ix = index->second;
+        SimpleIndex::Entry key{static_cast<uint32_t>(firstPacket),
+                               static_cast<uint16_t>(std::min<uint64_t>(
+                                   m_packets - firstPacket + 1, UINT16_MAX))};
+        // Entry i covers i seconds on the presentation timeline (preroll included).
+        uint64_t keyTime = presentation * 10000;
+        while (ix.entries.size() * kIndexInterval < keyTime)
+            ix.entries.push_back(ix.haveKey ? ix.lastKey : key);
+        ix.lastKey = key;
+        ix.haveKey = true;
+    }
+    return true;
+}
+
+bool PacketWriter::Finish() { return FlushPacket(); }
+
+uint32_t PacketWriter::MaxObjectSize(uint16_t stream) const {
+    auto it = m_streams.find(stream);
+    return it == m_streams.end() ? 0 : it->second.maxObject;
+}
+
+uint64_t PacketWriter::StreamBytes(uint16_t stream) const {
+    auto it = m_streams.find(stream);
+    return it == m_streams.end() ? 0 : it->second.bytes;
+}
+
+SimpleIndex PacketWriter::BuildIndex(uint16_t stream) const {
+    SimpleIndex index;
+    index.interval = kIndexInterval;
+    auto it = m_indexes.find(stream);
+    if (it == m_indexes.end()) return index;
+    const IndexState& ix = it->second;
+    index.entries = ix.entries;
+    uint64_t end = m_contentEnd + m_preroll * 10000;
+    if (ix.haveKey)
+        while (index.entries.size() * kIndexInterval <= end) index.entries.push_back(ix.lastKey);
+    for (const SimpleIndex::Entry& e : index.entries)
+        index.maxPacketCount = std::max<uint32_t>(index.maxPacketCount, e.packetCount);
+    return index;
+}
+
+}  // namespace asf

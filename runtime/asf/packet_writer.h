@@ -1,0 +1,67 @@
+#pragma once
+// Turns whole samples into fixed-size data packets (multiple payloads, fragments for large
+// samples, send times that never go back) and keeps what the Simple Index needs.
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "byte_io.h"
+#include "simple_index.h"
+
+namespace asf {
+
+class PacketWriter {
+public:
+    // Packets go to sink; preroll in ms; videoStreams get a Simple Index.
+    PacketWriter(ByteSink& sink, uint32_t packetSize, uint64_t preroll,
+                 const std::vector<uint16_t>& videoStreams);
+
+    // time and duration in 100 ns, preroll not included. False when the sink fails or the
+    // sample cannot be stored (too large, time out of range).
+    bool AddSample(uint16_t stream, uint64_t time, uint64_t duration, bool keyFrame,
+                   const uint8_t* data, uint32_t length);
+    // Writes the last packet.
+    bool Finish();
+
+    uint64_t PacketCount() const { return m_packets; }
+    uint64_t ContentEnd() const { return m_contentEnd; }  // 100 ns, preroll not included
+    uint64_t LastSendTime() const { return m_lastSend; }   // ms
+    uint32_t MaxObjectSize(uint16_t stream) const;
+    uint64_t StreamBytes(uint16_t stream) const;
+    // The index of a video stream, entries up to the content's end.
+    SimpleIndex BuildIndex(uint16_t stream) const;
+
+    static constexpr uint32_t kDefaultPacketSize = 3200;
+    static constexpr size_t kPacketHeader = 14;
+    static constexpr size_t kPayloadHeader = 17;
+
+private:
+    struct StreamState {
+        uint8_t objectNumber = 0;
+        uint32_t maxObject = 0;
+        uint64_t bytes = 0;
+    };
+    struct IndexState {
+        std::vector<SimpleIndex::Entry> entries;
+        bool haveKey = false;
+        SimpleIndex::Entry lastKey{};
+    };
+    bool FlushPacket();
+    void StartPacket(uint32_t sendTime);
+
+    ByteSink& m_sink;
+    uint32_t m_packetSize;
+    uint64_t m_preroll;
+    std::vector<uint8_t> m_packet;
+    unsigned m_payloads = 0;
+    bool m_open = false;
+    uint64_t m_packets = 0;
+    uint64_t m_lastSend = 0;
+    uint64_t m_contentEnd = 0;
+    bool m_failed = false;
+    std::map<uint16_t, StreamState> m_streams;
+    std::map<uint16_t, IndexState> m_indexes;
+};
+
+}  // namespace asf

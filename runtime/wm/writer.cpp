@@ -1,0 +1,306 @@
+#include "writer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "../asf/asf_guids.h"
+#include "wide_string.h"
+
+namespace wm {
+
+namespace {
+
+GUID NewFileId() {
+    std::random_device rd;
+    uint8_t b[16];
+    for (uint8_t& x : b) x = static_cast<uint8_t>(rd());
+    b[7] = static_cast<uint8_t>((b[7] & 0x0F) | 0x40);  // version 4
+    b[8] = static_cast<uint8_t>((b[8] & 0x3F) | 0x80);
+    return GUID::FromBytes(b);
+}
+
+uint64_t FileTimeNow() {
+    using namespace std::chrono;
+    auto since1970 = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+    return static_cast<uint64_t>(since1970) * 10 + 116444736000000000ull;
+}
+
+std::string TempPathFor(const std::string& output) {
+    static std::atomic<unsigned> counter{0};
+    std::filesystem::path p(output);
+    std::string name = "." + p.filename().string() + ".part" + std::to_string(counter++) + "-" +
+                       std::to_string(std::random_device{}() & 0xFFFFFF);
+    return (p.parent_path() / name).string();
+}
+
+std::vector<uint8_t> DataObjectHeader(const GUID& fileId, uint64_t packets, uint32_t packetSize) {
+    asf::ByteWriter w;
+    w.WriteGuid(asf::guids::kData);
+    w.U64(50 + packets * packetSize);
+    w.WriteGuid(fileId);
+    w.U64(packets);
+    w.U16(0x0101);
+    return w.Take();
+}
+
+}  // namespace
+
+CWriter::~CWriter() { Discard(); }
+
+void CWriter::Discard() {
+    m_packets.reset();
+    m_sink.reset();
+    if (!m_tempPath.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(m_tempPath, ec);
+        m_tempPath.clear();
+    }
+}
+
+void CWriter::UseSink(std::unique_ptr<asf::ByteSink> sink) { m_testSink = std::move(sink); }
+
+HRESULT CWriter::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (Offer<IWMWriter>(iid, IID_IWMWriter, this, out) ||
+        Offer<IWMWriter>(iid, IID_IUnknown, this, out) ||
+        Offer<IWMWriterAdvanced>(iid, IID_IWMWriterAdvanced, this, out) ||
+        Offer<IWMHeaderInfo>(iid, IID_IWMHeaderInfo, this, out) ||
+        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out))
+        return S_OK;
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT CWriter::SetProfile(IWMProfile* profile) {
+    if (!profile) return E_INVALIDARG;
+    if (m_state == State::Writing || m_state == State::Done) return NS_E_INVALID_REQUEST;
+    std::vector<StreamDescription> streams;
+    HRESULT hr = ReadProfile(profile, streams);
+    if (Failed(hr)) return hr;
+    if (streams.empty()) return E_INVALIDARG;
+
+    asf::AsfHeader h;
+    h.file.flags = asf::FileProperties::kSeekable;
+    h.file.minPacketSize = h.file.maxPacketSize = asf::PacketWriter::kDefaultPacketSize;
+    for (const StreamDescription& d : streams) {
+        h.file.preroll = std::max<uint64_t>(h.file.preroll, d.bufferWindow);
+        if (d.number == 0 || d.number > 127 || h.FindStream(d.number)) return NS_E_INVALID_STREAM;
+        std::optional<StreamFormat> format = StreamFormatFromMediaType(d.type);
+        if (!format) return NS_E_INVALID_STREAM;
+        asf::StreamProperties sp;
+        sp.streamType = format->streamType;
+        sp.errorCorrectionType = asf::guids::kNoErrorCorrection;
+        sp.flags = d.number;
+        sp.typeSpecific = std::move(format->typeSpecific);
+        h.streams.push_back(std::move(sp));
+        asf::ExtendedStreamProperties e;
+        e.streamNumber = d.number;
+        e.bufferSize = e.altBufferSize = d.bufferWindow;
+        e.dataBitrate = e.altDataBitrate = d.bitrate;
+        e.avgTimePerFrame = d.avgTimePerFrame;
+        e.flags = 0x2;
+        h.extended.push_back(std::move(e));
+        h.bitrates.push_back({d.number, d.bitrate});
+        if (d.vbr && *d.vbr) h.metadata.push_back({0, d.number, g_wszWMIsVBR, 2, {1, 0}});
+    }
+    m_streams = std::move(streams);
+    m_inputsWithoutProps.assign(m_streams.size(), false);
+    m_store = HeaderStore{};
+    m_store.header = std::move(h);
+    m_state = State::Configured;
+    return S_OK;
+}
+
+HRESULT CWriter::SetOutputFilename(LPCWSTR path) {
+    if (!path || !*path) return E_INVALIDARG;
+    if (m_state == State::Writing) return NS_E_INVALID_REQUEST;
+    m_outputPath = ToUtf8(path);
+    return S_OK;
+}
+
+HRESULT CWriter::GetInputCount(DWORD* count) {
+    if (!count) return E_POINTER;
+    *count = static_cast<DWORD>(m_streams.size());
+    return S_OK;
+}
+
+HRESULT CWriter::SetInputProps(DWORD input, IWMMediaProps* props) {
+    if (input >= m_streams.size()) return E_INVALIDARG;
+    if (props) return E_NOTIMPL;  // samples are never encoded here
+    m_inputsWithoutProps[input] = true;
+    return S_OK;
+}
+
+HRESULT CWriter::BeginWriting() {
+    if (m_state != State::Configured) return NS_E_INVALID_REQUEST;
+    if (!m_testSink && m_outputPath.empty()) return NS_E_INVALID_REQUEST;
+    if (m_testSink) {
+        m_sink = std::move(m_testSink);
+    } else {
+        m_tempPath = TempPathFor(m_outputPath);
+        m_sink = asf::FileSink::Create(m_tempPath);
+        if (!m_sink) {
+            m_tempPath.clear();
+            return NS_E_FILE_OPEN_FAILED;
+        }
+    }
+    asf::AsfHeader& h = m_store.header;
+    h.file.fileId = NewFileId();
+    h.file.creationDate = FileTimeNow();
+    std::vector<uint8_t> header = h.Render(kHeaderPadding);
+    m_headerSize = header.size();
+    std::vector<uint8_t> data = DataObjectHeader(h.file.fileId, 0, h.file.minPacketSize);
+    if (!m_sink->Write(header.data(), header.size()) || !m_sink->Write(data.data(), data.size())) {
+        Discard();
+        return NS_E_FILE_WRITE;
+    }
+    std::vector<uint16_t> video;
+    for (const StreamDescription& d : m_streams)
+        if (d.type.head.majortype == asf::guids::kMediaTypeVideo) video.push_back(d.number);
+    m_packets = std::make_unique<asf::PacketWriter>(*m_sink, h.file.minPacketSize, h.file.preroll,
+                                                    video);
+    m_failed = false;
+    m_state = State::Writing;
+    return S_OK;
+}
+
+HRESULT CWriter::WriteStreamSample(WORD stream, QWORD sampleTime, DWORD, QWORD duration,
+                                   DWORD flags, INSSBuffer* sample) {
+    if (!sample) return E_INVALIDARG;
+    if (m_state != State::Writing) return NS_E_INVALID_REQUEST;
+    if (std::find(m_inputsWithoutProps.begin(), m_inputsWithoutProps.end(), false) !=
+        m_inputsWithoutProps.end())
+        return NS_E_INVALID_REQUEST;  // some input still expects uncompressed samples
+    if (!m_store.header.FindStream(stream)) return NS_E_INVALID_STREAM;
+    if (m_failed) return NS_E_FILE_WRITE;
+    BYTE* data = nullptr;
+    DWORD length = 0;
+    HRESULT hr = sample->GetBufferAndLength(&data, &length);
+    if (Failed(hr)) return hr;
+    if (length == 0) return S_OK;  // nothing to store
+    if (!m_packets->AddSample(stream, sampleTime, duration, (flags & WM_SF_CLEANPOINT) != 0, data,
+                              length)) {
+        m_failed = true;
+        return NS_E_FILE_WRITE;
+    }
+    return S_OK;
+}
+
+void CWriter::FinishHeader() {
+    asf::AsfHeader& h = m_store.header;
+    const asf::PacketWriter& p = *m_packets;
+    uint64_t content = p.ContentEnd();
+    h.file.dataPacketsCount = p.PacketCount();
+    h.file.playDuration = content + h.file.preroll * 10000;
+    h.file.sendDuration = content;
+    h.file.maxBitrate = 0;
+    for (asf::ExtendedStreamProperties& e : h.extended) {
+        uint64_t measured = content ? p.StreamBytes(e.streamNumber) * 8 * 10000000 / content : 0;
+        if (e.dataBitrate == 0) e.dataBitrate = e.altDataBitrate =
+            static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(measured, 1), UINT32_MAX));
+        e.maxObjectSize = p.MaxObjectSize(e.streamNumber);
+        for (asf::StreamBitrate& b : h.bitrates)
+            if (b.stream == e.streamNumber) b.bitrate = e.dataBitrate;
+        h.file.maxBitrate += e.dataBitrate;
+    }
+}
+
+HRESULT CWriter::EndWriting() {
+    if (m_state != State::Writing) return NS_E_INVALID_REQUEST;
+    asf::AsfHeader& h = m_store.header;
+    bool ok = !m_failed && m_packets->Finish();
+    asf::ByteWriter indexes;
+    for (const StreamDescription& d : m_streams) {
+        if (d.type.head.majortype != asf::guids::kMediaTypeVideo) continue;
+        asf::SimpleIndex index = m_packets->BuildIndex(d.number);
+        index.fileId = h.file.fileId;
+        index.Render(indexes);
+    }
+    ok = ok && m_sink->Write(indexes.Buffer().data(), indexes.Size());
+    FinishHeader();
+    h.file.fileSize = m_sink->Position();
+    uint64_t bare = h.Render(0).size();
+    uint64_t padding = m_headerSize - bare;
+    std::vector<uint8_t> header = h.Render(padding);
+    std::vector<uint8_t> data =
+        DataObjectHeader(h.file.fileId, m_packets->PacketCount(), h.file.minPacketSize);
+    ok = ok && header.size() == m_headerSize && m_sink->WriteAt(0, header.data(), header.size()) &&
+         m_sink->WriteAt(m_headerSize, data.data(), data.size()) && m_sink->Finish();
+    m_packets.reset();
+    m_state = State::Done;
+    if (!ok) {
+        Discard();
+        return NS_E_FILE_WRITE;
+    }
+    if (!m_tempPath.empty()) {
+        std::error_code ec;
+        std::filesystem::rename(m_tempPath, m_outputPath, ec);
+        if (ec) {
+            Discard();
+            return NS_E_FILE_WRITE;
+        }
+        m_tempPath.clear();
+    }
+    return S_OK;
+}
+
+HRESULT CWriter::GetAttributeCount(WORD stream, WORD* count) {
+    return m_store.GetAttributeCount(stream, count);
+}
+HRESULT CWriter::GetAttributeByIndex(WORD index, WORD* stream, WCHAR* name, WORD* nameLength,
+                                     WMT_ATTR_DATATYPE* type, BYTE* value, WORD* length) {
+    return m_store.GetAttributeByIndex(index, stream, name, nameLength, type, value, length);
+}
+HRESULT CWriter::GetAttributeByName(WORD* stream, LPCWSTR name, WMT_ATTR_DATATYPE* type,
+                                    BYTE* value, WORD* length) {
+    return m_store.GetAttributeByName(stream, name, type, value, length);
+}
+HRESULT CWriter::SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE type, const BYTE* value,
+                              WORD length) {
+    if (m_state != State::Configured) return NS_E_INVALID_REQUEST;
+    if (stream && !m_store.header.FindStream(stream)) return NS_E_INVALID_STREAM;
+    return m_store.SetAttribute(stream, name, type, value, length);
+}
+HRESULT CWriter::GetMarkerCount(WORD* count) { return m_store.GetMarkerCount(count); }
+HRESULT CWriter::GetMarker(WORD index, WCHAR* name, WORD* nameLength, QWORD* time) {
+    return m_store.GetMarker(index, name, nameLength, time);
+}
+HRESULT CWriter::AddMarker(const WCHAR* name, QWORD time) {
+    if (m_state != State::Configured) return NS_E_INVALID_REQUEST;
+    return m_store.AddMarker(name, time);
+}
+HRESULT CWriter::RemoveMarker(WORD index) {
+    if (m_state != State::Configured) return NS_E_INVALID_REQUEST;
+    return m_store.RemoveMarker(index);
+}
+HRESULT CWriter::GetScriptCount(WORD* count) { return m_store.GetScriptCount(count); }
+HRESULT CWriter::GetScript(WORD index, WCHAR* type, WORD* typeLength, WCHAR* command,
+                           WORD* commandLength, QWORD* time) {
+    return m_store.GetScript(index, type, typeLength, command, commandLength, time);
+}
+HRESULT CWriter::AddScript(const WCHAR* type, const WCHAR* command, QWORD time) {
+    if (m_state != State::Configured) return NS_E_INVALID_REQUEST;
+    return m_store.AddScript(type, command, time);
+}
+HRESULT CWriter::RemoveScript(WORD index) {
+    if (m_state != State::Configured) return NS_E_INVALID_REQUEST;
+    return m_store.RemoveScript(index);
+}
+HRESULT CWriter::GetCodecInfoCount(DWORD* count) { return m_store.GetCodecInfoCount(count); }
+HRESULT CWriter::GetCodecInfo(DWORD index, WORD* nameLength, WCHAR* name, WORD* descriptionLength,
+                              WCHAR* description, WMT_CODEC_INFO_TYPE* type, WORD* infoSize,
+                              BYTE* info) {
+    return m_store.GetCodecInfo(index, nameLength, name, descriptionLength, description, type,
+                                infoSize, info);
+}
+HRESULT CWriter::AddCodecInfo(const WCHAR* name, const WCHAR* description,
+                              WMT_CODEC_INFO_TYPE type, WORD infoSize, const BYTE* info) {
+    if (m_state != State::Configured) return NS_E_INVALID_REQUEST;
+    return m_store.AddCodecInfo(name, description, type, infoSize, info);
+}
+
+}  // namespace wm

@@ -1,0 +1,196 @@
+#include "file_copy.h"
+
+#include <vector>
+
+#include "reader.h"
+#include "reader_driver.h"
+#include "wide_string.h"
+
+namespace asftool {
+
+namespace {
+
+bool IsCoded(const std::u16string& name) {
+    for (const char16_t* coded : {g_wszWMDuration, g_wszWMBitrate, g_wszWMSeekable,
+                                  g_wszWMBroadcast, g_wszWMProtected})
+        if (name == coded) return true;
+    return false;
+}
+
+HRESULT CopyAttributes(IWMHeaderInfo3* from, IWMHeaderInfo3* to) {
+    WORD count = 0;
+    HRESULT hr = from->GetAttributeCount(0xFFFF, &count);
+    for (WORD i = 0; Succeeded(hr) && i < count; ++i) {
+        WORD stream = 0xFFFF, nameLength = 0, length = 0;
+        WMT_ATTR_DATATYPE type;
+        if (Failed(hr = from->GetAttributeByIndex(i, &stream, nullptr, &nameLength, &type, nullptr,
+                                                  &length)))
+            break;
+        std::u16string name(nameLength, u'\0');
+        std::vector<BYTE> value(length);
+        stream = 0xFFFF;
+        if (Failed(hr = from->GetAttributeByIndex(i, &stream, name.data(), &nameLength, &type,
+                                                  value.data(), &length)))
+            break;
+        name.resize(wm::WideLength(name.c_str()));
+        if (IsCoded(name)) continue;
+        hr = to->SetAttribute(stream, name.c_str(), type, value.data(), length);
+    }
+    return hr;
+}
+
+HRESULT CopyCodecs(IWMHeaderInfo3* from, IWMHeaderInfo3* to) {
+    DWORD count = 0;
+    HRESULT hr = from->GetCodecInfoCount(&count);
+    for (DWORD i = 0; Succeeded(hr) && i < count; ++i) {
+        WORD nameLength = 0, descriptionLength = 0, size = 0;
+        WMT_CODEC_INFO_TYPE type;
+        if (Failed(hr = from->GetCodecInfo(i, &nameLength, nullptr, &descriptionLength, nullptr,
+                                           &type, &size, nullptr)))
+            break;
+        std::u16string name(nameLength, u'\0'), description(descriptionLength, u'\0');
+        std::vector<BYTE> info(size);
+        if (Failed(hr = from->GetCodecInfo(i, &nameLength, name.data(), &descriptionLength,
+                                           description.data(), &type, &size, info.data())))
+            break;
+        hr = to->AddCodecInfo(name.c_str(), description.c_str(), type, size, info.data());
+    }
+    return hr;
+}
+
+HRESULT CopyScripts(IWMHeaderInfo* from, IWMHeaderInfo* to) {
+    WORD count = 0;
+    HRESULT hr = from->GetScriptCount(&count);
+    for (WORD i = 0; Succeeded(hr) && i < count; ++i) {
+        WORD typeLength = 0, commandLength = 0;
+        QWORD time = 0;
+        if (Failed(hr = from->GetScript(i, nullptr, &typeLength, nullptr, &commandLength, &time)))
+            break;
+        std::u16string type(typeLength, u'\0'), command(commandLength, u'\0');
+        if (Failed(hr = from->GetScript(i, type.data(), &typeLength, command.data(),
+                                        &commandLength, &time)))
+            break;
+        hr = to->AddScript(type.c_str(), command.c_str(), time);
+    }
+    return hr;
+}
+
+HRESULT CopyMarkers(IWMHeaderInfo* from, IWMHeaderInfo* to) {
+    WORD count = 0;
+    HRESULT hr = from->GetMarkerCount(&count);
+    for (WORD i = 0; Succeeded(hr) && i < count; ++i) {
+        WORD nameLength = 0;
+        QWORD time = 0;
+        if (Failed(hr = from->GetMarker(i, nullptr, &nameLength, &time))) break;
+        std::u16string name(nameLength, u'\0');
+        if (Failed(hr = from->GetMarker(i, name.data(), &nameLength, &time))) break;
+        hr = to->AddMarker(name.c_str(), time);
+    }
+    return hr;
+}
+
+template <class I>
+HRESULT Query(IUnknown* from, REFIID iid, wm::ComPtr<I>& to) {
+    return from->QueryInterface(iid, reinterpret_cast<void**>(to.Out()));
+}
+
+HRESULT WriteMarkers(IWMHeaderInfo* from, const std::string& out, std::string& error) {
+    WORD count = 0;
+    HRESULT hr = from->GetMarkerCount(&count);
+    if (Failed(hr) || count == 0) return hr;
+    wm::ComPtr<IWMMetadataEditor> editor;
+    wm::ComPtr<IWMHeaderInfo> header;
+    if (Failed(hr = WMCreateEditor(editor.Out()))) return hr;
+    if (Failed(hr = editor->Open(wm::FromUtf8(out).c_str()))) {
+        error = "the copy cannot be opened to add its markers";
+        return hr;
+    }
+    if (Succeeded(hr = Query(editor.Get(), IID_IWMHeaderInfo, header)) &&
+        Succeeded(hr = CopyMarkers(from, header.Get())))
+        hr = editor->Flush();
+    if (Failed(hr)) error = "the markers could not be added";
+    HRESULT closed = editor->Close();
+    return Failed(hr) ? hr : closed;
+}
+
+}  // namespace
+
+HRESULT CopyFile(const std::string& in, const std::string& out, std::string& error) {
+    auto* reader = new wm::CReader();
+    ReaderDriver driver(reader);
+    wm::ComPtr<IWMReader> readerRef;
+    readerRef.Reset(reader);
+    HRESULT hr = driver.Open(wm::FromUtf8(in));
+    if (Failed(hr)) {
+        error = in + ": " + reader->OpenError();
+        return hr;
+    }
+    wm::ComPtr<IWMWriter> writer;
+    wm::ComPtr<IWMWriterAdvanced> advanced;
+    wm::ComPtr<IWMHeaderInfo3> writerHeader;
+    if (Failed(hr = WMCreateWriter(nullptr, writer.Out())) ||
+        Failed(hr = Query(writer.Get(), IID_IWMWriterAdvanced, advanced)) ||
+        Failed(hr = Query(writer.Get(), IID_IWMHeaderInfo3, writerHeader))) {
+        error = "no writer";
+        driver.Close();
+        return hr;
+    }
+    DWORD inputs = 0;
+    if (Failed(hr = writer->SetProfile(reader)) ||
+        Failed(hr = writer->SetOutputFilename(wm::FromUtf8(out).c_str())) ||
+        Failed(hr = writer->GetInputCount(&inputs))) {
+        error = "the writer does not take this file's streams";
+        driver.Close();
+        return hr;
+    }
+    for (DWORD i = 0; i < inputs; ++i) writer->SetInputProps(i, nullptr);
+    if (Failed(hr = CopyAttributes(reader, writerHeader.Get())) ||
+        Failed(hr = CopyCodecs(reader, writerHeader.Get())) ||
+        Failed(hr = CopyScripts(reader, writerHeader.Get()))) {
+        error = "the header could not be carried over";
+        driver.Close();
+        return hr;
+    }
+    if (Failed(hr = writer->BeginWriting())) {
+        error = out + ": cannot be written";
+        driver.Close();
+        return hr;
+    }
+    hr = driver.PlayAll([&](WORD stream, QWORD time, QWORD duration, DWORD flags,
+                            INSSBuffer* sample) {
+        return advanced->WriteStreamSample(stream, time, 0, duration, flags, sample);
+    });
+    if (Failed(hr)) {
+        error = "copying the samples failed";
+        driver.Close();
+        return hr;  // the writer is released unfinished and leaves no file behind
+    }
+    if (Failed(hr = writer->EndWriting())) {
+        error = out + ": cannot be written";
+        driver.Close();
+        return hr;
+    }
+    hr = WriteMarkers(reader, out, error);
+    HRESULT closed = driver.Close();
+    return Failed(hr) ? hr : closed;
+}
+
+HRESULT AddMarker(const std::string& file, QWORD time, const std::string& name,
+                  std::string& error) {
+    wm::ComPtr<IWMMetadataEditor> editor;
+    wm::ComPtr<IWMHeaderInfo> header;
+    HRESULT hr = WMCreateEditor(editor.Out());
+    if (Failed(hr)) return hr;
+    if (Failed(hr = editor->Open(wm::FromUtf8(file).c_str()))) {
+        error = file + ": cannot be opened";
+        return hr;
+    }
+    if (Succeeded(hr = Query(editor.Get(), IID_IWMHeaderInfo, header)) &&
+        Succeeded(hr = header->AddMarker(wm::FromUtf8(name).c_str(), time)))
+        hr = editor->Flush();
+    if (Failed(hr)) error = file + ": the marker could not be saved";
+    HRESULT closed = editor->Close();
+    return Failed(hr) ? hr : closed;
+}
+
+}  // namespace asftool
