@@ -1,0 +1,131 @@
+// The reader's user clock: what is delivered before each OnTime, and when the end comes.
+
+#include <gtest/gtest.h>
+
+#include "asf/header.h"
+#include "test_files.h"
+
+namespace {
+
+constexpr QWORD kSecond = 10000000;
+
+std::vector<TestSample> Samples() {
+    return {{1, 0, true, {1}},
+            {2, 0, false, {2}},
+            {1, 5000000, false, {3}},
+            {2, 12000000, false, {4}},
+            {1, 29000000, true, {5}}};
+}
+
+// Rewrites the header of a written file through fn, keeping its size.
+std::vector<uint8_t> WithHeader(std::vector<uint8_t> file, void (*fn)(asf::AsfHeader&)) {
+    asf::MemorySource source(file);
+    asf::AsfHeader h;
+    asf::AsfLayout layout;
+    std::string error;
+    EXPECT_TRUE(asf::ReadAsfStructure(source, h, layout, error)) << error;
+    fn(h);
+    std::vector<uint8_t> bytes = h.Render(h.paddingSize);
+    EXPECT_EQ(bytes.size(), layout.headerSize);
+    std::copy(bytes.begin(), bytes.end(), file.begin());
+    return file;
+}
+
+// Each sample must come after OnTime(T - step) and before OnTime(T) of the T that released it.
+void ExpectPaced(const std::vector<Event>& events) {
+    QWORD released = kSecond;
+    for (const Event& e : events) {
+        if (e.kind == Event::Time) {
+            EXPECT_EQ(e.time, released);
+            released += kSecond;
+        } else if (e.kind == Event::Sample) {
+            EXPECT_LT(e.time, released);
+            EXPECT_GE(e.time + kSecond, released);
+        }
+    }
+}
+
+std::vector<QWORD> Times(const std::vector<Event>& events, Event::Kind kind) {
+    std::vector<QWORD> out;
+    for (const Event& e : events)
+        if (e.kind == kind) out.push_back(e.time);
+    return out;
+}
+
+TEST(ReaderClock, DeliversEachSecondThenEndsOnTheFirstSecondPastTheContent) {
+    std::vector<uint8_t> file = WriteTestFile(Samples());
+    ASSERT_FALSE(file.empty());
+    std::vector<Event> events = ReadTestFile(file, kSecond);
+    ExpectPaced(events);
+    EXPECT_EQ(Times(events, Event::Sample).size(), 5u);
+    // Content ends at 2.9 s: OnTime for 1 s and 2 s, then the end once 3 s is released.
+    EXPECT_EQ(Times(events, Event::Time), (std::vector<QWORD>{kSecond, 2 * kSecond}));
+    bool endAfterLastTime = false;
+    for (const Event& e : events)
+        if (e.kind == Event::Status && e.status == WMT_EOF) endAfterLastTime = true;
+    EXPECT_TRUE(endAfterLastTime);
+}
+
+TEST(ReaderClock, DeclaredDurationExtendsTheEndWhenPlausible) {
+    std::vector<uint8_t> file = WriteTestFile(Samples());
+    std::vector<uint8_t> longer = WithHeader(file, [](asf::AsfHeader& h) {
+        h.file.playDuration = h.file.preroll * 10000 + 35000000;  // 3.5 s
+    });
+    EXPECT_EQ(Times(ReadTestFile(longer, kSecond), Event::Time).size(), 3u);  // ends at 4 s
+
+    std::vector<uint8_t> absurd = WithHeader(file, [](asf::AsfHeader& h) {
+        h.file.playDuration = h.file.preroll * 10000 + 3600 * kSecond;
+    });
+    EXPECT_EQ(Times(ReadTestFile(absurd, kSecond), Event::Time).size(), 2u);  // ignored
+}
+
+TEST(ReaderClock, AStreamWaitingForItsTimeDoesNotHoldUpTheOthers) {
+    // In file order stream 1's 1.5 s sample comes before stream 2's 0.8 s one.
+    std::vector<Event> events = ReadTestFile(
+        WriteTestFile({{1, 15000000, true, {1}}, {2, 8000000, false, {2}}}), kSecond);
+    ExpectPaced(events);
+    std::vector<QWORD> samples = Times(events, Event::Sample);
+    EXPECT_EQ(samples, (std::vector<QWORD>{8000000, 15000000}));
+}
+
+TEST(ReaderClock, StreamOrderIsKeptWhenTimesGoBack) {
+    // Decode order of B-frames: 0, 120 ms, 40 ms, 80 ms.
+    std::vector<Event> events = ReadTestFile(WriteTestFile({{1, 0, true, {1}},
+                                                            {1, 1200000, false, {2}},
+                                                            {1, 400000, false, {3}},
+                                                            {1, 800000, false, {4}}}),
+                                             kSecond);
+    std::vector<Event> samples;
+    for (const Event& e : events)
+        if (e.kind == Event::Sample) samples.push_back(e);
+    ASSERT_EQ(samples.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(samples[i].data[0], i + 1);
+}
+
+TEST(ReaderClock, WithoutAUserClockEverythingComesAtOnce) {
+    std::vector<Event> events = ReadTestFile(WriteTestFile(Samples()), 0);
+    EXPECT_TRUE(Times(events, Event::Time).empty());
+    EXPECT_EQ(Times(events, Event::Sample).size(), 5u);
+}
+
+TEST(ReaderClock, StatusReportsFollowTheOperations) {
+    std::vector<Event> events = ReadTestFile(WriteTestFile(Samples()), kSecond);
+    std::vector<WMT_STATUS> statuses;
+    for (const Event& e : events)
+        if (e.kind == Event::Status) statuses.push_back(e.status);
+    EXPECT_EQ(statuses,
+              (std::vector<WMT_STATUS>{WMT_OPENED, WMT_STARTED, WMT_EOF, WMT_STOPPED, WMT_CLOSED}));
+    for (const Event& e : events) {
+        if (e.kind == Event::Sample) {
+            EXPECT_LT(e.stream, 0x8000) << "sample went to OnSample";
+        }
+    }
+}
+
+TEST(ReaderClock, OpenFailuresAnswerThroughTheCallback) {
+    HRESULT hr = S_OK;
+    ReadTestFile(std::vector<uint8_t>(100, 0x42), kSecond, &hr);
+    EXPECT_EQ(hr, NS_E_INVALID_INPUT_FORMAT);
+}
+
+}  // namespace
