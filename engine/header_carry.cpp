@@ -1,0 +1,348 @@
+// Header carry-over: protection test, attributes, codec list, scripts and markers.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "merger.h"
+
+namespace engine {
+
+namespace {
+
+// Attributes of the first input that the output keeps, in this order.
+const WCHAR* const kCarriedAttributes[] = {
+    u"Title",          u"Author",          u"Description",      u"Rating",        u"Copyright",
+    u"WM/AlbumTitle",  u"WM/Track",        u"WM/PromotionURL",  u"WM/AlbumCoverURL",
+    u"WM/Genre",       u"WM/Year",         u"WM/GenreID",       u"WM/MCDI",       u"BannerImageType",
+    u"BannerImageData", u"BannerImageURL", u"CopyrightURL",
+};
+
+constexpr HRESULT kProtectedInput = MakeHr(0x80070005);  // E_ACCESSDENIED
+
+template <class I>
+void ReleaseAndNull(I*& p) {
+    if (p) p->Release();
+    p = nullptr;
+}
+
+// A UTF-16 buffer of at least one character, terminated at its last one.
+WCHAR* NewText(WORD characters) {
+    WCHAR* text = new (std::nothrow) WCHAR[characters ? characters + 1 : 1];
+    if (text) text[0] = u'\0';
+    return text;
+}
+
+}  // namespace
+
+HRESULT CMerger::CheckProtected(LPCWSTR path) {
+    IWMMetadataEditor* editor = nullptr;
+    HRESULT hr = m_runtime.createEditor(&editor);
+    if (Failed(hr)) {
+        ReportError("Could not create Metadata Editor (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    bool isProtected = false;
+    IWMHeaderInfo* header = nullptr;
+    if (Failed(hr = editor->Open(path))) {
+        ReportError("Could not open file %ws (hr=0x%08x).\n", path, hr);
+    } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
+                                                  reinterpret_cast<void**>(&header)))) {
+        header = nullptr;
+        ReportError("Could not QI for IWMHeaderInfo (hr=0x%08x).\n", hr);
+    } else {
+        WORD stream = 0;
+        WMT_ATTR_DATATYPE type;
+        BYTE value[8] = {};
+        WORD length = 4;
+        hr = header->GetAttributeByName(&stream, g_wszWMProtected, &type, value, &length);
+        if (Failed(hr)) {
+            ReportError("Error in getting Protected attribute for file %ws (hr=0x%08x).\n", path,
+                        hr);
+        } else if (value[0] | value[1] | value[2] | value[3]) {
+            ReportError("Protected attributes set for input file %ws .\n", path);
+            isProtected = true;
+        }
+    }
+    ReleaseAndNull(header);
+    hr = editor->Close();
+    if (Failed(hr)) ReportError("Error in close file %ws (hr=0x%08x).\n", path, hr);
+    editor->Release();
+    return isProtected ? kProtectedInput : hr;
+}
+
+HRESULT CMerger::CopyAttribute(WORD srcStream, WORD dstStream, IWMHeaderInfo* destination,
+                               LPCWSTR name) {
+    if (!m_headerInfo1 || !destination) return E_INVALIDARG;
+    WORD stream = srcStream;
+    WMT_ATTR_DATATYPE type = WMT_TYPE_DWORD;
+    WORD length = 0;
+    HRESULT hr = m_headerInfo1->GetAttributeByName(&stream, name, &type, nullptr, &length);
+    if (Failed(hr) && hr != ASF_E_NOTFOUND) {
+        ReportError("GetAttributeByName failed for Attribute name %ws (hr=0x%08x).\n", name, hr);
+        return hr;
+    }
+    if (hr == ASF_E_NOTFOUND || length == 0) return S_OK;
+    BYTE* value = static_cast<BYTE*>(std::malloc(length));
+    if (!value) {
+        ReportError("Internal Error: Out of memory\n");
+        return E_OUTOFMEMORY;
+    }
+    stream = srcStream;
+    hr = m_headerInfo1->GetAttributeByName(&stream, name, &type, value, &length);
+    if (Failed(hr)) {
+        ReportError("GetAttributeByName failed for Attribute name %ws (hr=0x%08x).\n", name, hr);
+    } else if (Failed(hr = destination->SetAttribute(dstStream, name, type, value, length))) {
+        ReportError("SetAttribute failed for Attribute name %ws (hr=0x%08x).\n", name, hr);
+    }
+    std::free(value);
+    return hr;
+}
+
+HRESULT CMerger::CopyAttributes(IWMHeaderInfo* destination) {
+    HRESULT hr = S_OK;
+    for (const WCHAR* name : kCarriedAttributes)
+        if (Failed(hr = CopyAttribute(0, 0, destination, name))) return hr;
+    for (WORD i = 0; i < m_streamCount && m_streamMap && Succeeded(hr); ++i)
+        hr = CopyAttribute(m_streamMap[i], m_streamMap[m_streamCount + i], destination,
+                           u"_MyAttribute");
+    return hr;
+}
+
+HRESULT CMerger::CopyCodecInfo(IWMHeaderInfo* destination) {
+    if (!m_headerInfo1 || !destination) return E_INVALIDARG;
+    IWMHeaderInfo3* source = nullptr;
+    IWMHeaderInfo3* target = nullptr;
+    HRESULT hr = m_headerInfo1->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(&source));
+    if (Succeeded(hr))
+        hr = destination->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(&target));
+    if (Failed(hr)) {
+        ReportError("QI for IWMHeaderInfo3 failed (hr=0x%08x).\n", hr);
+        ReleaseAndNull(source);
+        ReleaseAndNull(target);
+        return hr;
+    }
+    DWORD count = 0;
+    if (Failed(hr = source->GetCodecInfoCount(&count)))
+        ReportError("GetCodecInfoCount failed (hr=0x%08x).\n", hr);
+    for (DWORD i = 0; i < count && Succeeded(hr); ++i) {
+        WORD nameLength = 0, descriptionLength = 0, infoSize = 0;
+        WMT_CODEC_INFO_TYPE type = WMT_CODECINFO_UNKNOWN;
+        hr = source->GetCodecInfo(i, &nameLength, nullptr, &descriptionLength, nullptr, &type,
+                                  &infoSize, nullptr);
+        if (Failed(hr)) {
+            ReportError("GetCodecInfo failed (hr=0x%08x).\n", hr);
+            break;
+        }
+        WCHAR* name = new (std::nothrow) WCHAR[size_t(nameLength) + 1];
+        WCHAR* description = new (std::nothrow) WCHAR[size_t(descriptionLength) + 1];
+        BYTE* info = static_cast<BYTE*>(std::malloc(infoSize ? infoSize : 1));
+        if (!name || !description || !info) {
+            ReportError("Internal Error: Out of memory\n");
+            hr = E_OUTOFMEMORY;
+        } else {
+            WORD nameRoom = nameLength + 1, descriptionRoom = descriptionLength + 1;
+            WORD infoRoom = infoSize;
+            hr = source->GetCodecInfo(i, &nameRoom, name, &descriptionRoom, description, &type,
+                                      &infoRoom, info);
+            if (Failed(hr)) {
+                ReportError("GetCodecInfo failed (hr=0x%08x).\n", hr);
+            } else {
+                name[nameRoom < nameLength ? nameRoom : nameLength] = u'\0';
+                description[descriptionRoom < descriptionLength ? descriptionRoom
+                                                                : descriptionLength] = u'\0';
+                hr = target->AddCodecInfo(name, description, type,
+                                          infoRoom < infoSize ? infoRoom : infoSize, info);
+                if (Failed(hr)) ReportError("AddCodecInfo failed (hr=0x%08x).\n", hr);
+            }
+        }
+        delete[] name;
+        delete[] description;
+        std::free(info);
+    }
+    source->Release();
+    target->Release();
+    return hr;
+}
+
+HRESULT CMerger::CopyScripts(IWMHeaderInfo* destination, IWMHeaderInfo* source, QWORD offset) {
+    if (!destination || !source) return E_INVALIDARG;
+    WORD count = 0;
+    HRESULT hr = source->GetScriptCount(&count);
+    if (Failed(hr)) {
+        ReportError("GetScriptCount failed (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    for (WORD i = 0; i < count && Succeeded(hr); ++i) {
+        WORD typeLength = 0, commandLength = 0;
+        QWORD time = 0;
+        hr = source->GetScript(i, nullptr, &typeLength, nullptr, &commandLength, &time);
+        if (Failed(hr)) {
+            ReportError("GetScript failed for Script no %d (hr=0x%08x).\n", int(i), hr);
+            break;
+        }
+        const WORD typeRoom = typeLength, commandRoom = commandLength;
+        WCHAR* type = NewText(typeRoom);
+        WCHAR* command = NewText(commandRoom);
+        if (!type || !command) {
+            ReportError("Internal Error: Out of memory\n");
+            hr = E_OUTOFMEMORY;
+        } else if (Failed(hr = source->GetScript(i, type, &typeLength, command, &commandLength,
+                                                 &time))) {
+            ReportError("GetScript failed for Script no %d (hr=0x%08x).\n", int(i), hr);
+        } else {
+            type[typeLength < typeRoom ? typeLength : typeRoom] = u'\0';
+            command[commandLength < commandRoom ? commandLength : commandRoom] = u'\0';
+            if (Failed(hr = destination->AddScript(type, command, time + offset)))
+                ReportError("AddScript failed for Script no %d (hr=0x%08x).\n", int(i), hr);
+        }
+        delete[] type;
+        delete[] command;
+    }
+    return hr;
+}
+
+HRESULT CMerger::CopyMarkers(IWMHeaderInfo* source, IWMHeaderInfo* destination, QWORD offset) {
+    if (!destination || !source) return E_INVALIDARG;
+    WORD count = 0;
+    HRESULT hr = source->GetMarkerCount(&count);
+    if (Failed(hr)) {
+        ReportError("GetMarkerCount failed (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    for (WORD i = 0; i < count && Succeeded(hr); ++i) {
+        WORD nameLength = 0;
+        QWORD time = 0;
+        hr = source->GetMarker(i, nullptr, &nameLength, &time);
+        if (Failed(hr)) {
+            ReportError("GetMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
+            break;
+        }
+        const WORD room = nameLength;
+        WCHAR* name = NewText(room);
+        if (!name) {
+            ReportError("Internal Error: Out of memory\n");
+            hr = E_OUTOFMEMORY;
+        } else if (Failed(hr = source->GetMarker(i, name, &nameLength, &time))) {
+            ReportError("GetMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
+        } else {
+            name[nameLength < room ? nameLength : room] = u'\0';
+            if (Failed(hr = destination->AddMarker(name, time + offset)))
+                ReportError("AddMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
+        }
+        delete[] name;
+    }
+    return hr;
+}
+
+HRESULT CMerger::OpenEditorOnOutput(IWMMetadataEditor** editor, IWMHeaderInfo** header) {
+    *editor = nullptr;
+    *header = nullptr;
+    HRESULT hr = m_runtime.createEditor(editor);
+    if (Failed(hr)) {
+        *editor = nullptr;
+        ReportError("Could not create Metadata Editor (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = (*editor)->Open(m_outputPath))) {
+        ReportError("Could not open outfile %ws (hr=0x%08x).\n", m_outputPath, hr);
+    } else if (Failed(hr = (*editor)->QueryInterface(IID_IWMHeaderInfo,
+                                                     reinterpret_cast<void**>(header)))) {
+        *header = nullptr;
+        ReportError("Could not QI for IWMHeaderInfo (hr=0x%08x).\n", hr);
+        (*editor)->Close();
+    }
+    if (Failed(hr)) ReleaseAndNull(*editor);
+    return hr;
+}
+
+// Saves the edits; a failing Flush is the pass's result even when Close succeeds.
+HRESULT CMerger::CloseEditorOnOutput(IWMMetadataEditor* editor, IWMHeaderInfo* header) {
+    HRESULT flushed = editor->Flush();
+    if (Failed(flushed)) ReportError("Could not Flush the Editor (hr=0x%08x).\n", flushed);
+    HRESULT hr = editor->Close();
+    if (Failed(hr)) ReportError("Could not close the Editor (hr=0x%08x).\n", hr);
+    header->Release();
+    editor->Release();
+    return Failed(flushed) ? flushed : hr;
+}
+
+// Input k's header through an editor of its own; each failure only skips that input.
+static HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slot,
+                               const WCHAR* outputPath, IWMMetadataEditor** editor,
+                               IWMHeaderInfo** header) {
+    *editor = nullptr;
+    *header = nullptr;
+    HRESULT hr = runtime.createEditor(editor);
+    if (Failed(hr)) {
+        *editor = nullptr;
+        CMerger::ReportError("Could not create Metadata Editor pEditorInput (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    char path[kMaxPath + 1];
+    std::memcpy(path, slot, kMaxPath);
+    path[kMaxPath] = '\0';
+    std::u16string wide;
+    hr = Utf8ToWide(path, wide) ? (*editor)->Open(wide.c_str()) : MakeHr(0x80070459);
+    if (Failed(hr)) {
+        CMerger::ReportError("Could not open pEditorInput outfile %ws (hr=0x%08x).\n", outputPath,
+                             hr);
+    } else if (Failed(hr = (*editor)->QueryInterface(IID_IWMHeaderInfo,
+                                                     reinterpret_cast<void**>(header)))) {
+        *header = nullptr;
+        CMerger::ReportError("Could not QI pEditorInput for IWMHeaderInfo (hr=0x%08x).\n", hr);
+        (*editor)->Close();
+    }
+    if (Failed(hr)) ReleaseAndNull(*editor);
+    return hr;
+}
+
+static void CloseInputHeader(IWMMetadataEditor* editor, IWMHeaderInfo* header) {
+    HRESULT hr = editor->Close();
+    if (Failed(hr)) CMerger::ReportError("Could not close the pEditorInput (hr=0x%08x).\n", hr);
+    header->Release();
+    editor->Release();
+}
+
+HRESULT CMerger::CopyAllMarkers() {
+    if (m_inputCount < 2) return E_INVALIDARG;
+    IWMMetadataEditor* editor;
+    IWMHeaderInfo* output;
+    HRESULT hr = OpenEditorOnOutput(&editor, &output);
+    if (Failed(hr)) return hr;
+    CopyMarkers(m_headerInfo1, output, 0);
+    for (int k = 1; k <= m_inputCount - 2; ++k) {
+        if (!InputPlaced(k)) continue;  // left out of the output: nothing of it is carried
+        IWMMetadataEditor* inputEditor;
+        IWMHeaderInfo* input;
+        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath, &inputEditor,
+                                   &input)))
+            continue;
+        CopyMarkers(input, output, m_offsets[k - 1]);
+        CloseInputHeader(inputEditor, input);
+    }
+    int last = m_inputCount - 1;
+    if (InputPlaced(last) && m_headerInfo2)
+        CopyMarkers(m_headerInfo2, output, m_offsets[last - 1]);
+    return CloseEditorOnOutput(editor, output);
+}
+
+HRESULT CMerger::CopyLaterScripts() {
+    if (m_inputCount < 2) return E_INVALIDARG;
+    IWMMetadataEditor* editor;
+    IWMHeaderInfo* output;
+    HRESULT hr = OpenEditorOnOutput(&editor, &output);
+    if (Failed(hr)) return hr;
+    for (int k = 2; k <= m_inputCount - 1; ++k) {
+        if (!InputPlaced(k)) continue;
+        IWMMetadataEditor* inputEditor;
+        IWMHeaderInfo* input;
+        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath, &inputEditor,
+                                   &input)))
+            continue;
+        CopyScripts(output, input, m_offsets[k - 1]);
+        CloseInputHeader(inputEditor, input);
+    }
+    return CloseEditorOnOutput(editor, output);
+}
+
+}  // namespace engine

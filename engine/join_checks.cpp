@@ -1,0 +1,110 @@
+#include "join_checks.h"
+
+#include <sys/stat.h>
+
+#include <cwctype>
+#include <new>
+
+#include "report_error.h"
+
+namespace engine {
+
+namespace {
+
+constexpr HRESULT kNoUnicodeTranslation = MakeHr(0x80070459);  // ERROR_NO_UNICODE_TRANSLATION
+
+// Next code point of a UTF-8 string; false at a malformed sequence.
+bool NextCodePoint(const unsigned char*& p, uint32_t& cp) {
+    unsigned char c = *p++;
+    if (c < 0x80) {
+        cp = c;
+        return true;
+    }
+    int extra;
+    uint32_t minimum;
+    if ((c & 0xE0) == 0xC0) {
+        extra = 1, cp = c & 0x1F, minimum = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2, cp = c & 0x0F, minimum = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        extra = 3, cp = c & 0x07, minimum = 0x10000;
+    } else {
+        return false;
+    }
+    for (int i = 0; i < extra; ++i) {
+        if ((*p & 0xC0) != 0x80) return false;
+        cp = (cp << 6) | (*p++ & 0x3F);
+    }
+    return cp >= minimum && cp <= 0x10FFFF && !(cp >= 0xD800 && cp < 0xE000);
+}
+
+}  // namespace
+
+bool Utf8ToWide(const char* text, std::u16string& out) {
+    out.clear();
+    if (!text) return false;
+    auto p = reinterpret_cast<const unsigned char*>(text);
+    while (*p) {
+        uint32_t cp;
+        if (!NextCodePoint(p, cp)) return false;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return true;
+}
+
+HRESULT ToWideString(const char* path, WCHAR** out) {
+    if (!path || !out) return E_INVALIDARG;
+    std::u16string wide;
+    if (!Utf8ToWide(path, wide)) return kNoUnicodeTranslation;
+    WCHAR* copy = new (std::nothrow) WCHAR[wide.size() + 1];
+    if (!copy) return E_OUTOFMEMORY;
+    wide.copy(copy, wide.size());
+    copy[wide.size()] = u'\0';
+    *out = copy;
+    return S_OK;
+}
+
+bool SameNameIgnoringCase(const char* a, const char* b) {
+    if (!a || !b) return false;
+    auto pa = reinterpret_cast<const unsigned char*>(a);
+    auto pb = reinterpret_cast<const unsigned char*>(b);
+    while (*pa && *pb) {
+        const unsigned char* sa = pa;
+        const unsigned char* sb = pb;
+        uint32_t ca, cb;
+        bool va = NextCodePoint(pa, ca), vb = NextCodePoint(pb, cb);
+        if (!va || !vb) {  // not UTF-8: compare the bytes themselves
+            pa = sa + 1, pb = sb + 1;
+            if (*sa != *sb) return false;
+            continue;
+        }
+        if (ca != cb && std::towlower(wint_t(ca)) != std::towlower(wint_t(cb))) return false;
+    }
+    return *pa == *pb;
+}
+
+HRESULT CheckJoinNames(const char* first, const char* second, const char* output) {
+    if (SameNameIgnoringCase(first, output)) {
+        ReportError("First file name and destination file name are same. This is not allowed.\n");
+        return E_INVALIDARG;
+    }
+    if (SameNameIgnoringCase(second, output)) {
+        ReportError("Second file name and destination file name are same. This is not allowed.\n");
+        return E_INVALIDARG;
+    }
+    return S_OK;
+}
+
+bool IsSameFile(const char* a, const char* b) {
+    struct stat sa, sb;
+    if (!a || !b || stat(a, &sa) != 0 || stat(b, &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace engine

@@ -1,0 +1,32 @@
+#pragma once
+// Path helpers shared by the join command and the command-line joiner: wide conversion, the
+// same-name refusals and the same-file test.
+
+#include <string>
+
+#include "wm_types.h"
+
+namespace engine {
+
+constexpr int kMaxPath = 260;          // a path slot with its terminator
+constexpr int kMaxInputFiles = 1000;   // slots of the input path table
+using PathSlot = char[kMaxPath];
+
+// *out receives a new UTF-16 copy of the UTF-8 path, released with delete[].
+// E_INVALIDARG for null arguments, E_OUTOFMEMORY, 0x80070459 for bytes that are not UTF-8.
+HRESULT ToWideString(const char* path, WCHAR** out);
+
+// UTF-8 to UTF-16; false when the bytes are not UTF-8.
+bool Utf8ToWide(const char* text, std::u16string& out);
+
+// Equal ignoring letter case.
+bool SameNameIgnoringCase(const char* a, const char* b);
+
+// The same-name refusals of a join: the output may be neither the first nor the second input.
+// Reports and returns E_INVALIDARG on a match, else S_OK.
+HRESULT CheckJoinNames(const char* first, const char* second, const char* output);
+
+// True when both names reach one existing file (another spelling, a symbolic or hard link).
+bool IsSameFile(const char* a, const char* b);
+
+}  // namespace engine

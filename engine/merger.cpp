@@ -1,0 +1,502 @@
+#include "merger.h"
+
+#include <cstdarg>
+#include <cstring>
+#include <new>
+
+#include "report_error.h"
+#include "stream_table.h"
+
+namespace engine {
+
+namespace {
+
+constexpr HRESULT kNoUnicodeTranslation = MakeHr(0x80070459);
+
+template <class I>
+HRESULT QueryFor(IUnknown* from, const GUID& iid, I** out) {
+    *out = nullptr;
+    return from->QueryInterface(iid, reinterpret_cast<void**>(out));
+}
+
+// A later path-table entry as UTF-16, read no further than its slot.
+bool SlotToWide(const PathSlot& slot, std::u16string& out) {
+    char path[kMaxPath + 1];
+    std::memcpy(path, slot, kMaxPath);
+    path[kMaxPath] = '\0';
+    return Utf8ToWide(path, out);
+}
+
+}  // namespace
+
+// Nulls a field under the lock, so that a callback never sees it half gone, then releases it.
+#define DROP(field)                                    \
+    do {                                               \
+        decltype(field) dropped;                       \
+        {                                              \
+            std::lock_guard<std::mutex> g(m_lock);     \
+            dropped = field;                           \
+            field = nullptr;                           \
+        }                                              \
+        if (dropped) dropped->Release();               \
+    } while (0)
+
+CMerger::CMerger(MergerRuntime runtime) : m_runtime(std::move(runtime)) {}
+
+CMerger::~CMerger() { Cleanup(); }
+
+int CMerger::ReportError(const char* format, ...) {
+    char text[kReportBufferSize];
+    va_list args;
+    va_start(args, format);
+    FormatMessageText(text, sizeof text, format, args);
+    va_end(args);
+    return engine::ReportError("%s", text);
+}
+
+HRESULT CMerger::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (iid == IID_IWMReaderCallback || iid == IID_IUnknown) {
+        *out = static_cast<IWMReaderCallback*>(this);
+    } else if (iid == IID_IWMReaderCallbackAdvanced) {
+        *out = static_cast<IWMReaderCallbackAdvanced*>(this);
+    } else {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG CMerger::AddRef() { return ULONG(++m_refCount); }
+
+ULONG CMerger::Release() {
+    int32_t n = --m_refCount;
+    if (n != 0) return ULONG(n);
+    delete this;  // only reached by an object whose owner gave its reference back
+    return 0;
+}
+
+HRESULT CMerger::Init() {
+    if (m_event) return E_UNEXPECTED;  // already initialised
+    m_event.reset(new (std::nothrow) CCompletionEvent);
+    if (!m_event) {
+        ReportError("Could not create asynchronous event.\n");
+        return E_FAIL;
+    }
+    // The runtime needs no COM initialisation on this platform.
+    HRESULT hr = m_runtime.createReader(nullptr, 0, &m_reader1);
+    if (Failed(hr)) {
+        ReportError("Could not create first reader (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = m_runtime.createReader(nullptr, 0, &m_reader2))) {
+        ReportError("Could not create second reader (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = QueryFor(m_reader1, IID_IWMReaderAdvanced, &m_readerAdvanced1))) {
+        ReportError("Could not QI for first IWMReaderAdvanced (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = QueryFor(m_reader2, IID_IWMReaderAdvanced, &m_readerAdvanced2))) {
+        ReportError("Could not QI for second IWMReaderAdvanced (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = m_runtime.createWriter(nullptr, &m_writer))) {
+        ReportError("Could not create writer (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = QueryFor(m_writer, IID_IWMWriterAdvanced, &m_writerAdvanced))) {
+        ReportError("Could not QI for IWMWriterAdvanced (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    return S_OK;
+}
+
+HRESULT CMerger::BuildStreamMap(BOOL* match) {
+    StreamTable first(m_streamCount);
+    StreamTable second(m_streamCount);
+    HRESULT hr = first.Load(m_profile1);
+    if (Succeeded(hr)) hr = second.Load(m_profile2);
+    if (Failed(hr)) return hr;
+    WORD* map = nullptr;
+    *match = first.Match(second, &map);
+    WORD* old;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        old = m_streamMap;
+        m_streamMap = map;
+    }
+    delete[] old;
+    return first.ApplyBufferWindows(m_profile1);
+}
+
+HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
+    if (!m_reader1 || !m_reader2 || !m_event || !match) return E_INVALIDARG;
+    *match = 0;
+    HRESULT hr = CheckProtected(first);
+    if (Failed(hr)) {
+        ReportError("First file is protected, cannot open, aborting...\n");
+        return hr;
+    }
+    if (Failed(hr = CheckProtected(second))) {
+        ReportError("Second file is protected, cannot open, aborting...\n");
+        return hr;
+    }
+    if (Failed(hr = m_reader1->Open(first, this, nullptr))) {
+        ReportError("Could not open first input file %ws (hr=0x%08x).\n", first, hr);
+        return hr;
+    }
+    WaitForEvent();
+    if (HRESULT status = m_status; Failed(status)) {
+        ReportError("Open failed for first file %ws (hr=0x%08x).\n", first, status);
+        return status;
+    }
+    if (Failed(hr = m_reader2->Open(second, this, nullptr))) {
+        ReportError("Could not open second input file %ws (hr=0x%08x).\n", second, hr);
+        return hr;
+    }
+    WaitForEvent();
+    if (HRESULT status = m_status; Failed(status)) {
+        ReportError("Open failed for second file %ws (hr=0x%08x).\n", second, status);
+        return status;
+    }
+    if (Failed(hr = QueryFor(m_reader1, IID_IWMProfile, &m_profile1))) {
+        ReportError("Could not QI for IWMProfile of first file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = QueryFor(m_reader2, IID_IWMProfile, &m_profile2))) {
+        ReportError("Could not QI for IWMProfile of second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    DWORD count1 = 0, count2 = 0;
+    if (Failed(hr = m_profile1->GetStreamCount(&count1))) {
+        ReportError("GetStreamCount on IWMProfile failed for first file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = m_profile2->GetStreamCount(&count2))) {
+        ReportError("GetStreamCount on IWMProfile failed for second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (count1 != count2) {
+        ReportError("Different Stream counts in both the files.\n");
+        return S_OK;
+    }
+    m_streamCount = count1;
+    return BuildStreamMap(match);
+}
+
+HRESULT CMerger::Configure(LPCWSTR output) {
+    if (!m_profile1 || !m_profile2) return E_INVALIDARG;
+    if (!m_writer || !m_readerAdvanced1 || !m_readerAdvanced2) return E_INVALIDARG;
+    HRESULT hr = m_readerAdvanced1->SetManualStreamSelection(1);
+    if (Failed(hr)) {
+        ReportError("Failed to set manual stream selection for first file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = m_readerAdvanced2->SetManualStreamSelection(1))) {
+        ReportError("Failed to set manual stream selection for second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    for (DWORD i = 0; i < m_streamCount; ++i) {
+        if (Failed(hr = SelectStream(m_readerAdvanced1, m_profile1, i))) return hr;
+        if (Failed(hr = SelectStream(m_readerAdvanced2, m_profile2, i))) return hr;
+    }
+    if (Failed(hr = m_readerAdvanced1->SetUserProvidedClock(1))) {
+        ReportError("SetUserProvidedClock failed for first file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = m_readerAdvanced2->SetUserProvidedClock(1))) {
+        ReportError("SetUserProvidedClock failed for second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = m_writer->SetProfile(m_profile1))) {
+        ReportError("Could not set profile on IWMWriter (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (!output) return E_INVALIDARG;
+    size_t length = 0;
+    while (output[length]) ++length;
+    delete[] m_outputPath;
+    m_outputPath = new (std::nothrow) WCHAR[length + 1];
+    if (!m_outputPath) {
+        ReportError("Internal Error: Out of memory\n");
+        return E_OUTOFMEMORY;
+    }
+    std::memcpy(m_outputPath, output, (length + 1) * sizeof(WCHAR));
+    if (Failed(hr = m_writer->SetOutputFilename(m_outputPath))) {
+        ReportError("Could not set output file %ws on IWMWriter (hr=0x%08x).\n", m_outputPath, hr);
+        return hr;
+    }
+    DWORD inputs = 0;
+    if (Failed(hr = m_writer->GetInputCount(&inputs))) {
+        ReportError("Could not get input count from IWMWriter (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    for (DWORD i = 0; i < inputs; ++i) m_writer->SetInputProps(i, nullptr);
+
+    if (Failed(hr = QueryFor(m_reader1, IID_IWMHeaderInfo, &m_headerInfo1))) {
+        ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    IWMHeaderInfo* writerHeader = nullptr;
+    if (Failed(hr = QueryFor(m_writer, IID_IWMHeaderInfo, &writerHeader))) {
+        ReportError("Could not QI for IWMHeaderInfo from the writer (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = QueryFor(m_reader2, IID_IWMHeaderInfo, &m_headerInfo2))) {
+        ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
+    } else if (Succeeded(hr = CopyAttributes(writerHeader)) &&
+               Succeeded(hr = CopyCodecInfo(writerHeader)) &&
+               Succeeded(hr = CopyScripts(writerHeader, m_headerInfo1, 0))) {
+        WORD stream = 0;
+        WMT_ATTR_DATATYPE type;
+        QWORD duration = 0;
+        WORD size = sizeof duration;
+        hr = m_headerInfo1->GetAttributeByName(&stream, g_wszWMDuration, &type,
+                                               reinterpret_cast<BYTE*>(&duration), &size);
+        if (Failed(hr)) {
+            ReportError("Error in getting Duration attribute for first file (hr=0x%08x).\n", hr);
+        } else {
+            m_clock1 = duration;
+            hr = CopyScripts(writerHeader, m_headerInfo2, m_clock1);
+        }
+    }
+    writerHeader->Release();
+    return hr;
+}
+
+HRESULT CMerger::Merge() {
+    if (!m_writer || !m_reader1 || !m_reader2 || !m_outputPath || m_inputCount < 2 ||
+        m_inputCount > kMaxOffsets + 1 || (m_inputCount > 2 && !m_inputPaths))
+        return E_INVALIDARG;
+    m_offsetCount = 0;
+    m_placed.fill(false);
+    m_outputFinished = false;
+    HRESULT hr = m_writer->BeginWriting();
+    if (Failed(hr)) {
+        ReportError("BeginWriting on IWMWriter failed (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = m_reader1->Start(0, 0, 1.0f, nullptr))) {
+        ReportError("Could not start IWMReader for first file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    WaitForEvent();
+    if (HRESULT status = m_status; Failed(status)) {
+        ReportError("Stream copying failed for the first file (hr=0x%08x).\n", status);
+        return status;
+    }
+    if (Failed(hr = m_reader1->Stop())) {
+        ReportError("Could not Stop IWMReader for the first file  (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    WaitForEvent();
+    if (HRESULT status = m_status; Failed(status)) {
+        ReportError("Could not Stop reader of the first file (hr=0x%08x).\n", status);
+        return status;
+    }
+    m_placed[0] = true;
+
+    m_currentInput = 1;
+    if (Failed(hr = m_reader2->Start(0, 0, 1.0f, nullptr))) {
+        ReportError("Could not start IWMReader for second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    WaitForEvent();
+    if (HRESULT status = m_status; Failed(status)) {
+        ReportError("Stream copying failed for the second file (hr=0x%08x).\n", status);
+        return status;
+    }
+    if (Failed(hr = m_reader2->Stop())) {
+        ReportError("Could not Stop IWMReader for the second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    WaitForEvent();
+    if (HRESULT status = m_status; Failed(status)) {
+        ReportError("Could not Stop IWMReader for the second file (hr=0x%08x).\n", status);
+        return status;
+    }
+    m_placed[1] = true;
+
+    for (int k = 2; k < m_inputCount; ++k) MergeLaterInput(k);
+
+    if (Failed(hr = m_writer->EndWriting())) {
+        ReportError("Could not EndWriting on IWMWriter (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    m_outputFinished = true;
+    if (Failed(hr = CopyAllMarkers())) return hr;
+    return CopyLaterScripts();
+}
+
+// One later input through the second reader; a failure only leaves that input out.
+HRESULT CMerger::MergeLaterInput(int k) {
+    CloseSecondReader();
+    std::u16string path;
+    if (!SlotToWide(m_inputPaths[k], path)) {
+        ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n",
+                    kNoUnicodeTranslation);
+        return kNoUnicodeTranslation;
+    }
+    BOOL match = 0;
+    HRESULT hr = CopyProfile(path.c_str(), &match);
+    if (Failed(hr)) {
+        ReportError("Could not start CopyProfile (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (!match) return S_FALSE;
+    if (Failed(hr = Configure2())) {
+        ReportError("Could not start Configure2 the file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    m_currentInput = k;
+    if (Failed(hr = m_reader2->Start(0, 0, 1.0f, nullptr))) {
+        ReportError("Could not start IWMReader for second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    WaitForEvent();
+    HRESULT copied = m_status;
+    if (Failed(copied))
+        ReportError("Stream copying failed for the second file (hr=0x%08x).\n", copied);
+    // Stopped even after a failure, so that the next input starts past what was written.
+    hr = m_reader2->Stop();
+    if (Succeeded(hr)) {
+        WaitForEvent();
+        hr = m_status;
+    }
+    if (Failed(hr)) {
+        ReportError("Could not Stop IWMReader for the second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(copied)) return copied;
+    m_placed[k] = true;
+    return S_OK;
+}
+
+HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
+    if (!match) return E_INVALIDARG;
+    DROP(m_readerAdvanced2);
+    DROP(m_reader2);
+    HRESULT hr = m_runtime.createReader(nullptr, 0, &m_reader2);
+    if (Failed(hr)) {
+        ReportError("Could not create second reader (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    IWMReaderAdvanced* advanced = nullptr;
+    hr = QueryFor(m_reader2, IID_IWMReaderAdvanced, &advanced);
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_readerAdvanced2 = advanced;
+    }
+    if (Failed(hr)) {
+        ReportError("Could not QI for second IWMReaderAdvanced (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (!m_reader1 || !m_reader2 || !m_event) return E_INVALIDARG;
+    *match = 0;
+    if (Failed(hr = CheckProtected(path))) {
+        ReportError("Second file is protected, cannot open, aborting...\n");
+        return hr;
+    }
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_phase = 1;
+    }
+    m_event->Reset();
+    if (Failed(hr = m_reader2->Open(path, this, nullptr))) {
+        ReportError("Could not open second input file %ws (hr=0x%08x).\n", path, hr);
+        return hr;
+    }
+    WaitForEvent();
+    if (HRESULT status = m_status; Failed(status)) {
+        ReportError("Open failed for second file %ws (hr=0x%08x).\n", path, status);
+        return status;
+    }
+    DROP(m_profile2);
+    if (Failed(hr = QueryFor(m_reader2, IID_IWMProfile, &m_profile2))) {
+        ReportError("Could not QI for IWMProfile of second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    DWORD count = 0;
+    if (Failed(hr = m_profile2->GetStreamCount(&count))) {
+        ReportError("GetStreamCount on IWMProfile failed for second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (count != m_streamCount) {
+        ReportError("Different Stream counts in both the files.\n");
+        return S_OK;
+    }
+    return BuildStreamMap(match);
+}
+
+HRESULT CMerger::Configure2() {
+    if (!m_profile1 || !m_profile2 || !m_readerAdvanced2) return E_INVALIDARG;
+    HRESULT hr = m_readerAdvanced2->SetManualStreamSelection(1);
+    if (Failed(hr)) {
+        ReportError("Failed to set manual stream selection for second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    for (DWORD i = 0; i < m_streamCount; ++i)
+        if (Failed(hr = SelectStream(m_readerAdvanced2, m_profile2, i))) return hr;
+    if (Failed(hr = m_readerAdvanced2->SetUserProvidedClock(1))) {
+        ReportError("SetUserProvidedClock failed for second file (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    DROP(m_headerInfo2);
+    if (Failed(hr = QueryFor(m_reader2, IID_IWMHeaderInfo, &m_headerInfo2)))
+        ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
+    return hr;
+}
+
+void CMerger::CloseSecondReader() {
+    WORD* map;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        map = m_streamMap;
+        m_streamMap = nullptr;
+    }
+    delete[] map;
+    if (m_reader2) m_reader2->Close();
+    DROP(m_profile2);
+    DROP(m_headerInfo2);
+    DROP(m_readerAdvanced2);
+    DROP(m_reader2);
+}
+
+HRESULT CMerger::Cleanup() {
+    delete[] m_outputPath;
+    m_outputPath = nullptr;
+    WORD* map;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        map = m_streamMap;
+        m_streamMap = nullptr;
+    }
+    delete[] map;
+    if (m_reader1) m_reader1->Close();
+    if (m_reader2) m_reader2->Close();
+    DROP(m_profile1);
+    DROP(m_profile2);
+    DROP(m_headerInfo1);
+    DROP(m_headerInfo2);
+    DROP(m_writerAdvanced);
+    DROP(m_writer);
+    DROP(m_readerAdvanced2);
+    DROP(m_readerAdvanced1);
+    DROP(m_reader2);
+    DROP(m_reader1);
+    m_event.reset();
+    return S_OK;
+}
+
+bool CMerger::InputPlaced(int k) const {
+    return k >= 0 && k < int(m_placed.size()) && m_placed[k];
+}
+
+QWORD CMerger::InputOffset(int k) const {
+    if (k <= 0 || k > kMaxOffsets) return 0;
+    return m_offsets[k - 1];
+}
+
+}  // namespace engine
