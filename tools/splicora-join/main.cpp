@@ -1,0 +1,154 @@
+// splicora-join: one whole join from the command line, as the Merge command runs it.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "join_checks.h"
+#include "merger.h"
+#include "report_error.h"
+
+namespace {
+
+constexpr int kExitJoined = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitRefused = 2;
+
+void Usage(FILE* to) {
+    std::fprintf(to,
+                 "usage: splicora-join [--force] OUTPUT INPUT1 INPUT2 [INPUT...]\n"
+                 "Joins Windows Media files with the same streams into OUTPUT, in the given order,\n"
+                 "without re-encoding. --force replaces an existing OUTPUT.\n");
+}
+
+int Refuse(const char* format, const char* a, int n = 0, const char* b = "") {
+    std::fprintf(stderr, "splicora-join: ");
+    std::fprintf(stderr, format, a, n, b);
+    std::fputc('\n', stderr);
+    return kExitRefused;
+}
+
+// Releases the wide copies made from the path table, on every exit.
+struct WideNames {
+    WCHAR* first = nullptr;
+    WCHAR* second = nullptr;
+    WCHAR* output = nullptr;
+    ~WideNames() {
+        delete[] first;
+        delete[] second;
+        delete[] output;
+    }
+};
+
+// The join of JoinFiles after its name checks; returns its result code.
+HRESULT Join(engine::CMerger& merger, const engine::PathSlot* table, const char* output) {
+    HRESULT hr = merger.Init();
+    if (Failed(hr)) return hr;
+    WideNames wide;
+    if (Failed(hr = engine::ToWideString(table[0], &wide.first)) ||
+        Failed(hr = engine::ToWideString(table[1], &wide.second)) ||
+        Failed(hr = engine::ToWideString(output, &wide.output))) {
+        engine::ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n", hr);
+        return hr;
+    }
+    BOOL match = 0;
+    if (Failed(hr = merger.OpenInputs(wide.first, wide.second, &match))) return hr;
+    if (!match) {
+        engine::ReportError("Profile Mismatch\nCan not continue... Aborting the process\n");
+        return E_FAIL;
+    }
+    if (Failed(hr = merger.Configure(wide.output))) return hr;
+    if (Failed(hr = merger.Merge())) return hr;
+    return merger.Cleanup();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool force = false;
+    std::vector<const char*> names;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (options && std::strcmp(a, "--") == 0) {
+            options = false;
+        } else if (options && std::strcmp(a, "--force") == 0) {
+            force = true;
+        } else if (options && (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0)) {
+            Usage(stdout);
+            return kExitJoined;
+        } else if (options && a[0] == '-' && a[1] != '\0') {
+            std::fprintf(stderr, "splicora-join: unknown option %s\n", a);
+            Usage(stderr);
+            return kExitRefused;
+        } else {
+            names.push_back(a);
+        }
+    }
+    if (names.size() < 3) {
+        Usage(stderr);
+        return kExitRefused;
+    }
+    const char* output = names[0];
+    const int count = int(names.size()) - 1;
+    if (count > engine::kMaxInputFiles)
+        return Refuse("at most %s input files can be joined", std::to_string(engine::kMaxInputFiles).c_str());
+    for (const char* name : names)
+        if (std::strlen(name) >= size_t(engine::kMaxPath))
+            return Refuse("file name too long (at most 259 bytes): %s", name);
+
+    std::unique_ptr<engine::PathSlot[]> table(new engine::PathSlot[count]());
+    for (int k = 0; k < count; ++k) std::strcpy(table[k], names[k + 1]);
+
+    // Nothing is written before these checks pass.
+    if (Failed(engine::CheckJoinNames(table[0], table[1], output))) return kExitRefused;
+    for (int k = 0; k < count; ++k)
+        if (engine::IsSameFile(output, table[k]))
+            return Refuse("output file %s is the same file as input %d (%s); this is not allowed",
+                          output, k + 1, table[k]);
+    struct stat existing;
+    if (stat(output, &existing) == 0) {
+        if (S_ISDIR(existing.st_mode)) return Refuse("output %s is a folder", output);
+        if (!force) return Refuse("output file %s already exists; give --force to replace it", output);
+    }
+
+    HRESULT hr;
+    bool finished;
+    std::vector<std::string> placement;
+    {
+        engine::CMerger merger;
+        merger.m_inputPaths = table.get();
+        merger.m_inputCount = count;
+        hr = Join(merger, table.get(), output);
+        finished = merger.OutputFinished();
+        for (int k = 0; k < count && finished; ++k) {
+            char line[400];
+            if (merger.InputPlaced(k)) {
+                QWORD at = merger.InputOffset(k);
+                std::snprintf(line, sizeof line, "input %d at %llu.%03llu s: %s", k + 1,
+                              static_cast<unsigned long long>(at / engine::kClockStep),
+                              static_cast<unsigned long long>(at % engine::kClockStep / 10000),
+                              table[k]);
+            } else {
+                std::snprintf(line, sizeof line, "input %d left out: %s", k + 1, table[k]);
+            }
+            placement.emplace_back(line);
+        }
+    }
+    for (const std::string& line : placement) std::printf("%s\n", line.c_str());
+    if (Failed(hr)) {
+        if (finished)
+            std::fprintf(stderr,
+                         "splicora-join: %s was written, but its markers or scripts may be "
+                         "incomplete (hr=0x%08x)\n",
+                         output, unsigned(hr));
+        else
+            std::fprintf(stderr, "splicora-join: join failed (hr=0x%08x); nothing was written to %s\n",
+                         unsigned(hr), output);
+        return kExitFailed;
+    }
+    return kExitJoined;
+}
