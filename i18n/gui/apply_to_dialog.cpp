@@ -41,7 +41,8 @@ bool CLanguageTable::ApplyToDialog(wxWindow* dialog, int dialogId) {
     wxFont font = platform::ToWxFont(InterfaceFont);
     std::string title = GetDialogText(dialogId);
     if (!title.empty()) {
-        dialog->SetFont(font);
+        // The font is not set on the dialog itself: GTK would hand it down to every child,
+        // while only the localised controls are to take it. A title bar keeps the system font.
         if (auto* top = dynamic_cast<wxTopLevelWindow*>(dialog))
             top->SetTitle(wxString::FromUTF8(title));
         else

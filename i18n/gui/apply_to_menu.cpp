@@ -1,6 +1,7 @@
 #include <wx/menu.h>
 
 #include "i18n/language_table.h"
+#include "platform/menu_ids.h"
 
 bool CLanguageTable::ApplyToMenu(wxMenu* menu, int menuId, bool topLevel) {
     if (m_languages.empty() || !menu) return false;
@@ -21,7 +22,7 @@ void CLanguageTable::ApplyToMenuItems(wxMenu* menu, int menuId, bool topLevel) {
         else if (submenu)
             text = GetMenuText(m_popupKey++);
         else
-            text = GetMenuText(item->GetId());
+            text = GetMenuText(platform::FromWxMenuId(item->GetId()));
         if (!text.empty()) item->SetItemLabel(wxString::FromUTF8(text));
         if (submenu) ApplyToMenuItems(submenu, menuId, false);
     }

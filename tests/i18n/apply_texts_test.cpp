@@ -1,0 +1,223 @@
+// ApplyToDialog and ApplyToMenu on real wxWidgets windows; skipped without a display.
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/combobox.h>
+#include <wx/dialog.h>
+#include <wx/init.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+#include <wx/spinctrl.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <cstdlib>
+
+#include "language_fixture.h"
+#include "platform/menu_ids.h"
+#include "platform/wx_font.h"
+#include "resources/dialog_templates.h"
+#include "resources/menu_resources.h"
+
+namespace {
+
+bool g_haveDisplay = false;
+
+// A failed wxWidgets check fails the test instead of waiting on a dialog.
+void FailOnAssert(const wxString& file, int line, const wxString& function, const wxString& cond,
+                  const wxString& message) {
+    ADD_FAILURE() << "wxWidgets check failed: " << file.utf8_string() << ":" << line << " "
+                  << function.utf8_string() << ": " << cond.utf8_string() << " "
+                  << message.utf8_string();
+}
+
+#define REQUIRE_DISPLAY() \
+    if (!g_haveDisplay) GTEST_SKIP() << "no display"
+
+const std::string kGerman =
+    "[MENU]\nIDM_ABOUT=Info\nIDM_SELECT_LANGUAGE=Sprache\nIDM_POPUPMENU_FONT=Schrift\n"
+    "[DIALOG]\nIDD_PROGRAM_CAPTION=Splicora DE\nIDC_BUTTON_EXIT=Beenden\n"
+    "IDC_BUTTON_CONVERT=Verbinden\nIDC_STATIC_OUTPUT_FILE=Ausgabe\nIDC_BUTTON_ITEM_UP=Hoch\n"
+    "IDC_BUTTON_ITEM_DOWN=A\\nB\\n\nIDC_BUTTON_PREVIEW_VIDEO=Vorschau\n"
+    "[STRING]\nIDS_MESSAGE_WARNING=Warnung\n";
+
+// A window built from a dialog template, as the application builds it.
+wxDialog* BuildDialog(int templateId) {
+    const auto* t = resources::FindDialogTemplate(templateId);
+    auto* dialog = new wxDialog(nullptr, wxID_ANY, wxString::FromUTF8(t->caption));
+    for (const auto& c : t->controls) {
+        wxPoint pos = dialog->ConvertDialogToPixels(wxPoint(c.x, c.y));
+        wxSize size = dialog->ConvertDialogToPixels(wxSize(c.width, c.height));
+        int id = c.id < 0 ? wxID_ANY : c.id;
+        wxString text = wxString::FromUTF8(c.text);
+        switch (c.kind) {
+            case resources::ControlKind::PushButton:
+            case resources::ControlKind::DefPushButton:
+                new wxButton(dialog, id, text, pos, size);
+                break;
+            case resources::ControlKind::StaticText:
+            case resources::ControlKind::Icon:
+                new wxStaticText(dialog, id, text, pos, size);
+                break;
+            case resources::ControlKind::Edit:
+                new wxTextCtrl(dialog, id, "c:\\splicora.wmv", pos, size);
+                break;
+            case resources::ControlKind::ListView:
+                new wxListCtrl(dialog, id, pos, size, wxLC_REPORT);
+                break;
+        }
+    }
+    return dialog;
+}
+
+wxMenu* BuildMenu(std::span<const resources::MenuItemResource> items) {
+    auto* menu = new wxMenu;
+    for (const auto& item : items) {
+        if (!item.text)
+            menu->AppendSeparator();
+        else if (item.isSubmenu)
+            menu->AppendSubMenu(BuildMenu(item.children), wxString::FromUTF8(item.text));
+        else
+            menu->Append(platform::ToWxMenuId(item.id), wxString::FromUTF8(item.text));
+    }
+    return menu;
+}
+
+std::string Label(wxWindow* dialog, int id) {
+    return dialog->FindWindow(id)->GetLabel().utf8_string();
+}
+
+class ApplyTexts : public LanguageTest {
+protected:
+    void SetUp() override {
+        LanguageTest::SetUp();
+        if (!g_haveDisplay) return;
+        m_dialog = BuildDialog(102);
+    }
+    void TearDown() override {
+        if (m_dialog) m_dialog->Destroy();
+        LanguageTest::TearDown();
+    }
+    wxDialog* m_dialog = nullptr;
+};
+
+TEST_F(ApplyTexts, TitleControlsAndFontOfTheMainWindow) {
+    REQUIRE_DISPLAY();
+    WriteLanguage("German", kGerman);
+    ASSERT_TRUE(Initialize("German"));
+    ASSERT_TRUE(m_table.ApplyToDialog(m_dialog, 102));
+    EXPECT_EQ(m_dialog->GetTitle().utf8_string(), "Splicora DE");
+    EXPECT_EQ(Label(m_dialog, 1018), "Beenden");
+    EXPECT_EQ(Label(m_dialog, 1008), "Verbinden");
+    EXPECT_EQ(Label(m_dialog, 1025), "Ausgabe");
+    EXPECT_EQ(Label(m_dialog, 1019), "Help");  // no text in the file
+    auto* edit = static_cast<wxTextCtrl*>(m_dialog->FindWindow(1006));
+    EXPECT_EQ(edit->GetValue().utf8_string(), "c:\\splicora.wmv");
+
+    wxFont expected = platform::ToWxFont(m_table.InterfaceFont);
+    ASSERT_TRUE(expected.IsOk());
+    EXPECT_EQ(m_dialog->FindWindow(1018)->GetFont().GetPixelSize().y, expected.GetPixelSize().y);
+    EXPECT_EQ(m_dialog->FindWindow(1018)->GetFont().GetFaceName(), expected.GetFaceName());
+    EXPECT_NE(m_dialog->FindWindow(1019)->GetFont().GetFaceName(), expected.GetFaceName());
+}
+
+TEST_F(ApplyTexts, SwitchToAFileLackingAKeyKeepsThePreviousText) {
+    REQUIRE_DISPLAY();
+    WriteLanguage("German", kGerman);
+    WriteLanguage("French", "[DIALOG]\nIDC_BUTTON_CONVERT=Fusionner\n");
+    ASSERT_TRUE(Initialize("German"));
+    m_table.ApplyToDialog(m_dialog, 102);
+    std::string name = "French";
+    m_table.SelectLanguage(name);
+    ASSERT_TRUE(m_table.ApplyToDialog(m_dialog, 102));
+    EXPECT_EQ(Label(m_dialog, 1008), "Fusionner");
+    EXPECT_EQ(Label(m_dialog, 1018), "Beenden");
+    EXPECT_EQ(m_dialog->GetTitle().utf8_string(), "Splicora DE");
+}
+
+TEST_F(ApplyTexts, NothingHappensWithoutLanguageFiles) {
+    REQUIRE_DISPLAY();
+    EXPECT_FALSE(Initialize("German"));
+    EXPECT_FALSE(m_table.ApplyToDialog(m_dialog, 102));
+    EXPECT_EQ(Label(m_dialog, 1008), "Merge");
+    EXPECT_EQ(m_dialog->GetTitle().utf8_string(), "Splicora");
+    wxMenu* menu = BuildMenu(resources::FindMenu(264)->items);
+    EXPECT_FALSE(m_table.ApplyToMenu(menu, 264, true));
+    delete menu;
+}
+
+TEST_F(ApplyTexts, SkipsEditListSpinAndUnnumberedControlsAndFillsCombos) {
+    REQUIRE_DISPLAY();
+    WriteLanguage("German", kGerman);
+    ASSERT_TRUE(Initialize("German"));
+    auto* dialog = new wxDialog(nullptr, wxID_ANY, "Test");
+    auto* edit = new wxTextCtrl(dialog, 1008, "typed");
+    auto* list = new wxListCtrl(dialog, 1009, wxDefaultPosition, wxDefaultSize, wxLC_REPORT);
+    auto* spin = new wxSpinCtrl(dialog, 1018);
+    auto* label = new wxStaticText(dialog, wxID_ANY, "label");
+    auto* ok = new wxButton(dialog, 1, "OK");
+    auto* combo = new wxComboBox(dialog, 1003, "", wxDefaultPosition, wxDefaultSize, 0, nullptr,
+                                 wxCB_READONLY);
+    combo->Append("old");
+    auto* button = new wxButton(dialog, 1002, "Up");
+    EXPECT_TRUE(m_table.ApplyToDialog(dialog, 999));  // no title text: the title stays
+    EXPECT_EQ(dialog->GetTitle(), "Test");
+    EXPECT_EQ(edit->GetValue(), "typed");
+    EXPECT_EQ(list->GetLabel(), wxString());
+    EXPECT_EQ(spin->GetValue(), 0);
+    EXPECT_EQ(label->GetLabel(), "label");
+    EXPECT_EQ(ok->GetLabel(), "OK");  // GetString(1) finds nothing
+    EXPECT_EQ(button->GetLabel(), "Hoch");
+    ASSERT_EQ(combo->GetCount(), 3u);  // "A\nB\n": A, B and an empty last item
+    EXPECT_EQ(combo->GetString(0), "A");
+    EXPECT_EQ(combo->GetString(1), "B");
+    EXPECT_EQ(combo->GetString(2), "");
+    dialog->Destroy();
+}
+
+TEST_F(ApplyTexts, MenuTakesFieldsAndSubmenuKeysInDepthFirstOrder) {
+    REQUIRE_DISPLAY();
+    WriteLanguage("German", kGerman);
+    ASSERT_TRUE(Initialize("German"));
+    wxMenu* menu = BuildMenu(resources::FindMenu(264)->items);
+    wxMenu* popup = menu->FindItemByPosition(0)->GetSubMenu();
+    wxMenu* languages = popup->FindItemByPosition(0)->GetSubMenu();
+    languages->Remove(languages->FindItemByPosition(0));  // the placeholder, as the menu does
+    languages->Append(platform::ToWxMenuId(45400), "German");
+    wxMenu* nested = new wxMenu;
+    nested->Append(platform::ToWxMenuId(32783), "About");
+    languages->AppendSubMenu(nested, "Nested");
+
+    ASSERT_TRUE(m_table.ApplyToMenu(menu, 264, true));
+    EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabel(), "PopupMenu");
+    EXPECT_EQ(popup->FindItemByPosition(0)->GetItemLabel(), "Sprache");
+    EXPECT_EQ(popup->FindItemByPosition(1)->GetItemLabel(), "Schrift");
+    EXPECT_EQ(popup->FindItemByPosition(2)->GetItemLabel(), "Info");
+    EXPECT_EQ(languages->FindItemByPosition(0)->GetItemLabel(), "German");
+    EXPECT_EQ(languages->FindItemByPosition(1)->GetItemLabel(), "Nested");
+    EXPECT_EQ(nested->FindItemByPosition(0)->GetItemLabel(), "Info");
+
+    // The top level takes comma fields of the menu's own id; deeper submenus the next keys.
+    m_table.m_menuTexts.push_back({264, "Oben,Zweites"});
+    m_table.m_menuTexts.push_back({(264 << 16) + 1, "Verschachtelt"});
+    ASSERT_TRUE(m_table.ApplyToMenu(menu, 264, true));
+    EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabel(), "Oben");
+    EXPECT_EQ(languages->FindItemByPosition(1)->GetItemLabel(), "Verschachtelt");
+    delete menu;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) {
+        wxApp::SetInstance(new wxApp());
+        wxSetAssertHandler(FailOnAssert);
+        g_haveDisplay = wxEntryStart(argc, argv);
+    }
+    int result = RUN_ALL_TESTS();
+    if (g_haveDisplay) wxEntryCleanup();
+    return result;
+}
