@@ -18,6 +18,13 @@ public:
         m_wake.wait(lock, [this] { return m_signaled; });
         m_signaled = false;
     }
+    // Takes a pending signal without waiting; false when there was none.
+    bool TryWait() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        bool was = m_signaled;
+        m_signaled = false;
+        return was;
+    }
     void Reset() {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_signaled = false;

@@ -38,6 +38,18 @@ bool NextCodePoint(const unsigned char*& p, uint32_t& cp) {
     return cp >= minimum && cp <= 0x10FFFF && !(cp >= 0xD800 && cp < 0xE000);
 }
 
+// Lower case for the scripts a file name is likely to use; other characters compare as they are.
+uint32_t FoldCase(uint32_t c) {
+    if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 0x20 : c;
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+        (c >= 0x410 && c <= 0x42F))
+        return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+    if (((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) && c % 2 == 0) return c + 1;
+    if (((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) && c % 2 == 1) return c + 1;
+    return uint32_t(std::towlower(wint_t(c)));
+}
+
 }  // namespace
 
 bool Utf8ToWide(const char* text, std::u16string& out) {
@@ -84,7 +96,7 @@ bool SameNameIgnoringCase(const char* a, const char* b) {
             if (*sa != *sb) return false;
             continue;
         }
-        if (ca != cb && std::towlower(wint_t(ca)) != std::towlower(wint_t(cb))) return false;
+        if (ca != cb && FoldCase(ca) != FoldCase(cb)) return false;
     }
     return *pa == *pb;
 }

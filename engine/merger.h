@@ -136,6 +136,8 @@ private:
     // entry even when an input before it was skipped.
     int m_currentInput = 1;
     std::array<bool, kMaxOffsets + 1> m_placed{};
+    // The running segment has already handed a failure to the driver; its end must not hide it.
+    std::atomic<int32_t> m_segmentFailed{0};
     bool m_outputFinished = false;
 };
 

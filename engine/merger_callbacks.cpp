@@ -26,9 +26,10 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
     switch (status) {
         case WMT_ERROR:
         case WMT_EOF:
-            // Only the first end of a segment reaches the driver.
+            // Only the first end of a segment reaches the driver, and not over a failure it
+            // already has.
             if (m_endSeen.exchange(1)) break;
-            if (ReadPhase() < 3) {
+            if (ReadPhase() < 3 && !m_segmentFailed) {
                 Signal(hr);
             }
             break;
@@ -54,6 +55,7 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
                 if (reader) reader->DeliverTime(m_clock2);
             }
             if (reader) reader->Release();
+            m_segmentFailed = 0;
             m_endSeen = 0;
             break;
         }
@@ -83,6 +85,7 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
 HRESULT CMerger::OnSample(DWORD, QWORD, QWORD, DWORD, INSSBuffer*, void*) {
     if (m_event) {
         ReportError("Error: Received a decompressed sample from the reader.\n");
+        m_segmentFailed = 1;
         Signal(E_UNEXPECTED);
     }
     return S_OK;
@@ -120,6 +123,7 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
     }
     if (Failed(hr)) {
         ReportError("Error in WriteStreamSample (hr=0x%08x).\n", hr);
+        m_segmentFailed = 1;
         Signal(hr);
     }
     return hr;

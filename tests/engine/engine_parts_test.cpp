@@ -1,0 +1,294 @@
+// The engine's pieces on their own: message formatting, path checks, media-type comparison, the
+// callbacks' phase and signal rules, and the object's life.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "engine_test_support.h"
+#include "join_checks.h"
+#include "stream_table.h"
+
+namespace {
+
+using engine::MergerProbe;
+constexpr QWORD kSecond = 10000000;
+
+TEST_F(EngineTest, ReportErrorFormatsIntoOneTaskModalWarningWithoutOwnerOrCaption) {
+    engine::ReportError("Could not open first input file %ws (hr=0x%08x).\n", u"/v/\u00e9t\u00e9.wmv",
+                        E_FAIL);
+    engine::ReportError("Could not get Stream %d from IWMProfile (hr=0x%08x).\n", -3, 0x1234);
+    engine::ReportError("[%5d|%-4s|%.2s|%X|%%|%c]", 42, "ab", "xyz", 0xbeef, 'q');
+    std::string longText(3000, 'x');
+    engine::ReportError("%s", longText.c_str());
+    ASSERT_EQ(box.calls.size(), 4u);
+    EXPECT_EQ(box.calls[0].text,
+              "Could not open first input file /v/\u00e9t\u00e9.wmv (hr=0x80004005).\n");
+    EXPECT_EQ(box.calls[1].text, "Could not get Stream -3 from IWMProfile (hr=0x00001234).\n");
+    EXPECT_EQ(box.calls[2].text, "[   42|ab  |xy|BEEF|%|q]");
+    EXPECT_EQ(box.calls[3].text.size(), 1023u);
+    for (const auto& c : box.calls) {
+        EXPECT_EQ(c.flags, 0x2030u);
+        EXPECT_FALSE(c.hasOwner);
+        EXPECT_FALSE(c.hasCaption);
+    }
+    EXPECT_EQ(engine::CMerger::ReportError("%ws", u"x"), 1);
+}
+
+TEST(JoinChecksTest, ToWideStringConvertsOrSaysWhy) {
+    WCHAR* wide = nullptr;
+    EXPECT_EQ(engine::ToWideString(nullptr, &wide), E_INVALIDARG);
+    EXPECT_EQ(engine::ToWideString("a", nullptr), E_INVALIDARG);
+    EXPECT_EQ(engine::ToWideString("bad\xff.wmv", &wide), MakeHr(0x80070459));
+    EXPECT_EQ(wide, nullptr);
+    ASSERT_EQ(engine::ToWideString("/v/\xc3\xa9\xf0\x9f\x98\x80.wmv", &wide), S_OK);
+    EXPECT_EQ(std::u16string(wide), u"/v/\u00e9\U0001F600.wmv");
+    delete[] wide;
+}
+
+TEST_F(EngineTest, SameNameChecksRefuseOnlyTheFirstTwoInputsIgnoringCase) {
+    EXPECT_EQ(engine::CheckJoinNames("/v/Clip.wmv", "/v/b.wmv", "/v/clip.WMV"), E_INVALIDARG);
+    EXPECT_EQ(engine::CheckJoinNames("/v/a.wmv", "/v/\u00c9t\u00e9.wmv", "/v/\u00e9t\u00e9.wmv"),
+              E_INVALIDARG);
+    EXPECT_EQ(engine::CheckJoinNames("/v/a.wmv", "/v/b.wmv", "/v/c.wmv"), S_OK);
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "First file name and destination file name are same. This is not "
+                              "allowed.\n",
+                              "Second file name and destination file name are same. This is not "
+                              "allowed.\n"}));
+}
+
+TEST(JoinChecksTest, SameFileIsFoundThroughOtherSpellingsAndLinks) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("engine_same_" + std::to_string(getpid()));
+    fs::create_directories(dir / "sub");
+    std::ofstream(dir / "a.wmv") << "a";
+    std::ofstream(dir / "b.wmv") << "b";
+    fs::create_symlink(dir / "a.wmv", dir / "link.wmv");
+    fs::create_hard_link(dir / "a.wmv", dir / "hard.wmv");
+    std::string a = (dir / "a.wmv").string();
+    EXPECT_TRUE(engine::IsSameFile(a.c_str(), (dir / "sub/../a.wmv").c_str()));
+    EXPECT_TRUE(engine::IsSameFile(a.c_str(), (dir / "link.wmv").c_str()));
+    EXPECT_TRUE(engine::IsSameFile(a.c_str(), (dir / "hard.wmv").c_str()));
+    EXPECT_FALSE(engine::IsSameFile(a.c_str(), (dir / "b.wmv").c_str()));
+    EXPECT_FALSE(engine::IsSameFile(a.c_str(), (dir / "none.wmv").c_str()));
+    fs::remove_all(dir);
+}
+
+// Media types as a profile hands them out: one block with its format behind it.
+struct TypeBlock {
+    explicit TypeBlock(const fake::Stream& s) : bytes(sizeof(WM_MEDIA_TYPE) + s.format.size()) {
+        auto* t = Get();
+        *t = s.head;
+        t->cbFormat = ULONG(s.format.size());
+        t->pbFormat = reinterpret_cast<BYTE*>(t + 1);
+        std::copy(s.format.begin(), s.format.end(), t->pbFormat);
+    }
+    WM_MEDIA_TYPE* Get() { return reinterpret_cast<WM_MEDIA_TYPE*>(bytes.data()); }
+    std::vector<uint64_t> storage;
+    std::vector<BYTE> bytes;
+};
+
+TEST(SameMediaTypeTest, BitRateFieldsAreIgnoredOnlyBetweenVbrStreams) {
+    auto same = [](const fake::Stream& a, const fake::Stream& b, BOOL vbr) {
+        TypeBlock x(a), y(b);
+        return engine::SameMediaType(x.Get(), y.Get(), vbr);
+    };
+    fake::Stream v1 = fake::Video(1, 0x32564D57, 200000), v2 = fake::Video(2, 0x32564D57, 300000);
+    fake::Stream a1 = fake::Audio(1, 4000), a2 = fake::Audio(2, 6000);
+    EXPECT_TRUE(same(v1, v2, 1));
+    EXPECT_FALSE(same(v1, v2, 0));
+    EXPECT_TRUE(same(a1, a2, 1));
+    EXPECT_FALSE(same(a1, a2, 0));
+    EXPECT_FALSE(same(v1, fake::Video(1, 0x31564D57, 200000), 1));
+    EXPECT_FALSE(same(v1, a1, 1));
+    // A format block too short to hold the field is compared whole, never written past.
+    fake::Stream shortWave = a1, shortWave2 = a2;
+    shortWave.format.resize(10);
+    shortWave2.format.resize(10);
+    EXPECT_FALSE(same(shortWave, shortWave2, 1));
+}
+
+class CallbackTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        fake::File a = fake::AvFile(1.0), b = fake::AvFile(1.0);
+        w.files[u"a.wmv"] = a;
+        w.files[u"b.wmv"] = b;
+        merger = std::make_unique<engine::CMerger>(w.Runtime());
+        ASSERT_EQ(merger->Init(), S_OK);
+        BOOL match = 0;
+        ASSERT_EQ(merger->OpenInputs(u"a.wmv", u"b.wmv", &match), S_OK);
+        ASSERT_EQ(match, 1);
+        ASSERT_EQ(merger->Configure(u"out.wmv"), S_OK);
+        w.deliveredTimes.clear();
+    }
+    void Status(WMT_STATUS s, HRESULT hr = S_OK) {
+        merger->OnStatus(s, hr, WMT_TYPE_DWORD, nullptr, nullptr);
+    }
+    HRESULT Sample(WORD stream, QWORD time) {
+        return merger->OnStreamSample(stream, time, 1, 0, nullptr, nullptr);
+    }
+};
+
+TEST_F(CallbackTest, PhaseWalksWithStartsAndStopsAndEachStopInPhaseTwoRecordsAnOffset) {
+    Status(WMT_STARTED);
+    EXPECT_EQ(MergerProbe::Phase(*merger), 1);
+    EXPECT_EQ(w.deliveredTimes, std::vector<QWORD>{kSecond});
+    merger->OnTime(0, nullptr);
+    merger->OnTime(0, nullptr);
+    EXPECT_EQ(MergerProbe::Clock1(*merger), 3 * kSecond);
+    Status(WMT_EOF);
+    EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
+    merger->OnTime(0, nullptr);  // after the end the clock stays
+    EXPECT_EQ(MergerProbe::Clock1(*merger), 3 * kSecond);
+
+    Status(WMT_STOPPED, E_FAIL);  // phase 1: nothing recorded, S_OK whatever hr says
+    EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
+    EXPECT_EQ(MergerProbe::Status(*merger), S_OK);
+    EXPECT_EQ(MergerProbe::OffsetCount(*merger), 0);
+    EXPECT_EQ(MergerProbe::Phase(*merger), 1);
+
+    Status(WMT_STARTED);
+    EXPECT_EQ(MergerProbe::Phase(*merger), 2);
+    merger->OnTime(0, nullptr);
+    Status(WMT_STOPPED);
+    EXPECT_EQ(MergerProbe::Phase(*merger), 3);
+    EXPECT_EQ(MergerProbe::OffsetCount(*merger), 1);
+    EXPECT_EQ(merger->InputOffset(1), 3 * kSecond);
+    EXPECT_EQ(MergerProbe::Clock1(*merger), 5 * kSecond);  // 3 s + the second reader's 2 s
+    MergerProbe::TakeSignal(*merger);
+
+    Status(WMT_STARTED);  // phase 3 moves on but drives no clock
+    EXPECT_EQ(MergerProbe::Phase(*merger), 4);
+    EXPECT_EQ(w.deliveredTimes.size(), 5u);  // 1 s, 2 s, 3 s, then 1 s, 2 s
+}
+
+TEST_F(CallbackTest, OnlyTheFirstEndOfASegmentSignals) {
+    Status(WMT_STARTED);
+    Status(WMT_EOF, S_OK);
+    EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
+    Status(WMT_EOF, E_FAIL);
+    Status(WMT_ERROR, E_FAIL);
+    EXPECT_FALSE(MergerProbe::TakeSignal(*merger));
+    EXPECT_EQ(MergerProbe::Status(*merger), S_OK);
+
+    Status(WMT_STARTED);  // a new segment clears the flag
+    Status(WMT_ERROR, NS_E_FILE_READ);
+    EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
+    EXPECT_EQ(MergerProbe::Status(*merger), NS_E_FILE_READ);
+
+    MergerProbe::SetPhase(*merger, 3);  // in phase 3 opens and ends are silent
+    Status(WMT_OPENED, E_FAIL);
+    EXPECT_FALSE(MergerProbe::TakeSignal(*merger));
+    Status(WMT_CLOSED, S_OK);  // closes always signal
+    EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
+}
+
+TEST_F(CallbackTest, SamplesOutsideASegmentAreDroppedAndUnknownStreamsFail) {
+    EXPECT_EQ(Sample(1, 0), S_OK);  // phase 0
+    MergerProbe::SetPhase(*merger, 3);
+    EXPECT_EQ(Sample(1, 0), S_OK);
+    EXPECT_TRUE(w.written.empty());
+    MergerProbe::SetPhase(*merger, 2);
+    EXPECT_EQ(Sample(7, 0), E_UNEXPECTED);
+    EXPECT_TRUE(w.written.empty());
+    EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
+    EXPECT_EQ(MergerProbe::Status(*merger), E_UNEXPECTED);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Error in WriteStreamSample (hr=0x8000ffff).\n"});
+}
+
+TEST_F(CallbackTest, DecompressedSampleAndFailedDeliverTimeAreReported) {
+    EXPECT_EQ(merger->OnSample(0, 0, 0, 0, nullptr, nullptr), S_OK);
+    EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
+    EXPECT_EQ(MergerProbe::Status(*merger), E_UNEXPECTED);
+    w.failing["reader1.DeliverTime"] = E_UNEXPECTED;
+    Status(WMT_STARTED);  // the first release's failure is not reported
+    merger->OnTime(0, nullptr);
+    EXPECT_FALSE(MergerProbe::TakeSignal(*merger));  // a failed release does not wake the driver
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "Error: Received a decompressed sample from the reader.\n",
+                              "Error in DeliverTime (hr=0x8000ffff).\n"}));
+    EXPECT_EQ(merger->AllocateForStream(1, 10, nullptr, nullptr), E_NOTIMPL);
+    EXPECT_EQ(merger->AllocateForOutput(1, 10, nullptr, nullptr), E_NOTIMPL);
+}
+
+TEST_F(EngineTest, QueryInterfaceOffersTheTwoCallbackInterfacesOnly) {
+    engine::CMerger m(w.Runtime());
+    void* out = &m;
+    EXPECT_EQ(m.QueryInterface(IID_IWMReader, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    ASSERT_EQ(m.QueryInterface(IID_IWMReaderCallbackAdvanced, &out), S_OK);
+    EXPECT_EQ(out, static_cast<IWMReaderCallbackAdvanced*>(&m));
+    ASSERT_EQ(m.QueryInterface(IID_IWMReaderCallback, &out), S_OK);
+    EXPECT_EQ(out, static_cast<IWMReaderCallback*>(&m));
+    EXPECT_EQ(m.Release(), 2u);
+    EXPECT_EQ(m.Release(), 1u);
+}
+
+TEST_F(EngineTest, FailedInitLeavesOpenInputsAndConfigureRefusingWithoutMessage) {
+    w.readerCreation[2] = E_OUTOFMEMORY;
+    w.files[u"a.wmv"] = fake::AvFile(1.0);
+    engine::CMerger m(w.Runtime());
+    EXPECT_EQ(m.Init(), E_OUTOFMEMORY);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Could not create second reader (hr=0x8007000e).\n"});
+    BOOL match = 5;
+    EXPECT_EQ(m.OpenInputs(u"a.wmv", u"a.wmv", &match), E_INVALIDARG);
+    EXPECT_EQ(m.Configure(u"out.wmv"), E_INVALIDARG);
+    EXPECT_EQ(m.Merge(), E_INVALIDARG);
+    EXPECT_EQ(box.calls.size(), 1u);
+}
+
+TEST_F(EngineTest, InitStepsReportTheirOwnMessages) {
+    struct Case {
+        const char* call;
+        const char* text;
+    } cases[] = {
+        {"reader1.QueryInterface", "Could not QI for first IWMReaderAdvanced (hr=0x80004005).\n"},
+        {"writer.QueryInterface", "Could not QI for IWMWriterAdvanced (hr=0x80004005).\n"},
+    };
+    for (const Case& c : cases) {
+        fake::World world;
+        world.failing[c.call] = E_FAIL;
+        box.calls.clear();
+        engine::CMerger m(world.Runtime());
+        EXPECT_EQ(m.Init(), E_FAIL);
+        EXPECT_EQ(Messages(), std::vector<std::string>{c.text});
+    }
+    fake::World world;
+    world.writerCreation = E_NOTIMPL;
+    box.calls.clear();
+    engine::CMerger m(world.Runtime());
+    EXPECT_EQ(m.Init(), E_NOTIMPL);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Could not create writer (hr=0x80004001).\n"});
+}
+
+TEST_F(EngineTest, CleanupReleasesEverythingOnceAndMayBeRepeated) {
+    w.files[u"a.wmv"] = fake::AvFile(1.0);
+    w.files[u"b.wmv"] = fake::AvFile(1.0);
+    w.files[u"c.wmv"] = fake::AvFile(1.0);
+    {
+        engine::CMerger m(w.Runtime());
+        engine::PathSlot paths[3] = {"a.wmv", "b.wmv", "c.wmv"};
+        m.m_inputPaths = paths;
+        m.m_inputCount = 3;
+        BOOL match = 0;
+        ASSERT_EQ(m.Init(), S_OK);
+        ASSERT_EQ(m.OpenInputs(u"a.wmv", u"b.wmv", &match), S_OK);
+        ASSERT_EQ(m.Configure(u"out.wmv"), S_OK);
+        ASSERT_EQ(m.Merge(), S_OK);
+        EXPECT_EQ(m.Cleanup(), S_OK);
+        EXPECT_EQ(w.live, 0);
+        EXPECT_EQ(m.AddRef(), 2u);  // the readers gave back every reference they held
+        m.Release();
+        size_t logged = w.log.size();
+        EXPECT_EQ(m.Cleanup(), S_OK);
+        EXPECT_EQ(w.log.size(), logged);
+    }
+    EXPECT_EQ(w.live, 0);
+    EXPECT_TRUE(Messages().empty());
+}
+
+}  // namespace

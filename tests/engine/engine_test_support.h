@@ -1,0 +1,78 @@
+#pragma once
+// The engine tests' fixture: a fake runtime, a recording message box, and a join run the way
+// the Merge command runs it.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fake_runtime.h"
+#include "merger.h"
+#include "platform/message_box.h"
+#include "report_error.h"
+
+namespace engine {
+// Reads the join state that only the engine's own callbacks change.
+struct MergerProbe {
+    static int16_t Phase(CMerger& m) { return m.m_phase; }
+    static int OffsetCount(CMerger& m) { return m.m_offsetCount; }
+    static QWORD Clock1(CMerger& m) { return m.m_clock1; }
+    static HRESULT Status(CMerger& m) { return m.m_status; }
+    static bool TakeSignal(CMerger& m) { return m.m_event && m.m_event->TryWait(); }
+    static void SetPhase(CMerger& m, int16_t phase) { m.m_phase = phase; }
+};
+}  // namespace engine
+
+inline std::u16string U16(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_previous = platform::SetMessageBox(&box); }
+    void TearDown() override {
+        merger.reset();
+        platform::SetMessageBox(m_previous);
+    }
+
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> texts;
+        for (const auto& c : box.calls) texts.push_back(c.text);
+        return texts;
+    }
+    bool Logged(const std::string& call) const {
+        for (const std::string& l : w.log)
+            if (l == call) return true;
+        return false;
+    }
+
+    // Init, OpenInputs, the mismatch refusal, Configure, Merge and Cleanup, stopping at the
+    // first failure; the engine stays for inspection.
+    HRESULT Join(const std::vector<std::string>& inputs, const std::string& output = "out.wmv") {
+        table.reset(new engine::PathSlot[inputs.size()]());
+        for (size_t i = 0; i < inputs.size(); ++i) inputs[i].copy(table[i], engine::kMaxPath - 1);
+        merger = std::make_unique<engine::CMerger>(w.Runtime());
+        merger->m_inputPaths = table.get();
+        merger->m_inputCount = int(inputs.size());
+        HRESULT hr = merger->Init();
+        if (Failed(hr)) return hr;
+        BOOL match = 0;
+        hr = merger->OpenInputs(U16(inputs[0]).c_str(), U16(inputs[1]).c_str(), &match);
+        if (Failed(hr)) return hr;
+        if (!match) {
+            engine::ReportError("Profile Mismatch\nCan not continue... Aborting the process\n");
+            return E_FAIL;
+        }
+        if (Failed(hr = merger->Configure(U16(output).c_str()))) return hr;
+        if (Failed(hr = merger->Merge())) return hr;
+        return merger->Cleanup();
+    }
+
+    fake::World w;
+    platform::RecordingMessageBox box;
+    std::unique_ptr<engine::PathSlot[]> table;
+    std::unique_ptr<engine::CMerger> merger;
+
+private:
+    platform::IMessageBox* m_previous = nullptr;
+};
