@@ -56,8 +56,8 @@ LanguageEncoding CLanguageTable::GetEncodingKind(const std::string& name) const 
     return EncodingAnsi;
 }
 
-bool CLanguageTable::ResolveLocale(std::string name, std::string& localeName,
-                                   int& primaryLanguage, int& subLanguage) {
+bool CLanguageTable::ResolveLocale(std::string name, std::string& localeName, int& primaryLanguage,
+                                   int& subLanguage) {
     name = i18n::ToLowerAscii(name);
     if (m_encoding == EncodingUtf8) CutCharacters(name, 6);
     if (m_encoding == EncodingUnicode) CutCharacters(name, 8);
@@ -84,8 +84,7 @@ bool CLanguageTable::ResolveLocale(std::string name, std::string& localeName,
 std::string CLanguageTable::ReadValue(const char* section, const char* key,
                                       const char* defaultValue) const {
     char buffer[kValueBufferSize] = {};
-    GetPrivateProfileStringA(section, key, defaultValue, buffer, sizeof buffer,
-                             m_filePath.c_str());
+    GetPrivateProfileStringA(section, key, defaultValue, buffer, sizeof buffer, m_filePath.c_str());
     return buffer;
 }
 

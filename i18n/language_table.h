@@ -23,7 +23,7 @@ struct TextEntry {
 };
 
 class CLanguageTable {
-public:
+  public:
     CLanguageTable() = default;
     virtual ~CLanguageTable() = default;
     CLanguageTable(const CLanguageTable&) = delete;
@@ -62,8 +62,7 @@ public:
     LanguageEncoding GetEncodingKind(const std::string& name) const;
     bool ResolveLocale(std::string name, std::string& localeName, int& primaryLanguage,
                        int& subLanguage);
-    std::string ReadValue(const char* section, const char* key,
-                          const char* defaultValue) const;
+    std::string ReadValue(const char* section, const char* key, const char* defaultValue) const;
     static void Unescape(std::string& text);
 
     // Reads this language's font settings into font (replacing its handle). False when the font
@@ -82,7 +81,7 @@ public:
     LanguageEncoding m_encoding = EncodingAnsi;
     platform::CFont InterfaceFont;
 
-private:
+  private:
     void SwitchLocale(const std::string& localeName);
     void ApplyToMenuItems(wxMenu* menu, int menuId, bool topLevel);
 

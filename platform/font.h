@@ -31,7 +31,7 @@ namespace platform {
 
 // A font handle: empty, or made from a description. Replaced, never modified in place.
 class CFont {
-public:
+  public:
     // false (and the font left as it was) for a null description.
     bool CreateFontIndirect(const LOGFONTA* description);
     // Drops the handle; false when there was none.
@@ -40,7 +40,7 @@ public:
     // false when empty.
     bool GetLogFont(LOGFONTA* description) const;
 
-private:
+  private:
     bool m_hasFont = false;
     LOGFONTA m_logFont{};
 };

@@ -107,9 +107,8 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
         if (line.front() == '[') {
             if (inSection) return std::nullopt;  // only the first matching section counts
             size_t close = line.find(']');
-            std::string_view name = Trim(line.substr(1, close == std::string_view::npos
-                                                            ? std::string_view::npos
-                                                            : close - 1));
+            std::string_view name = Trim(line.substr(
+                1, close == std::string_view::npos ? std::string_view::npos : close - 1));
             inSection = !seenSection && EqualsCaseBlind(name, section);
             seenSection = seenSection || inSection;
             continue;

@@ -7,8 +7,8 @@
 namespace resources {
 
 struct MenuItemResource {
-    const char* text;                             // nullptr for a separator
-    int id;                                       // command id; 0 for submenus and separators
+    const char* text;                            // nullptr for a separator
+    int id;                                      // command id; 0 for submenus and separators
     std::span<const MenuItemResource> children;  // non-empty only for submenus
     bool isSubmenu;
 };

@@ -15,7 +15,8 @@ constexpr size_t kMaxProfileBytes = 4 * 1024 * 1024;
 
 bool ReadProfileFile(const char* path, std::string& bytes) {
     std::string resolved = ResolvePathCaseBlind(path);
-    int fd = open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO with a profile's name cannot stall the open.
+    int fd = open(resolved.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat st;
     bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);

@@ -99,7 +99,7 @@ std::string Label(wxWindow* dialog, int id) {
 }
 
 class ApplyTexts : public LanguageTest {
-protected:
+  protected:
     void SetUp() override {
         LanguageTest::SetUp();
         if (!g_haveDisplay) return;

@@ -100,7 +100,8 @@ TEST_F(LanguageTest, ResolveLocaleFailureLeavesOutputsAndNamesTheCutName) {
 }
 
 TEST_F(LanguageTest, SuffixCutCountsCharactersNotBytes) {
-    Resolved r = Resolve(m_table, "a_utf-8\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");
+    Resolved r =
+        Resolve(m_table, "a_utf-8\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");
     EXPECT_FALSE(r.ok);
     ASSERT_EQ(m_box.calls.size(), 1u);
     EXPECT_EQ(m_box.calls[0].caption, "a_utf-");  // 6 bytes would split a character

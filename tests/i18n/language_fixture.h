@@ -10,7 +10,7 @@
 #include "platform/temp_folder.h"
 
 class LanguageTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { m_previousBox = platform::SetMessageBox(&m_box); }
     void TearDown() override { platform::SetMessageBox(m_previousBox); }
 

@@ -39,9 +39,9 @@ TEST_F(LanguageTest, StringLookupFallsBackToBuiltInTexts) {
     WriteLanguage("German", kFull);
     ASSERT_TRUE(Initialize("German"));
     EXPECT_EQ(m_table.GetString(208), "Warnung");
-    EXPECT_EQ(m_table.GetString(205), "Error");  // empty value
+    EXPECT_EQ(m_table.GetString(205), "Error");            // empty value
     EXPECT_EQ(m_table.GetString(238), "Video File Name");  // missing key
-    EXPECT_EQ(m_table.GetString(1), "");          // no such string
+    EXPECT_EQ(m_table.GetString(1), "");                   // no such string
     // The four DIALOG rows with string numbers never reach GetString.
     EXPECT_EQ(m_table.GetString(224), "Stop");
     EXPECT_EQ(m_table.GetString(225), "Convert");
@@ -64,7 +64,8 @@ TEST_F(LanguageTest, OneKeyFillsTwoIds) {
 }
 
 TEST_F(LanguageTest, KeyUnderTheWrongSectionIsNotFound) {
-    WriteLanguage("English", "[STRING]\nIDC_BUTTON_CONVERT=Join\n[DIALOG]\nIDS_MESSAGE_WARNING=W\n");
+    WriteLanguage("English",
+                  "[STRING]\nIDC_BUTTON_CONVERT=Join\n[DIALOG]\nIDS_MESSAGE_WARNING=W\n");
     ASSERT_TRUE(Initialize("English"));
     EXPECT_EQ(m_table.GetDialogText(1008), "");
     EXPECT_EQ(m_table.GetString(208), "Warning");

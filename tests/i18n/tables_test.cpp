@@ -62,16 +62,23 @@ TEST(LocaleTable, RowsKeepTheirOrderAndIdentifiers) {
     ASSERT_EQ(rows.size(), 273u);
     EXPECT_STREQ(rows.front().name, "Afrikaans");
     EXPECT_STREQ(rows.back().name, "Yoruba_Nigeria");
-    std::map<std::string, uint16_t> telling = {
-        {"Afrikaans", 0x0036},         {"Afrikaans_South_Africa", 0x0436},
-        {"Arabic", 0x0001},            {"Arabic_Saudi_Arabia", 0x0401},
-        {"Chinese_Peoples_Republic_of_China", 0x0804},
-        {"Chinese_Simplified", 0x0004}, {"Chinese_Taiwan", 0x0404},
-        {"Chinese_Traditional", 0x7C04}, {"English", 0x0009},
-        {"English_United_Kingdom)", 0x0809}, {"English_United_States", 0x0409},
-        {"German", 0x0007},            {"Japanese", 0x0011},
-        {"Serbian", 0x7C1A},           {"Spanish_Spain", 0x0C0A},
-        {"Yoruba_Nigeria", 0x046A},    {"Spanish_United States", 0x540A}};
+    std::map<std::string, uint16_t> telling = {{"Afrikaans", 0x0036},
+                                               {"Afrikaans_South_Africa", 0x0436},
+                                               {"Arabic", 0x0001},
+                                               {"Arabic_Saudi_Arabia", 0x0401},
+                                               {"Chinese_Peoples_Republic_of_China", 0x0804},
+                                               {"Chinese_Simplified", 0x0004},
+                                               {"Chinese_Taiwan", 0x0404},
+                                               {"Chinese_Traditional", 0x7C04},
+                                               {"English", 0x0009},
+                                               {"English_United_Kingdom)", 0x0809},
+                                               {"English_United_States", 0x0409},
+                                               {"German", 0x0007},
+                                               {"Japanese", 0x0011},
+                                               {"Serbian", 0x7C1A},
+                                               {"Spanish_Spain", 0x0C0A},
+                                               {"Yoruba_Nigeria", 0x046A},
+                                               {"Spanish_United States", 0x540A}};
     size_t found = 0;
     for (const LocaleEntry& row : rows) {
         std::string name = row.name;

@@ -1,6 +1,7 @@
 #include "platform/ini_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "temp_folder.h"
 
@@ -64,7 +65,8 @@ TEST(IniReader, DecodesByteOrderMarks) {
     EXPECT_EQ(platform::DecodeProfileText(be), utf8);
     // A lone surrogate and an odd trailing byte do not break the rest.
     EXPECT_EQ(platform::DecodeProfileText(std::string("\xFF\xFE\x00\xD8\x41\x00\x42", 7)),
-              "\xEF\xBF\xBD" "A");
+              "\xEF\xBF\xBD"
+              "A");
 }
 
 TEST(IniReader, MissingFileSectionOrKeyGivesDefault) {
@@ -74,13 +76,16 @@ TEST(IniReader, MissingFileSectionOrKeyGivesDefault) {
     EXPECT_EQ(Read(path, "S", "x", "d"), "d");
     EXPECT_EQ(Read(path, "T", "k", "d"), "d");
     EXPECT_EQ(Read(dir.Path() + "/none.ini", "S", "k", "d  "), "d");  // default's blanks go
-    EXPECT_EQ(Read(dir.Path(), "S", "k", "d"), "d");                   // a folder is no file
+    EXPECT_EQ(Read(dir.Path(), "S", "k", "d"), "d");                  // a folder is no file
+    std::string fifo = dir.Path() + "/fifo.ini";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(Read(fifo, "S", "k", "d"), "d");  // and a FIFO neither: no wait for a writer
 }
 
 TEST(IniReader, LongValuesAreCutToTheBuffer) {
     TempFolder dir;
-    std::string path = dir.Write("a.ini", "[S]\nk=" + std::string(3000, 'a') + "\nj=" +
-                                              std::string(2047, 'b') + "\n");
+    std::string path = dir.Write(
+        "a.ini", "[S]\nk=" + std::string(3000, 'a') + "\nj=" + std::string(2047, 'b') + "\n");
     EXPECT_EQ(Read(path, "S", "k"), std::string(2047, 'a'));
     EXPECT_EQ(Read(path, "S", "j"), std::string(2047, 'b'));
     EXPECT_EQ(Read(path, "S", "k", "", 1), "");

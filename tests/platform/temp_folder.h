@@ -9,7 +9,7 @@
 #include <string>
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         static std::atomic<int> counter{0};
         m_path = std::filesystem::temp_directory_path() /
@@ -29,6 +29,6 @@ public:
         return file.string();
     }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
