@@ -25,10 +25,4 @@ TEST(LocaleSwitch, UnknownOrMissingLocaleLeavesTheLocaleUnchanged) {
     std::setlocale(LC_ALL, before.c_str());
 }
 
-TEST(LocaleSwitch, ThreadLocaleIsRecorded) {
-    platform::SetThreadLocale(0x0804);
-    EXPECT_EQ(platform::GetThreadLocale(), 0x0804u);
-    platform::SetThreadLocale(0x0409);
-}
-
 }  // namespace

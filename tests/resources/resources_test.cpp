@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "resources/dialog_templates.h"
-#include "resources/menu_resources.h"
 #include "resources/resource_ids.h"
 #include "resources/string_table.h"
 
@@ -48,34 +47,6 @@ TEST(DialogTemplates, MainWindowTabOrderAndTexts) {
     EXPECT_EQ(tabOrder, (std::vector<int>{1000, 1018, 1001, 1002, 1003, 1004, 1005, 1006, 1007,
                                           1008, 1009, 1019, 1012}));
     EXPECT_EQ(ids.size(), 14u);
-}
-
-TEST(DialogTemplates, AboutBox) {
-    const auto* t = resources::FindDialogTemplate(IDD_ABOUTBOX);
-    ASSERT_NE(t, nullptr);
-    EXPECT_STREQ(t->caption, "About Splicora");
-    const auto& last = t->controls.back();
-    EXPECT_EQ(last.id, 1);
-    EXPECT_EQ(last.kind, ControlKind::DefPushButton);
-    EXPECT_EQ(t->controls.front().kind, ControlKind::Icon);
-    EXPECT_EQ(t->controls.front().iconId, IDR_MAINFRAME);
-    EXPECT_EQ(resources::FindDialogTemplate(101), nullptr);
-}
-
-TEST(MenuResources, PopupMenuLayout) {
-    const auto* m = resources::FindMenu(IDR_POPUP_MENU);
-    ASSERT_NE(m, nullptr);
-    ASSERT_EQ(m->items.size(), 1u);
-    const auto& popup = m->items[0];
-    EXPECT_STREQ(popup.text, "PopupMenu");
-    ASSERT_EQ(popup.children.size(), 3u);
-    EXPECT_TRUE(popup.children[0].isSubmenu);
-    EXPECT_STREQ(popup.children[0].text, "Language");
-    ASSERT_EQ(popup.children[0].children.size(), 1u);
-    EXPECT_EQ(popup.children[0].children[0].text, nullptr);  // the placeholder separator
-    EXPECT_EQ(popup.children[1].id, IDM_POPUPMENU_FONT);
-    EXPECT_EQ(popup.children[2].id, IDM_ABOUT);
-    EXPECT_EQ(resources::FindMenu(265), nullptr);
 }
 
 }  // namespace
