@@ -4,53 +4,11 @@
 
 namespace asf {
 
-bool ByteReader::Take(size_t n) {
-    if (m_failed || n > m_size - m_pos) {
-        m_failed = true;
-        return false;
-    }
-    return true;
-}
-
-uint8_t ByteReader::U8() {
-    if (!Take(1)) return 0;
-    return m_data[m_pos++];
-}
-
-uint16_t ByteReader::U16() {
-    if (!Take(2)) return 0;
-    const uint8_t* p = m_data + m_pos;
-    m_pos += 2;
-    return static_cast<uint16_t>(p[0] | p[1] << 8);
-}
-
-uint32_t ByteReader::U32() {
-    if (!Take(4)) return 0;
-    const uint8_t* p = m_data + m_pos;
-    m_pos += 4;
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-uint64_t ByteReader::U64() {
-    uint64_t lo = U32();
-    uint64_t hi = U32();
-    return lo | hi << 32;
-}
-
 Guid ByteReader::ReadGuid() {
     if (!Take(16)) return Guid{};
     Guid g = Guid::FromBytes(m_data + m_pos);
     m_pos += 16;
     return g;
-}
-
-uint32_t ByteReader::Coded(unsigned lengthType) {
-    switch (lengthType & 3) {
-        case 1: return U8();
-        case 2: return U16();
-        case 3: return U32();
-        default: return 0;
-    }
 }
 
 bool ByteReader::Bytes(size_t n, std::vector<uint8_t>& out) {
@@ -69,12 +27,6 @@ std::u16string ByteReader::Utf16Bytes(size_t byteCount) {
     m_pos += byteCount;
     while (!s.empty() && s.back() == u'\0') s.pop_back();
     return s;
-}
-
-bool ByteReader::Skip(size_t n) {
-    if (!Take(n)) return false;
-    m_pos += n;
-    return true;
 }
 
 ByteReader ByteReader::Sub(size_t n) {

@@ -20,17 +20,41 @@ public:
     ByteReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
     explicit ByteReader(const std::vector<uint8_t>& v) : m_data(v.data()), m_size(v.size()) {}
 
-    uint8_t U8();
-    uint16_t U16();
-    uint32_t U32();
-    uint64_t U64();
+    uint8_t U8() { return Take(1) ? m_data[m_pos++] : 0; }
+    uint16_t U16() {
+        if (!Take(2)) return 0;
+        const uint8_t* p = m_data + m_pos;
+        m_pos += 2;
+        return static_cast<uint16_t>(p[0] | p[1] << 8);
+    }
+    uint32_t U32() {
+        if (!Take(4)) return 0;
+        const uint8_t* p = m_data + m_pos;
+        m_pos += 4;
+        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    }
+    uint64_t U64() {
+        uint64_t lo = U32();
+        return lo | uint64_t(U32()) << 32;
+    }
     Guid ReadGuid();
     // Reads a width-coded field: 0 absent, 1 BYTE, 2 WORD, 3 DWORD.
-    uint32_t Coded(unsigned lengthType);
+    uint32_t Coded(unsigned lengthType) {
+        switch (lengthType & 3) {
+            case 1: return U8();
+            case 2: return U16();
+            case 3: return U32();
+            default: return 0;
+        }
+    }
     bool Bytes(size_t n, std::vector<uint8_t>& out);
     std::u16string Utf16Bytes(size_t byteCount);  // drops a trailing NUL
     std::u16string Utf16Chars(size_t charCount) { return Utf16Bytes(charCount * 2); }
-    bool Skip(size_t n);
+    bool Skip(size_t n) {
+        if (!Take(n)) return false;
+        m_pos += n;
+        return true;
+    }
     // A reader over the next n bytes, which this reader then skips.
     ByteReader Sub(size_t n);
     const uint8_t* Here() const { return m_data + m_pos; }
@@ -42,7 +66,13 @@ public:
     void Fail() { m_failed = true; }
 
 private:
-    bool Take(size_t n);
+    bool Take(size_t n) {
+        if (m_failed || n > m_size - m_pos) {
+            m_failed = true;
+            return false;
+        }
+        return true;
+    }
     const uint8_t* m_data = nullptr;
     size_t m_size = 0;
     size_t m_pos = 0;

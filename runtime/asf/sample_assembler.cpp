@@ -63,6 +63,18 @@ void SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationTime
     sample.data = std::move(data);
 }
 
+std::vector<uint8_t> SampleAssembler::NewBuffer(const uint8_t* data, size_t length,
+                                                size_t capacity) {
+    std::vector<uint8_t> v;
+    if (!m_spares.empty()) {
+        v = std::move(m_spares.back());
+        m_spares.pop_back();
+    }
+    v.reserve(capacity);
+    v.assign(data, data + length);
+    return v;
+}
+
 void SampleAssembler::Lose(Stream& s) {
     s.active = false;
     s.data = {};
@@ -95,7 +107,7 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
                     break;
                 }
                 Emit(s, p.stream, time, p.keyFrame, uint64_t(p.timeDelta) * 10000,
-                     std::vector<uint8_t>(r.Here(), r.Here() + n), out);
+                     NewBuffer(r.Here(), n, n), out);
                 r.Skip(n);
                 time += p.timeDelta;
             }
@@ -109,7 +121,7 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
             }
             if (p.length == p.objectSize) {
                 Emit(s, p.stream, p.presentationTime, p.keyFrame, DurationOf(s, p),
-                     std::vector<uint8_t>(p.data, p.data + p.length), out);
+                     NewBuffer(p.data, p.length, p.length), out);
                 continue;
             }
             s.active = true;
@@ -118,8 +130,7 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
             s.keyFrame = p.keyFrame;
             s.duration = DurationOf(s, p);
             s.expected = p.objectSize;
-            s.data.reserve(p.objectSize);
-            s.data.assign(p.data, p.data + p.length);
+            s.data = NewBuffer(p.data, p.length, p.objectSize);
             continue;
         }
         // A later fragment must continue the object in progress exactly.

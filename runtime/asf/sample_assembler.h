@@ -35,6 +35,8 @@ public:
     // Data was lost somewhere: every stream drops its partial object and flags its next sample.
     void MarkLossAll();
     size_t PartialBytes() const;
+    // Buffers of delivered samples come back here to hold new samples, saving allocations.
+    std::vector<std::vector<uint8_t>>& Spares() { return m_spares; }
 
 private:
     struct Stream {
@@ -59,8 +61,11 @@ private:
     uint64_t DurationOf(const Stream& s, const Payload& p) const;
     uint64_t ToSampleTime(const Stream& s, uint32_t presentationMs) const;
 
+    std::vector<uint8_t> NewBuffer(const uint8_t* data, size_t length, size_t capacity);
+
     uint64_t m_preroll;
     std::map<uint16_t, Stream> m_streams;
+    std::vector<std::vector<uint8_t>> m_spares;
 };
 
 }  // namespace asf

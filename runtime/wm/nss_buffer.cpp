@@ -2,6 +2,26 @@
 
 namespace wm {
 
+namespace {
+constexpr size_t kMaxKept = 256;
+constexpr size_t kMaxKeptCapacity = 1u << 20;
+}  // namespace
+
+void BufferRecycler::Put(std::vector<BYTE>&& bytes) {
+    if (bytes.capacity() > kMaxKeptCapacity) return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_free.size() < kMaxKept) m_free.push_back(std::move(bytes));
+}
+
+void BufferRecycler::TakeAll(std::vector<std::vector<BYTE>>& spares) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto& v : m_free) {
+        if (spares.size() >= kMaxKept) break;
+        spares.push_back(std::move(v));
+    }
+    m_free.clear();
+}
+
 HRESULT CNssBuffer::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     if (Offer<INSSBuffer>(iid, IID_INSSBuffer, this, out) ||

@@ -3,6 +3,7 @@
 #include <bitset>
 #include <filesystem>
 
+#include "block_prefetcher.h"
 #include "nss_buffer.h"
 #include "wide_string.h"
 
@@ -17,13 +18,23 @@ constexpr QWORD kNoClock = UINT64_MAX;
 
 // The state of one play, owned by the worker.
 struct PlayState {
-    explicit PlayState(const asf::AsfHeader& header) : assembler(header) {}
+    explicit PlayState(const asf::AsfHeader& header) : assembler(header) {
+        for (const asf::StreamProperties& s : header.streams) queues.push_back({s.Number(), {}});
+    }
+    // Samples waiting for the clock, per stream in file order; order numbers keep file order
+    // across streams.
+    struct Queue {
+        uint16_t stream;
+        std::deque<std::pair<uint64_t, asf::Sample>> samples;
+    };
     asf::SampleAssembler assembler;
-    std::deque<asf::Sample> pending;
+    std::vector<Queue> queues;
+    uint64_t nextOrder = 0;
+    size_t pendingCount = 0;
     size_t pendingBytes = 0;
     uint64_t nextPacket = 0;
     QWORD lastSendTime = 0;  // 100 ns
-    std::vector<uint8_t> block;
+    const uint8_t* block = nullptr;
     uint64_t blockFirstPacket = 0;
     uint64_t blockPackets = 0;
     QWORD contentEnd = 0;
@@ -282,7 +293,8 @@ void CReader::Play(std::unique_lock<std::mutex>& lock) {
     // Settings are fixed for the play; the clock starts from nothing.
     const bool userClock = m_userClock;
     const bool manual = m_manualSelection;
-    const std::set<WORD> streamSamples = m_streamSamples;
+    std::bitset<128> streamSamples;
+    for (WORD n : m_streamSamples) streamSamples[n & 0x7F] = true;
     const std::set<WORD> deselected = m_deselected;
     m_released = 0;
     uint64_t served = m_clockGeneration;
@@ -292,13 +304,15 @@ void CReader::Play(std::unique_lock<std::mutex>& lock) {
     lock.unlock();
 
     for (const StreamDescription& d : m_profile.streams) {
-        bool selected = !deselected.count(d.number) && (!manual || streamSamples.count(d.number) ||
+        bool selected = !deselected.count(d.number) && (!manual || streamSamples[d.number & 0x7F] ||
                                                         !m_callbackAdvanced);
         state.assembler.Select(d.number, selected);
     }
     const QWORD preroll = file.preroll * 10000;
     const uint64_t blockCapacity = std::max<uint64_t>(1, kReadBlockBytes / layout.packetSize);
-    state.block.resize(static_cast<size_t>(blockCapacity * layout.packetSize));
+    BlockPrefetcher blocks(*m_source, layout.firstPacketOffset,
+                           layout.packetCount * layout.packetSize,
+                           static_cast<size_t>(blockCapacity * layout.packetSize));
     QWORD declaredEnd = 0;
     if (!(file.flags & asf::FileProperties::kBroadcast) && file.playDuration > preroll)
         declaredEnd = file.playDuration - preroll;
@@ -307,23 +321,24 @@ void CReader::Play(std::unique_lock<std::mutex>& lock) {
 
     std::vector<asf::Sample> assembled;
     asf::Packet packet;
+    auto recycler = std::make_shared<BufferRecycler>();
     // Reads packets while samples below the target may still be ahead in the file.
     auto fill = [&](QWORD target) {
         bool readAny = false;
+        recycler->TakeAll(state.assembler.Spares());
         while (state.nextPacket < layout.packetCount && state.pendingBytes < kMaxPendingBytes &&
                (target == kNoClock || state.lastSendTime < target + preroll + 10000000)) {
             if (state.nextPacket >= state.blockFirstPacket + state.blockPackets) {
-                uint64_t n = std::min(blockCapacity, layout.packetCount - state.nextPacket);
-                if (!m_source->ReadAt(layout.firstPacketOffset + state.nextPacket * layout.packetSize,
-                                      state.block.data(), static_cast<size_t>(n * layout.packetSize))) {
+                size_t size = 0;
+                if (!blocks.Next(&state.block, &size) || size % layout.packetSize) {
                     state.ioFailed = true;
                     return readAny;
                 }
                 state.blockFirstPacket = state.nextPacket;
-                state.blockPackets = n;
+                state.blockPackets = size / layout.packetSize;
             }
             const uint8_t* bytes =
-                state.block.data() + (state.nextPacket - state.blockFirstPacket) * layout.packetSize;
+                state.block + (state.nextPacket - state.blockFirstPacket) * layout.packetSize;
             ++state.nextPacket;
             readAny = true;
             bool whole = asf::ParsePacket(bytes, layout.packetSize, packet);
@@ -336,39 +351,42 @@ void CReader::Play(std::unique_lock<std::mutex>& lock) {
                 ++m_statistics.damagedPackets;
             }
             for (asf::Sample& s : assembled) {
-                state.pendingBytes += s.data.size();
-                state.pending.push_back(std::move(s));
+                for (PlayState::Queue& q : state.queues) {
+                    if (q.stream != s.stream) continue;
+                    state.pendingBytes += s.data.size();
+                    ++state.pendingCount;
+                    q.samples.emplace_back(state.nextOrder++, std::move(s));
+                    break;
+                }
             }
         }
         return readAny;
     };
-    // Hands over, in file order, every sample before the target whose stream is not held up.
+    // Hands over, in file order, every sample before the target whose stream is not held up
+    // by an earlier sample of its own that is not due yet.
     auto deliver = [&](QWORD target) {
         bool sentAny = false;
-        std::bitset<128> blocked;
-        std::deque<asf::Sample> kept;
-        while (!state.pending.empty()) {
-            asf::Sample s = std::move(state.pending.front());
-            state.pending.pop_front();
-            if (blocked[s.stream & 0x7F] || s.time >= target) {
-                blocked[s.stream & 0x7F] = true;
-                kept.push_back(std::move(s));
-                continue;
+        for (;;) {
+            PlayState::Queue* next = nullptr;
+            for (PlayState::Queue& q : state.queues) {
+                if (q.samples.empty() || q.samples.front().second.time >= target) continue;
+                if (!next || q.samples.front().first < next->samples.front().first) next = &q;
             }
+            if (!next) return sentAny;
+            asf::Sample s = std::move(next->samples.front().second);
+            next->samples.pop_front();
+            --state.pendingCount;
             state.pendingBytes -= s.data.size();
             state.contentEnd = std::max(state.contentEnd, s.time + s.duration);
             sentAny = true;
-            WORD stream = s.stream;
-            auto* buffer = new CNssBuffer(std::move(s.data));
-            if (m_callbackAdvanced && streamSamples.count(stream))
-                m_callbackAdvanced->OnStreamSample(stream, s.time, s.duration, s.flags, buffer,
+            auto* buffer = new CNssBuffer(std::move(s.data), recycler);
+            if (m_callbackAdvanced && streamSamples[s.stream & 0x7F])
+                m_callbackAdvanced->OnStreamSample(s.stream, s.time, s.duration, s.flags, buffer,
                                                    m_context);
             else
-                m_callback->OnSample(stream - 1u, s.time, s.duration, s.flags, buffer, m_context);
+                m_callback->OnSample(s.stream - 1u, s.time, s.duration, s.flags, buffer, m_context);
             buffer->Release();
         }
-        state.pending = std::move(kept);
-        return sentAny;
     };
 
     lock.lock();
@@ -394,7 +412,7 @@ void CReader::Play(std::unique_lock<std::mutex>& lock) {
             m_wake.wait(lock, [this] { return !m_commands.empty(); });
             return;
         }
-        bool drained = state.nextPacket >= layout.packetCount && state.pending.empty();
+        bool drained = state.nextPacket >= layout.packetCount && state.pendingCount == 0;
         QWORD end = state.contentEnd;
         if (declaredEnd > end && declaredEnd - end <= kDurationSlack) end = declaredEnd;
         if (drained && (!userClock || target >= end)) {

@@ -118,7 +118,7 @@ public:
         if (Failed(hr)) return hr;
         if (info) {
             if (*infoSize < c.info.size()) return ASF_E_BUFFERTOOSMALL;
-            std::memcpy(info, c.info.data(), c.info.size());
+            if (!c.info.empty()) std::memcpy(info, c.info.data(), c.info.size());
         }
         *infoSize = WORD(c.info.size());
         return S_OK;

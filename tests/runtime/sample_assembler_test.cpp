@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "asf/asf_guids.h"
 #include "asf/sample_assembler.h"
 
@@ -27,7 +29,7 @@ asf::AsfHeader TwoStreams(bool durationExtension = false) {
 
 asf::Payload Fragment(uint8_t stream, uint32_t object, uint32_t offset, uint32_t size,
                       uint32_t time, const std::string& data, bool key = false) {
-    static std::vector<std::string> keep;
+    static std::deque<std::string> keep;  // stable addresses
     keep.push_back(data);
     asf::Payload p;
     p.stream = stream;
