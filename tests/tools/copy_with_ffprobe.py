@@ -129,6 +129,9 @@ def check_mark(asftool, source, work, failures):
         failures.append("chapters after marking: %s" % got[:8])
     if exif_title(path) != exif_title(source):
         failures.append("ExifTool reads another title after marking")
+    verbose = subprocess.run(["exiftool", "-v2", path], capture_output=True, text=True).stdout
+    if "| Marker" not in verbose:
+        failures.append("ExifTool does not see the Marker object")
     errors = decode_errors(path)
     if errors:
         failures.append("ffmpeg reports: " + errors)
