@@ -7,7 +7,7 @@
 namespace engine {
 
 class CCompletionEvent {
-public:
+  public:
     void Set() {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_signaled = true;
@@ -30,7 +30,7 @@ public:
         m_signaled = false;
     }
 
-private:
+  private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_signaled = false;

@@ -11,10 +11,10 @@ namespace {
 
 // Attributes of the first input that the output keeps, in this order.
 const WCHAR* const kCarriedAttributes[] = {
-    u"Title",          u"Author",          u"Description",      u"Rating",        u"Copyright",
-    u"WM/AlbumTitle",  u"WM/Track",        u"WM/PromotionURL",  u"WM/AlbumCoverURL",
-    u"WM/Genre",       u"WM/Year",         u"WM/GenreID",       u"WM/MCDI",       u"BannerImageType",
-    u"BannerImageData", u"BannerImageURL", u"CopyrightURL",
+    u"Title",          u"Author",       u"Description",     u"Rating",           u"Copyright",
+    u"WM/AlbumTitle",  u"WM/Track",     u"WM/PromotionURL", u"WM/AlbumCoverURL", u"WM/Genre",
+    u"WM/Year",        u"WM/GenreID",   u"WM/MCDI",         u"BannerImageType",  u"BannerImageData",
+    u"BannerImageURL", u"CopyrightURL",
 };
 
 constexpr HRESULT kProtectedInput = MakeHr(0x80070005);  // E_ACCESSDENIED
@@ -112,7 +112,8 @@ HRESULT CMerger::CopyCodecInfo(IWMHeaderInfo* destination) {
     if (!m_headerInfo1 || !destination) return E_INVALIDARG;
     IWMHeaderInfo3* source = nullptr;
     IWMHeaderInfo3* target = nullptr;
-    HRESULT hr = m_headerInfo1->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(&source));
+    HRESULT hr =
+        m_headerInfo1->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(&source));
     if (Succeeded(hr))
         hr = destination->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(&target));
     if (Failed(hr)) {
@@ -314,15 +315,13 @@ HRESULT CMerger::CopyAllMarkers() {
         if (!InputPlaced(k)) continue;  // left out of the output: nothing of it is carried
         IWMMetadataEditor* inputEditor;
         IWMHeaderInfo* input;
-        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath, &inputEditor,
-                                   &input)))
+        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath, &inputEditor, &input)))
             continue;
         CopyMarkers(input, output, m_offsets[k - 1]);
         CloseInputHeader(inputEditor, input);
     }
     int last = m_inputCount - 1;
-    if (InputPlaced(last) && m_headerInfo2)
-        CopyMarkers(m_headerInfo2, output, m_offsets[last - 1]);
+    if (InputPlaced(last) && m_headerInfo2) CopyMarkers(m_headerInfo2, output, m_offsets[last - 1]);
     return CloseEditorOnOutput(editor, output);
 }
 
@@ -336,8 +335,7 @@ HRESULT CMerger::CopyLaterScripts() {
         if (!InputPlaced(k)) continue;
         IWMMetadataEditor* inputEditor;
         IWMHeaderInfo* input;
-        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath, &inputEditor,
-                                   &input)))
+        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath, &inputEditor, &input)))
             continue;
         CopyScripts(output, input, m_offsets[k - 1]);
         CloseInputHeader(inputEditor, input);

@@ -8,8 +8,8 @@
 
 namespace engine {
 
-constexpr int kMaxPath = 260;          // a path slot with its terminator
-constexpr int kMaxInputFiles = 1000;   // slots of the input path table
+constexpr int kMaxPath = 260;         // a path slot with its terminator
+constexpr int kMaxInputFiles = 1000;  // slots of the input path table
 using PathSlot = char[kMaxPath];
 
 // *out receives a new UTF-16 copy of the UTF-8 path, released with delete[].

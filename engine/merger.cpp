@@ -30,16 +30,16 @@ bool SlotToWide(const PathSlot& slot, std::u16string& out) {
 }  // namespace
 
 // Nulls a field under the lock, so that a callback never sees it half gone, then releases it.
-#define DROP(field)                                    \
-    do {                                               \
-        decltype(field) dropped;                       \
-        {                                              \
-            std::lock_guard<std::mutex> g(m_lock);     \
-            dropped = field;                           \
-            field = nullptr;                           \
-        }                                              \
-        if (dropped) dropped->Release();               \
-    } while (0)
+template <class I>
+void CMerger::Drop(I*& field) {
+    I* dropped;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        dropped = field;
+        field = nullptr;
+    }
+    if (dropped) dropped->Release();
+}
 
 CMerger::CMerger(MergerRuntime runtime) : m_runtime(std::move(runtime)) {}
 
@@ -376,8 +376,8 @@ HRESULT CMerger::MergeLaterInput(int k) {
 
 HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     if (!match) return E_INVALIDARG;
-    DROP(m_readerAdvanced2);
-    DROP(m_reader2);
+    Drop(m_readerAdvanced2);
+    Drop(m_reader2);
     HRESULT hr = m_runtime.createReader(nullptr, 0, &m_reader2);
     if (Failed(hr)) {
         ReportError("Could not create second reader (hr=0x%08x).\n", hr);
@@ -413,7 +413,7 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
         ReportError("Open failed for second file %ws (hr=0x%08x).\n", path, status);
         return status;
     }
-    DROP(m_profile2);
+    Drop(m_profile2);
     if (Failed(hr = QueryFor(m_reader2, IID_IWMProfile, &m_profile2))) {
         ReportError("Could not QI for IWMProfile of second file (hr=0x%08x).\n", hr);
         return hr;
@@ -443,7 +443,7 @@ HRESULT CMerger::Configure2() {
         ReportError("SetUserProvidedClock failed for second file (hr=0x%08x).\n", hr);
         return hr;
     }
-    DROP(m_headerInfo2);
+    Drop(m_headerInfo2);
     if (Failed(hr = QueryFor(m_reader2, IID_IWMHeaderInfo, &m_headerInfo2)))
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
     return hr;
@@ -458,10 +458,10 @@ void CMerger::CloseSecondReader() {
     }
     delete[] map;
     if (m_reader2) m_reader2->Close();
-    DROP(m_profile2);
-    DROP(m_headerInfo2);
-    DROP(m_readerAdvanced2);
-    DROP(m_reader2);
+    Drop(m_profile2);
+    Drop(m_headerInfo2);
+    Drop(m_readerAdvanced2);
+    Drop(m_reader2);
 }
 
 HRESULT CMerger::Cleanup() {
@@ -476,23 +476,21 @@ HRESULT CMerger::Cleanup() {
     delete[] map;
     if (m_reader1) m_reader1->Close();
     if (m_reader2) m_reader2->Close();
-    DROP(m_profile1);
-    DROP(m_profile2);
-    DROP(m_headerInfo1);
-    DROP(m_headerInfo2);
-    DROP(m_writerAdvanced);
-    DROP(m_writer);
-    DROP(m_readerAdvanced2);
-    DROP(m_readerAdvanced1);
-    DROP(m_reader2);
-    DROP(m_reader1);
+    Drop(m_profile1);
+    Drop(m_profile2);
+    Drop(m_headerInfo1);
+    Drop(m_headerInfo2);
+    Drop(m_writerAdvanced);
+    Drop(m_writer);
+    Drop(m_readerAdvanced2);
+    Drop(m_readerAdvanced1);
+    Drop(m_reader2);
+    Drop(m_reader1);
     m_event.reset();
     return S_OK;
 }
 
-bool CMerger::InputPlaced(int k) const {
-    return k >= 0 && k < int(m_placed.size()) && m_placed[k];
-}
+bool CMerger::InputPlaced(int k) const { return k >= 0 && k < int(m_placed.size()) && m_placed[k]; }
 
 QWORD CMerger::InputOffset(int k) const {
     if (k <= 0 || k > kMaxOffsets) return 0;

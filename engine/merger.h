@@ -27,7 +27,7 @@ constexpr QWORD kClockStep = 10000000;  // one second in 100 ns
 constexpr int kMaxOffsets = 1000;
 
 class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced {
-public:
+  public:
     explicit CMerger(MergerRuntime runtime = {});
     ~CMerger();
     CMerger(const CMerger&) = delete;
@@ -44,14 +44,13 @@ public:
     HRESULT OnSample(DWORD output, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
                      void* context) override;
     // IWMReaderCallbackAdvanced
-    HRESULT OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD flags,
-                           INSSBuffer* sample, void* context) override;
+    HRESULT OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
+                           void* context) override;
     HRESULT OnTime(QWORD time, void* context) override;
     HRESULT OnStreamSelection(WORD count, WORD* streams, WMT_STREAM_SELECTION* selections,
                               void* context) override;
     HRESULT OnOutputPropsChanged(DWORD output, WM_MEDIA_TYPE* type, void* context) override;
-    HRESULT AllocateForStream(WORD stream, DWORD size, INSSBuffer** buffer,
-                              void* context) override;
+    HRESULT AllocateForStream(WORD stream, DWORD size, INSSBuffer** buffer, void* context) override;
     HRESULT AllocateForOutput(DWORD output, DWORD size, INSSBuffer** buffer,
                               void* context) override;
 
@@ -69,8 +68,7 @@ public:
 
     // Header carry-over.
     HRESULT CheckProtected(LPCWSTR path);
-    HRESULT CopyAttribute(WORD srcStream, WORD dstStream, IWMHeaderInfo* destination,
-                          LPCWSTR name);
+    HRESULT CopyAttribute(WORD srcStream, WORD dstStream, IWMHeaderInfo* destination, LPCWSTR name);
     HRESULT CopyAttributes(IWMHeaderInfo* destination);
     HRESULT CopyCodecInfo(IWMHeaderInfo* destination);
     HRESULT CopyScripts(IWMHeaderInfo* destination, IWMHeaderInfo* source, QWORD offset);
@@ -94,10 +92,12 @@ public:
     const PathSlot* m_inputPaths = nullptr;
     int m_inputCount = 0;
 
-private:
+  private:
     friend struct MergerProbe;  // tests look at the join state
 
     // Takes the join phase and the running reader's interfaces together.
+    template <class I>
+    void Drop(I*& field);
     int16_t ReadPhase();
     void Signal(HRESULT hr);
     void WaitForEvent() { m_event->Wait(); }

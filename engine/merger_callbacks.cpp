@@ -59,18 +59,17 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
             m_endSeen = 0;
             break;
         }
-        case WMT_STOPPED:
-            {
-                std::lock_guard<std::mutex> g(m_lock);
-                if (m_phase == 2) {
-                    // Recorded by path-table position: a skipped input leaves its entry unused.
-                    if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets)
-                        m_offsets[m_currentInput - 1] = m_clock1;
-                    ++m_offsetCount;
-                    m_phase = 3;
-                    m_clock1 += m_clock2;
-                }
+        case WMT_STOPPED: {
+            std::lock_guard<std::mutex> g(m_lock);
+            if (m_phase == 2) {
+                // Recorded by path-table position: a skipped input leaves its entry unused.
+                if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets)
+                    m_offsets[m_currentInput - 1] = m_clock1;
+                ++m_offsetCount;
+                m_phase = 3;
+                m_clock1 += m_clock2;
             }
+        }
             Signal(S_OK);
             break;
         case WMT_CLOSED:

@@ -15,7 +15,7 @@ std::mutex g_reportLock;
 char g_reportBuffer[kReportBufferSize];
 
 class Output {
-public:
+  public:
     Output(char* buffer, size_t size) : m_buffer(buffer), m_size(size) {}
     void Put(char c) {
         if (m_length + 1 < m_size) m_buffer[m_length] = c;
@@ -27,7 +27,7 @@ public:
     }
     int Length() const { return static_cast<int>(m_length + 1 < m_size ? m_length : m_size - 1); }
 
-private:
+  private:
     char* m_buffer;
     size_t m_size;
     size_t m_length = 0;

@@ -13,7 +13,7 @@ namespace {
 // The format types whose bit rate is ignored between VBR streams, and where that field sits.
 constexpr GUID kFormatVideoInfo = GUID::FromText("05589F80-C356-11CE-BF01-00AA0055595A");
 constexpr GUID kFormatWaveFormatEx = GUID::FromText("05589F81-C356-11CE-BF01-00AA0055595A");
-constexpr size_t kVideoBitRateOffset = 32;  // VIDEOINFOHEADER.dwBitRate
+constexpr size_t kVideoBitRateOffset = 32;    // VIDEOINFOHEADER.dwBitRate
 constexpr size_t kWaveBytesPerSecOffset = 8;  // WAVEFORMATEX.nAvgBytesPerSec
 
 void ClearField(WM_MEDIA_TYPE* t, size_t offset) {
@@ -60,9 +60,8 @@ HRESULT StreamTable::Load(IWMProfile* profile) {
             WMT_ATTR_DATATYPE type;
             DWORD size = sizeof(BOOL);
             BOOL vbr = 0;
-            if (vbrFlags && Succeeded(vault->GetPropertyByName(g_wszVBREnabled, &type,
-                                                               reinterpret_cast<BYTE*>(&vbr),
-                                                               &size)))
+            if (vbrFlags && Succeeded(vault->GetPropertyByName(
+                                g_wszVBREnabled, &type, reinterpret_cast<BYTE*>(&vbr), &size)))
                 vbrFlags[i] = vbr;
             DWORD typeSize = 0;
             hr = props->GetMediaType(nullptr, &typeSize);

@@ -16,8 +16,8 @@ using engine::MergerProbe;
 constexpr QWORD kSecond = 10000000;
 
 TEST_F(EngineTest, ReportErrorFormatsIntoOneTaskModalWarningWithoutOwnerOrCaption) {
-    engine::ReportError("Could not open first input file %ws (hr=0x%08x).\n", u"/v/\u00e9t\u00e9.wmv",
-                        E_FAIL);
+    engine::ReportError("Could not open first input file %ws (hr=0x%08x).\n",
+                        u"/v/\u00e9t\u00e9.wmv", E_FAIL);
     engine::ReportError("Could not get Stream %d from IWMProfile (hr=0x%08x).\n", -3, 0x1234);
     engine::ReportError("[%5d|%-4s|%.2s|%X|%%|%c]", 42, "ab", "xyz", 0xbeef, 'q');
     std::string longText(3000, 'x');
@@ -111,7 +111,7 @@ TEST(SameMediaTypeTest, BitRateFieldsAreIgnoredOnlyBetweenVbrStreams) {
 }
 
 class CallbackTest : public EngineTest {
-protected:
+  protected:
     void SetUp() override {
         EngineTest::SetUp();
         fake::File a = fake::AvFile(1.0), b = fake::AvFile(1.0);
@@ -197,7 +197,8 @@ TEST_F(CallbackTest, SamplesOutsideASegmentAreDroppedAndUnknownStreamsFail) {
     EXPECT_TRUE(w.written.empty());
     EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
     EXPECT_EQ(MergerProbe::Status(*merger), E_UNEXPECTED);
-    EXPECT_EQ(Messages(), std::vector<std::string>{"Error in WriteStreamSample (hr=0x8000ffff).\n"});
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Error in WriteStreamSample (hr=0x8000ffff).\n"});
 }
 
 TEST_F(CallbackTest, DecompressedSampleAndFailedDeliverTimeAreReported) {
@@ -208,9 +209,9 @@ TEST_F(CallbackTest, DecompressedSampleAndFailedDeliverTimeAreReported) {
     Status(WMT_STARTED);  // the first release's failure is not reported
     merger->OnTime(0, nullptr);
     EXPECT_FALSE(MergerProbe::TakeSignal(*merger));  // a failed release does not wake the driver
-    EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "Error: Received a decompressed sample from the reader.\n",
-                              "Error in DeliverTime (hr=0x8000ffff).\n"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"Error: Received a decompressed sample from the reader.\n",
+                                        "Error in DeliverTime (hr=0x8000ffff).\n"}));
     EXPECT_EQ(merger->AllocateForStream(1, 10, nullptr, nullptr), E_NOTIMPL);
     EXPECT_EQ(merger->AllocateForOutput(1, 10, nullptr, nullptr), E_NOTIMPL);
 }
@@ -233,7 +234,8 @@ TEST_F(EngineTest, FailedInitLeavesOpenInputsAndConfigureRefusingWithoutMessage)
     w.files[u"a.wmv"] = fake::AvFile(1.0);
     engine::CMerger m(w.Runtime());
     EXPECT_EQ(m.Init(), E_OUTOFMEMORY);
-    EXPECT_EQ(Messages(), std::vector<std::string>{"Could not create second reader (hr=0x8007000e).\n"});
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Could not create second reader (hr=0x8007000e).\n"});
     BOOL match = 5;
     EXPECT_EQ(m.OpenInputs(u"a.wmv", u"a.wmv", &match), E_INVALIDARG);
     EXPECT_EQ(m.Configure(u"out.wmv"), E_INVALIDARG);

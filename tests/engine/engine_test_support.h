@@ -28,7 +28,7 @@ struct MergerProbe {
 inline std::u16string U16(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
 
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { m_previous = platform::SetMessageBox(&box); }
     void TearDown() override {
         merger.reset();
@@ -73,6 +73,6 @@ protected:
     std::unique_ptr<engine::PathSlot[]> table;
     std::unique_ptr<engine::CMerger> merger;
 
-private:
+  private:
     platform::IMessageBox* m_previous = nullptr;
 };

@@ -37,7 +37,7 @@ HRESULT CopyText(const std::u16string& s, WCHAR* to, WORD* length) {
 
 // The header operations over a HeaderData, shared by reader, writer and editor.
 class HeaderImpl : public IWMHeaderInfo3 {
-public:
+  public:
     virtual HeaderData& Data() = 0;
     virtual HRESULT Check(const char*) { return S_OK; }
 
@@ -126,17 +126,18 @@ public:
     HRESULT AddCodecInfo(const WCHAR* name, const WCHAR* description, WMT_CODEC_INFO_TYPE type,
                          WORD infoSize, const BYTE* info) override {
         if (HRESULT hr = Check("AddCodecInfo"); Failed(hr)) return hr;
-        Data().codecs.push_back({name, description, type, std::vector<BYTE>(info, info + infoSize)});
+        Data().codecs.push_back(
+            {name, description, type, std::vector<BYTE>(info, info + infoSize)});
         return S_OK;
     }
 
-protected:
+  protected:
     ~HeaderImpl() = default;
 };
 
 // Reference counting and the live-object count.
 class Counted {
-public:
+  public:
     explicit Counted(World& w) : world(w) { ++world.live; }
     virtual ~Counted() { --world.live; }
     ULONG Up() { return ++refs; }
@@ -147,7 +148,7 @@ public:
     }
     World& world;
 
-private:
+  private:
     ULONG refs = 1;
 };
 
@@ -155,7 +156,7 @@ class StreamConfig final : public IWMStreamConfig,
                            public IWMMediaProps,
                            public IWMPropertyVault,
                            public Counted {
-public:
+  public:
     StreamConfig(World& w, Stream s) : Counted(w), m_s(std::move(s)) {}
     HRESULT QueryInterface(REFIID iid, void** out) override {
         if (Give<IWMStreamConfig>(iid, IID_IWMStreamConfig, this, out) ||
@@ -223,13 +224,13 @@ public:
     HRESULT SetProperty(LPCWSTR, WMT_ATTR_DATATYPE, const BYTE*, DWORD) override { return S_OK; }
     const Stream& Spec() const { return m_s; }
 
-private:
+  private:
     Stream m_s;
 };
 
 // IWMProfile over a list of streams.
 class ProfileImpl : public IWMProfile {
-public:
+  public:
     virtual std::vector<Stream>& Streams() = 0;
     virtual World& TheWorld() = 0;
     HRESULT GetStreamCount(DWORD* count) override {
@@ -256,12 +257,12 @@ public:
         return S_OK;
     }
 
-protected:
+  protected:
     ~ProfileImpl() = default;
 };
 
 class Buffer final : public INSSBuffer, public Counted {
-public:
+  public:
     Buffer(World& w, std::vector<BYTE> data) : Counted(w), m_data(std::move(data)) {}
     HRESULT QueryInterface(REFIID iid, void** out) override {
         if (Give<INSSBuffer>(iid, IID_INSSBuffer, this, out)) return S_OK;
@@ -285,7 +286,7 @@ public:
         return GetLength(length);
     }
 
-private:
+  private:
     std::vector<BYTE> m_data;
 };
 
@@ -294,7 +295,7 @@ class Reader final : public IWMReader,
                      public ProfileImpl,
                      public HeaderImpl,
                      public Counted {
-public:
+  public:
     Reader(World& w, int id) : Counted(w), m_name("reader" + std::to_string(id)) {}
     ~Reader() override { DropCallback(); }
     HRESULT QueryInterface(REFIID iid, void** out) override {
@@ -364,7 +365,9 @@ public:
         Status(WMT_STOPPED, S_OK);
         return S_OK;
     }
-    HRESULT SetUserProvidedClock(BOOL) override { return world.Fail(m_name + ".SetUserProvidedClock"); }
+    HRESULT SetUserProvidedClock(BOOL) override {
+        return world.Fail(m_name + ".SetUserProvidedClock");
+    }
     HRESULT GetUserProvidedClock(BOOL*) override { return E_NOTIMPL; }
     HRESULT DeliverTime(QWORD time) override {
         world.deliveredTimes.push_back(time);
@@ -384,7 +387,7 @@ public:
     }
     HRESULT GetReceiveStreamSamples(WORD, BOOL*) override { return E_NOTIMPL; }
 
-private:
+  private:
     void Status(WMT_STATUS status, HRESULT hr) {
         world.log.push_back(m_name + ".status" + std::to_string(int(status)));
         if (m_callback) m_callback->OnStatus(status, hr, WMT_TYPE_DWORD, nullptr, nullptr);
@@ -414,11 +417,8 @@ private:
     uint64_t m_generation = 0;
 };
 
-class Writer final : public IWMWriter,
-                     public IWMWriterAdvanced,
-                     public HeaderImpl,
-                     public Counted {
-public:
+class Writer final : public IWMWriter, public IWMWriterAdvanced, public HeaderImpl, public Counted {
+  public:
     explicit Writer(World& w) : Counted(w) {}
     HRESULT QueryInterface(REFIID iid, void** out) override {
         if (HRESULT hr = world.Fail("writer.QueryInterface"); Failed(hr)) {
@@ -469,8 +469,8 @@ public:
         if (Succeeded(hr)) world.onDisk[world.outputName] = world.writerHeader;
         return hr;
     }
-    HRESULT WriteStreamSample(WORD stream, QWORD time, DWORD sendTime, QWORD duration,
-                              DWORD flags, INSSBuffer* sample) override {
+    HRESULT WriteStreamSample(WORD stream, QWORD time, DWORD sendTime, QWORD duration, DWORD flags,
+                              INSSBuffer* sample) override {
         if (int(world.written.size()) == world.failWriteAt) {
             world.failWriteAt = -1;
             return world.writeFailure;
@@ -478,17 +478,17 @@ public:
         BYTE* bytes;
         DWORD length;
         sample->GetBufferAndLength(&bytes, &length);
-        world.written.push_back({stream, time, sendTime, duration, flags,
-                                 std::vector<BYTE>(bytes, bytes + length)});
+        world.written.push_back(
+            {stream, time, sendTime, duration, flags, std::vector<BYTE>(bytes, bytes + length)});
         return S_OK;
     }
 
-private:
+  private:
     DWORD m_inputs = 0;
 };
 
 class Editor final : public IWMMetadataEditor, public HeaderImpl, public Counted {
-public:
+  public:
     explicit Editor(World& w) : Counted(w) {}
     HRESULT QueryInterface(REFIID iid, void** out) override {
         if (Give<IWMMetadataEditor>(iid, IID_IWMMetadataEditor, this, out) ||
@@ -526,7 +526,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     HeaderData m_header;
     std::u16string m_path;
     bool m_open = false;

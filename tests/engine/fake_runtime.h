@@ -71,11 +71,11 @@ struct File {
     std::vector<Sample> samples;  // in time order
     QWORD end = 0;                // the clock must reach this before the end is reported
     HeaderData header;
-    HRESULT openResult = S_OK;    // reported with WMT_OPENED
-    HRESULT endResult = S_OK;     // WMT_EOF's hr; a failure is sent as WMT_ERROR
-    int extraEnds = 0;            // further WMT_EOF / WMT_ERROR reports after the first
-    bool decompressed = false;    // hands its first sample to OnSample
-    WORD rogueStream = 0;         // when set, one sample arrives with this stream number
+    HRESULT openResult = S_OK;  // reported with WMT_OPENED
+    HRESULT endResult = S_OK;   // WMT_EOF's hr; a failure is sent as WMT_ERROR
+    int extraEnds = 0;          // further WMT_EOF / WMT_ERROR reports after the first
+    bool decompressed = false;  // hands its first sample to OnSample
+    WORD rogueStream = 0;       // when set, one sample arrives with this stream number
 };
 
 // Two streams (video 1, audio 2) with a sample per stream every half second up to seconds.
@@ -91,7 +91,7 @@ struct Written {
 };
 
 class World {
-public:
+  public:
     World();
     ~World();
     engine::MergerRuntime Runtime();
@@ -100,8 +100,8 @@ public:
     // Forced failures.
     std::map<int, HRESULT> readerCreation;  // by creation number, from 1
     HRESULT writerCreation = S_OK;
-    std::map<std::string, HRESULT> failing;  // "reader2.Start", "writer.EndWriting", ...
-    int failWriteAt = -1;                    // index of the write that fails
+    std::map<std::string, HRESULT> failing;     // "reader2.Start", "writer.EndWriting", ...
+    int failWriteAt = -1;                       // index of the write that fails
     HRESULT writeFailure = MakeHr(0x80070070);  // disk full
 
     // Recorded.

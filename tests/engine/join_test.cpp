@@ -136,7 +136,9 @@ TEST_F(EngineTest, VbrStreamsPairOnlyWithVbrStreams) {
         bool vbrA, vbrB;
         DWORD rateB;
         int match;
-    } cases[] = {{true, false, 200000, 0}, {true, true, 300000, 1}, {false, false, 300000, 0},
+    } cases[] = {{true, false, 200000, 0},
+                 {true, true, 300000, 1},
+                 {false, false, 300000, 0},
                  {false, false, 200000, 1}};
     for (const Case& c : cases) {
         fake::World world;
@@ -190,7 +192,8 @@ TEST_F(EngineTest, MismatchedThirdOfFourIsSkippedAndLeavesNothingBehind) {
     w.files[u"d.wmv"] = d;
 
     ASSERT_EQ(Join({"a.wmv", "b.wmv", "c.wmv", "d.wmv"}), S_OK);
-    EXPECT_EQ(Messages(), std::vector<std::string>{"Mismatch in Media types of both the Streams.\n"});
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Mismatch in Media types of both the Streams.\n"});
     EXPECT_TRUE(From(w.written, 'c').empty());
     EXPECT_FALSE(merger->InputPlaced(2));
     EXPECT_TRUE(merger->InputPlaced(3));
@@ -283,9 +286,10 @@ TEST_F(EngineTest, HeaderItemsAreCarriedToTheirInputsPlaces) {
     std::vector<std::pair<std::u16string, QWORD>> markers, scripts;
     for (const auto& m : out.markers) markers.push_back({m.name, m.time});
     for (const auto& s : out.scripts) scripts.push_back({s.command, s.time});
-    EXPECT_EQ(markers, (std::vector<std::pair<std::u16string, QWORD>>{
-                           {u"Intro", 0}, {u"Main", 2 * kSecond}, {u"B", 6 * kSecond},
-                           {u"C", 8 * kSecond}}));
+    EXPECT_EQ(
+        markers,
+        (std::vector<std::pair<std::u16string, QWORD>>{
+            {u"Intro", 0}, {u"Main", 2 * kSecond}, {u"B", 6 * kSecond}, {u"C", 8 * kSecond}}));
     // b's script goes by a's "Duration" (3.7 s), its samples and markers by the clock (4 s).
     EXPECT_EQ(scripts, (std::vector<std::pair<std::u16string, QWORD>>{
                            {u"a", kSecond}, {u"b", 57000000}, {u"c", 8 * kSecond}}));
@@ -299,18 +303,18 @@ TEST_F(EngineTest, ProtectedInputsAreRefused) {
     w.files[u"locked.wmv"] = locked;
 
     EXPECT_EQ(Join({"locked.wmv", "b.wmv"}), MakeHr(0x80070005));
-    EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "Protected attributes set for input file locked.wmv .\n",
-                              "First file is protected, cannot open, aborting...\n"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"Protected attributes set for input file locked.wmv .\n",
+                                        "First file is protected, cannot open, aborting...\n"}));
     box.calls.clear();
     EXPECT_EQ(Join({"a.wmv", "locked.wmv"}), MakeHr(0x80070005));
     EXPECT_EQ(Messages()[1], "Second file is protected, cannot open, aborting...\n");
     box.calls.clear();
     ASSERT_EQ(Join({"a.wmv", "b.wmv", "locked.wmv"}), S_OK);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "Protected attributes set for input file locked.wmv .\n",
-                              "Second file is protected, cannot open, aborting...\n",
-                              "Could not start CopyProfile (hr=0x80070005).\n"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"Protected attributes set for input file locked.wmv .\n",
+                                        "Second file is protected, cannot open, aborting...\n",
+                                        "Could not start CopyProfile (hr=0x80070005).\n"}));
     EXPECT_FALSE(merger->InputPlaced(2));
 }
 
@@ -320,9 +324,9 @@ TEST_F(EngineTest, UnreadableProtectionAttributeIsReportedAndTheInputOpened) {
     w.files[u"a.wmv"] = a;
     w.files[u"b.wmv"] = fake::AvFile(1.0);
     EXPECT_EQ(Join({"a.wmv", "b.wmv"}), S_OK);
-    EXPECT_EQ(Messages(), std::vector<std::string>{
-                              "Error in getting Protected attribute for file a.wmv "
-                              "(hr=0xc00d07f0).\n"});
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Error in getting Protected attribute for file a.wmv "
+                                       "(hr=0xc00d07f0).\n"});
 }
 
 TEST_F(EngineTest, MissingInputIsReportedWithItsName) {
@@ -331,9 +335,9 @@ TEST_F(EngineTest, MissingInputIsReportedWithItsName) {
     w.files[u"late.wmv"] = fake::AvFile(1.0);
     w.files[u"late.wmv"].openResult = NS_E_FILE_OPEN_FAILED;
     ASSERT_EQ(Join({"a.wmv", "b.wmv", "late.wmv"}), S_OK);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "Open failed for second file late.wmv (hr=0xc00d001d).\n",
-                              "Could not start CopyProfile (hr=0xc00d001d).\n"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"Open failed for second file late.wmv (hr=0xc00d001d).\n",
+                                        "Could not start CopyProfile (hr=0xc00d001d).\n"}));
 }
 
 TEST_F(EngineTest, FailedFlushOfThePostPassIsNotReportedAsSuccess) {
@@ -341,7 +345,8 @@ TEST_F(EngineTest, FailedFlushOfThePostPassIsNotReportedAsSuccess) {
     w.files[u"b.wmv"] = fake::AvFile(1.0);
     w.failing["editor.Flush"] = NS_E_FILE_WRITE;
     EXPECT_EQ(Join({"a.wmv", "b.wmv"}), NS_E_FILE_WRITE);
-    EXPECT_EQ(Messages(), std::vector<std::string>{"Could not Flush the Editor (hr=0xc00d0020).\n"});
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Could not Flush the Editor (hr=0xc00d0020).\n"});
     EXPECT_TRUE(merger->OutputFinished());
 }
 

@@ -18,10 +18,11 @@ constexpr int kExitFailed = 1;
 constexpr int kExitRefused = 2;
 
 void Usage(FILE* to) {
-    std::fprintf(to,
-                 "usage: splicora-join [--force] OUTPUT INPUT1 INPUT2 [INPUT...]\n"
-                 "Joins Windows Media files with the same streams into OUTPUT, in the given order,\n"
-                 "without re-encoding. --force replaces an existing OUTPUT.\n");
+    std::fprintf(
+        to,
+        "usage: splicora-join [--force] OUTPUT INPUT1 INPUT2 [INPUT...]\n"
+        "Joins Windows Media files with the same streams into OUTPUT, in the given order,\n"
+        "without re-encoding. --force replaces an existing OUTPUT.\n");
 }
 
 int Refuse(const char* format, const char* a, int n = 0, const char* b = "") {
@@ -95,7 +96,8 @@ int main(int argc, char** argv) {
     const char* output = names[0];
     const int count = int(names.size()) - 1;
     if (count > engine::kMaxInputFiles)
-        return Refuse("at most %s input files can be joined", std::to_string(engine::kMaxInputFiles).c_str());
+        return Refuse("at most %s input files can be joined",
+                      std::to_string(engine::kMaxInputFiles).c_str());
     for (const char* name : names)
         if (std::strlen(name) >= size_t(engine::kMaxPath))
             return Refuse("file name too long (at most 259 bytes): %s", name);
@@ -112,7 +114,8 @@ int main(int argc, char** argv) {
     struct stat existing;
     if (stat(output, &existing) == 0) {
         if (S_ISDIR(existing.st_mode)) return Refuse("output %s is a folder", output);
-        if (!force) return Refuse("output file %s already exists; give --force to replace it", output);
+        if (!force)
+            return Refuse("output file %s already exists; give --force to replace it", output);
     }
 
     HRESULT hr;
@@ -146,7 +149,8 @@ int main(int argc, char** argv) {
                          "incomplete (hr=0x%08x)\n",
                          output, unsigned(hr));
         else
-            std::fprintf(stderr, "splicora-join: join failed (hr=0x%08x); nothing was written to %s\n",
+            std::fprintf(stderr,
+                         "splicora-join: join failed (hr=0x%08x); nothing was written to %s\n",
                          unsigned(hr), output);
         return kExitFailed;
     }
