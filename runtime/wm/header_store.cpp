@@ -198,6 +198,7 @@ HRESULT HeaderStore::SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE t
     if (!name || (!value && length)) return E_POINTER;
     std::u16string n(name);
     if (n.empty() || type > WMT_TYPE_GUID || stream > 127) return E_INVALIDARG;
+    if (stream && !header.FindStream(stream)) return NS_E_INVALID_STREAM;
     size_t width = FixedWidth(type);
     if (width && length != width) return E_INVALIDARG;
     for (const char16_t* coded : {g_wszWMDuration, g_wszWMBitrate, g_wszWMSeekable,

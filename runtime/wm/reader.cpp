@@ -435,42 +435,4 @@ HRESULT CReader::GetStreamByNumber(WORD number, IWMStreamConfig** config) {
 }
 HRESULT CReader::ReconfigStream(IWMStreamConfig* config) { return m_profile.ReconfigStream(config); }
 
-HRESULT CReader::GetAttributeCount(WORD stream, WORD* count) {
-    return m_store.GetAttributeCount(stream, count);
-}
-HRESULT CReader::GetAttributeByIndex(WORD index, WORD* stream, WCHAR* name, WORD* nameLength,
-                                     WMT_ATTR_DATATYPE* type, BYTE* value, WORD* length) {
-    return m_store.GetAttributeByIndex(index, stream, name, nameLength, type, value, length);
-}
-HRESULT CReader::GetAttributeByName(WORD* stream, LPCWSTR name, WMT_ATTR_DATATYPE* type,
-                                    BYTE* value, WORD* length) {
-    return m_store.GetAttributeByName(stream, name, type, value, length);
-}
-HRESULT CReader::SetAttribute(WORD, LPCWSTR, WMT_ATTR_DATATYPE, const BYTE*, WORD) {
-    return E_NOTIMPL;  // a reader's header is read-only
-}
-HRESULT CReader::GetMarkerCount(WORD* count) { return m_store.GetMarkerCount(count); }
-HRESULT CReader::GetMarker(WORD index, WCHAR* name, WORD* nameLength, QWORD* time) {
-    return m_store.GetMarker(index, name, nameLength, time);
-}
-HRESULT CReader::AddMarker(const WCHAR*, QWORD) { return E_NOTIMPL; }
-HRESULT CReader::RemoveMarker(WORD) { return E_NOTIMPL; }
-HRESULT CReader::GetScriptCount(WORD* count) { return m_store.GetScriptCount(count); }
-HRESULT CReader::GetScript(WORD index, WCHAR* type, WORD* typeLength, WCHAR* command,
-                           WORD* commandLength, QWORD* time) {
-    return m_store.GetScript(index, type, typeLength, command, commandLength, time);
-}
-HRESULT CReader::AddScript(const WCHAR*, const WCHAR*, QWORD) { return E_NOTIMPL; }
-HRESULT CReader::RemoveScript(WORD) { return E_NOTIMPL; }
-HRESULT CReader::GetCodecInfoCount(DWORD* count) { return m_store.GetCodecInfoCount(count); }
-HRESULT CReader::GetCodecInfo(DWORD index, WORD* nameLength, WCHAR* name, WORD* descriptionLength,
-                              WCHAR* description, WMT_CODEC_INFO_TYPE* type, WORD* infoSize,
-                              BYTE* info) {
-    return m_store.GetCodecInfo(index, nameLength, name, descriptionLength, description, type,
-                                infoSize, info);
-}
-HRESULT CReader::AddCodecInfo(const WCHAR*, const WCHAR*, WMT_CODEC_INFO_TYPE, WORD, const BYTE*) {
-    return E_NOTIMPL;
-}
-
 }  // namespace wm

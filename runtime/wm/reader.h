@@ -13,7 +13,7 @@
 #include "../asf/header.h"
 #include "../asf/sample_assembler.h"
 #include "com_object.h"
-#include "header_store.h"
+#include "header_info_impl.h"
 #include "profile.h"
 
 namespace wm {
@@ -28,7 +28,7 @@ struct ReaderStatistics {
 class CReader final : public IWMReader,
                       public IWMReaderAdvanced,
                       public IWMProfile,
-                      public IWMHeaderInfo3,
+                      public HeaderInfoImpl,
                       private RefCount<CReader> {
     friend class RefCount<CReader>;
 
@@ -58,29 +58,6 @@ public:
     HRESULT GetStream(DWORD index, IWMStreamConfig** config) override;
     HRESULT GetStreamByNumber(WORD number, IWMStreamConfig** config) override;
     HRESULT ReconfigStream(IWMStreamConfig* config) override;
-    // IWMHeaderInfo, IWMHeaderInfo3
-    HRESULT GetAttributeCount(WORD stream, WORD* count) override;
-    HRESULT GetAttributeByIndex(WORD index, WORD* stream, WCHAR* name, WORD* nameLength,
-                                WMT_ATTR_DATATYPE* type, BYTE* value, WORD* length) override;
-    HRESULT GetAttributeByName(WORD* stream, LPCWSTR name, WMT_ATTR_DATATYPE* type, BYTE* value,
-                               WORD* length) override;
-    HRESULT SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE type, const BYTE* value,
-                         WORD length) override;
-    HRESULT GetMarkerCount(WORD* count) override;
-    HRESULT GetMarker(WORD index, WCHAR* name, WORD* nameLength, QWORD* time) override;
-    HRESULT AddMarker(const WCHAR* name, QWORD time) override;
-    HRESULT RemoveMarker(WORD index) override;
-    HRESULT GetScriptCount(WORD* count) override;
-    HRESULT GetScript(WORD index, WCHAR* type, WORD* typeLength, WCHAR* command,
-                      WORD* commandLength, QWORD* time) override;
-    HRESULT AddScript(const WCHAR* type, const WCHAR* command, QWORD time) override;
-    HRESULT RemoveScript(WORD index) override;
-    HRESULT GetCodecInfoCount(DWORD* count) override;
-    HRESULT GetCodecInfo(DWORD index, WORD* nameLength, WCHAR* name, WORD* descriptionLength,
-                         WCHAR* description, WMT_CODEC_INFO_TYPE* type, WORD* infoSize,
-                         BYTE* info) override;
-    HRESULT AddCodecInfo(const WCHAR* name, const WCHAR* description, WMT_CODEC_INFO_TYPE type,
-                         WORD infoSize, const BYTE* info) override;
 
     ReaderStatistics Statistics();
     // Why the last Open failed, in words.
@@ -91,6 +68,8 @@ public:
 private:
     enum class Command { Open, Start, Stop, Close, Quit };
     ~CReader();
+    HeaderStore* Store() override { return &m_store; }
+    HRESULT CanEdit() override { return E_NOTIMPL; }  // a reader's header is read-only
 
     void Post(Command c);
     void WorkerLoop();

@@ -8,14 +8,14 @@
 
 #include "../asf/packet_writer.h"
 #include "com_object.h"
-#include "header_store.h"
+#include "header_info_impl.h"
 #include "profile.h"
 
 namespace wm {
 
 class CWriter final : public IWMWriter,
                       public IWMWriterAdvanced,
-                      public IWMHeaderInfo3,
+                      public HeaderInfoImpl,
                       private RefCount<CWriter> {
     friend class RefCount<CWriter>;
 
@@ -36,29 +36,6 @@ public:
     // IWMWriterAdvanced
     HRESULT WriteStreamSample(WORD stream, QWORD sampleTime, DWORD sendTime, QWORD duration,
                               DWORD flags, INSSBuffer* sample) override;
-    // IWMHeaderInfo, IWMHeaderInfo3
-    HRESULT GetAttributeCount(WORD stream, WORD* count) override;
-    HRESULT GetAttributeByIndex(WORD index, WORD* stream, WCHAR* name, WORD* nameLength,
-                                WMT_ATTR_DATATYPE* type, BYTE* value, WORD* length) override;
-    HRESULT GetAttributeByName(WORD* stream, LPCWSTR name, WMT_ATTR_DATATYPE* type, BYTE* value,
-                               WORD* length) override;
-    HRESULT SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE type, const BYTE* value,
-                         WORD length) override;
-    HRESULT GetMarkerCount(WORD* count) override;
-    HRESULT GetMarker(WORD index, WCHAR* name, WORD* nameLength, QWORD* time) override;
-    HRESULT AddMarker(const WCHAR* name, QWORD time) override;
-    HRESULT RemoveMarker(WORD index) override;
-    HRESULT GetScriptCount(WORD* count) override;
-    HRESULT GetScript(WORD index, WCHAR* type, WORD* typeLength, WCHAR* command,
-                      WORD* commandLength, QWORD* time) override;
-    HRESULT AddScript(const WCHAR* type, const WCHAR* command, QWORD time) override;
-    HRESULT RemoveScript(WORD index) override;
-    HRESULT GetCodecInfoCount(DWORD* count) override;
-    HRESULT GetCodecInfo(DWORD index, WORD* nameLength, WCHAR* name, WORD* descriptionLength,
-                         WCHAR* description, WMT_CODEC_INFO_TYPE* type, WORD* infoSize,
-                         BYTE* info) override;
-    HRESULT AddCodecInfo(const WCHAR* name, const WCHAR* description, WMT_CODEC_INFO_TYPE type,
-                         WORD infoSize, const BYTE* info) override;
 
     // Tests: write into this sink instead of a file (EndWriting then renames nothing).
     void UseSink(std::unique_ptr<asf::ByteSink> sink);
@@ -68,6 +45,11 @@ public:
 private:
     enum class State { Idle, Configured, Writing, Done };
     ~CWriter();
+    HeaderStore* Store() override { return &m_store; }
+    // The header is set up between SetProfile and BeginWriting.
+    HRESULT CanEdit() override {
+        return m_state == State::Configured ? S_OK : NS_E_INVALID_REQUEST;
+    }
     void FinishHeader();
     void Discard();
 
