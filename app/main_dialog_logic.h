@@ -1,0 +1,121 @@
+#pragma once
+// The main window's state and commands without the window: the input list, the output name, the
+// Merge command and the window's other commands. CMainDialog puts them on wxWidgets controls;
+// tests drive them through a recording view and fake services.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "join_checks.h"
+#include "platform/linux/file_dialogs.h"
+#include "platform/linux/settings_store.h"
+#include "platform/linux/shell.h"
+#include "platform/linux/system_info.h"
+#include "platform/linux/wait_cursor.h"
+#include "wm_types.h"
+
+namespace app {
+
+// What the commands need of the window.
+class IDialogView {
+  public:
+    virtual ~IDialogView() = default;
+    // The owner of the dialog's message boxes and file dialogs.
+    virtual void* OwnerWindow() = 0;
+
+    // The list view: rows are text-only; a row object keeps its selection while rows are inserted
+    // or deleted around it. Inserted rows are not selected.
+    virtual void DeleteAllRows() = 0;
+    virtual void InsertRow(int index, const std::string& text) = 0;
+    virtual void DeleteRow(int index) = 0;
+    // The first selected row after `after` (-1: from the top); -1 when there is none.
+    virtual int GetNextSelectedRow(int after) = 0;
+    virtual void FocusList() = 0;
+
+    // The output name's edit field.
+    virtual std::string GetOutputText() = 0;
+    virtual void SetOutputText(const std::string& text) = 0;
+    // Focus on the edit, characters [start, end) selected (end -1: to the end), caret in view.
+    virtual void FocusOutputAndSelect(int start, int end) = 0;
+};
+
+using RunBlocking = std::function<void(const std::function<void()>&)>;
+
+struct DialogServices {
+    platform::ISettingsStore* settings = nullptr;
+    platform::IFileDialogs* fileDialogs = nullptr;
+    platform::IWaitCursor* waitCursor = nullptr;
+    platform::IShell* shell = nullptr;
+    platform::ISystemInfo* system = nullptr;
+    // Runs engine work that waits on the runtime's threads; inline unless the GUI serves
+    // message boxes meanwhile.
+    RunBlocking runBlocking = [](const std::function<void()>& work) { work(); };
+    std::string appTitle = "splicora";  // caption of the application's standard box
+    std::string baseFolder;             // holds language/ and help/
+};
+
+constexpr int kMaxInputFiles = engine::kMaxInputFiles;
+
+// The four media filters of the open and save dialogs, in order.
+const std::vector<std::pair<std::string, std::string>>& MediaFileFilters();
+constexpr int kMaxPath = engine::kMaxPath;
+
+class CMainDialogLogic {
+  public:
+    CMainDialogLogic(IDialogView& view, DialogServices services);
+    virtual ~CMainDialogLogic() = default;
+    CMainDialogLogic(const CMainDialogLogic&) = delete;
+    CMainDialogLogic& operator=(const CMainDialogLogic&) = delete;
+
+    // Window initialisation: the version query, an empty list and the start-up output name.
+    void InitDialogState();
+
+    // Merge.
+    void OnButtonConvert();
+    HRESULT JoinFiles();
+
+    // The input list.
+    void OnButtonAddVideo();
+    void OnDropFiles(const std::vector<std::string>& paths);
+    void OnButtonItemUp();
+    void OnButtonItemDown();
+    void OnButtonItemDelete();
+    void OnButtonItemClear();
+    void OnFileListClick();
+    int ProbeCompatibility(const char* path);
+    int RemoveInputAt(int index);
+    int RefreshFileList();
+    int MoveRowUp(int index);
+    int MoveRowDown(int index);
+
+    // The output name.
+    void OnButtonBrowse();
+    std::string DefaultOutputName(const std::string& section, const std::string& key,
+                                  const std::string& defaultName, int folderId);
+
+    // The window's other commands.
+    void OnButtonPreviewVideo();
+    void OnButtonHelp();
+    void OnButtonHomepage();
+    // The close handler's first step.
+    void SaveCurrentLanguage();
+
+    std::string m_outputName;
+    int m_inputCount = 0;
+    engine::PathSlot m_inputPaths[kMaxInputFiles] = {};
+    platform::OSVERSIONINFOA m_osVersion = {};
+
+  protected:
+    IDialogView& m_view;
+    DialogServices m_services;
+
+  private:
+    // Appends one candidate after the checks every road shares; false when the list is full, which
+    // ends the Add or the drop.
+    bool AppendProbed(const std::string& path);
+    // The same-name refusal for every slot; true when the output may be written.
+    bool OutputSparesInputs(const std::string& output);
+};
+
+}  // namespace app

@@ -1,0 +1,67 @@
+// The output name: its start-up value and Browse.
+
+#include "app/main_dialog_logic.h"
+#include "app/path_names.h"
+#include "app/settings_table.h"
+#include "i18n/language_table.h"
+#include "platform/message_box.h"
+#include "resources/resource_ids.h"
+
+namespace app {
+
+std::string CMainDialogLogic::DefaultOutputName(const std::string& section, const std::string& key,
+                                                const std::string& defaultName, int folderId) {
+    std::string fallback = defaultName;
+    if (m_osVersion.dwMajorVersion >= 6) {
+        std::string folder;
+        if (!m_services.system->GetFolderPath(folderId, folder)) {
+            MessageBoxA(m_view.OwnerWindow(), "Can not get My Video directory!", "Error", MB_OK);
+        } else {
+            std::string composed = folder + FileNameWithSlash(defaultName);
+            // A name that would not fit a path slot keeps the fixed default.
+            if (composed.size() < size_t(kMaxPath)) fallback = composed;
+        }
+    }
+    return m_services.settings->GetProfileString(section, key, fallback);
+}
+
+void CMainDialogLogic::InitDialogState() {
+    m_osVersion = {};
+    m_osVersion.dwOSVersionInfoSize = sizeof m_osVersion;
+    if (!m_services.system->GetVersionEx(&m_osVersion))
+        MessageBoxA(m_view.OwnerWindow(), "Can get Windows Version", "Error", MB_OK);
+    m_inputCount = 0;
+    m_outputName = DefaultOutputName(kSectionOption, kKeyOutputFile, kDefaultOutputName,
+                                     platform::CSIDL_MYVIDEO);
+    m_view.SetOutputText(m_outputName);
+}
+
+void CMainDialogLogic::OnButtonBrowse() {
+    // The name as last exchanged; text typed since then does not count.
+    const std::string current = m_outputName;
+    size_t slash = current.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : current.substr(0, slash);
+    if (slash == 0) folder = "/";
+    platform::FileDialogRequest request;
+    request.owner = m_view.OwnerWindow();
+    request.filters = MediaFileFilters();
+    request.filterIndex = 1;
+    request.fileName = "*.*";
+    request.initialFolder = folder;
+    request.title = "Select Output";
+    request.flags = platform::OFN_HIDEREADONLY;
+    platform::FileDialogResult result;
+    if (!m_services.fileDialogs->GetSaveFileName(request, result)) return;
+    if (result.path.size() >= size_t(kMaxPath)) {
+        std::string text = "The file name is too long (at most " + std::to_string(kMaxPath - 1) +
+                           " characters): " + result.path;
+        MessageBoxA(m_view.OwnerWindow(), text.c_str(),
+                    g_languageTable.GetString(IDS_MESSAGE_ERROR).c_str(), MB_OK);
+        return;
+    }
+    m_outputName = result.path;
+    m_services.settings->WriteProfileString(kSectionOption, kKeyOutputFile, m_outputName);
+    m_view.SetOutputText(m_outputName);
+}
+
+}  // namespace app

@@ -1,0 +1,44 @@
+// Preview, Help, Homepage and the language saved at close.
+
+#include "app/main_dialog_logic.h"
+#include "app/settings_table.h"
+#include "i18n/language_table.h"
+#include "platform/linux/file_helpers.h"
+#include "platform/message_box.h"
+#include "resources/maker_info.h"
+
+namespace app {
+
+void CMainDialogLogic::OnButtonPreviewVideo() {
+    const std::string output = m_outputName;
+    if (!platform::FileExists(output)) {
+        std::string text = output + " does not exist!";
+        MessageBoxA(nullptr, text.c_str(), "Error", MB_OK);
+        return;
+    }
+    // The player's place under the root of the temporary folder's drive: here the root.
+    const std::string player = "/Program Files/Windows Media Player/mplayer2.exe";
+    if (platform::FileExists(player))
+        m_services.shell->WinExec({player, output});
+    else
+        m_services.shell->ShellExecuteOpen(output);
+}
+
+void CMainDialogLogic::OnButtonHelp() {
+    m_services.shell->WinExec({"xdg-open", m_services.baseFolder + "/help/Introduction.htm"});
+}
+
+void CMainDialogLogic::OnButtonHomepage() {
+    if (m_services.shell->ShellExecuteOpen(resources::kHomepageAddress) > 32) return;
+    std::string text = std::string("The Program does not launch your web browser to access ") +
+                       resources::kHomepageSite +
+                       " ,\nPlease launch your web browser and input the URL manually.";
+    MessageBoxA(m_view.OwnerWindow(), text.c_str(), "unknown errors", MB_OK);
+}
+
+void CMainDialogLogic::SaveCurrentLanguage() {
+    m_services.settings->WriteProfileString(kSectionOption, kKeyCurrentLanguage,
+                                            g_languageTable.GetCurrentLanguage());
+}
+
+}  // namespace app

@@ -1,0 +1,14 @@
+#pragma once
+// The file dialog service with wxFileDialog.
+
+#include "platform/linux/file_dialogs.h"
+
+namespace platform {
+
+class CWxFileDialogs : public IFileDialogs {
+  public:
+    bool GetOpenFileName(const FileDialogRequest& request, FileDialogResult& result) override;
+    bool GetSaveFileName(const FileDialogRequest& request, FileDialogResult& result) override;
+};
+
+}  // namespace platform

@@ -1,0 +1,14 @@
+#pragma once
+// The wait cursor with wxWidgets' busy cursor.
+
+#include "platform/linux/wait_cursor.h"
+
+namespace platform {
+
+class CWxWaitCursor : public IWaitCursor {
+  public:
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+};
+
+}  // namespace platform

@@ -1,0 +1,298 @@
+#include "platform/linux/settings_store.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace platform {
+
+namespace {
+
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x += 32;
+        if (y >= 'A' && y <= 'Z') y += 32;
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string Trim(const std::string& s) {
+    size_t b = s.find_first_not_of(" \t\r");
+    if (b == std::string::npos) return "";
+    size_t e = s.find_last_not_of(" \t\r");
+    return s.substr(b, e - b + 1);
+}
+
+std::string Escape(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '"': out += "\\\""; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default: out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::optional<std::string> Unescape(const std::string& quoted) {
+    if (quoted.size() < 2 || quoted.front() != '"' || quoted.back() != '"') return std::nullopt;
+    std::string out;
+    for (size_t i = 1; i + 1 < quoted.size(); ++i) {
+        char c = quoted[i];
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (i + 2 >= quoted.size()) return std::nullopt;
+        switch (quoted[++i]) {
+            case '\\': out += '\\'; break;
+            case '"': out += '"'; break;
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            default: return std::nullopt;
+        }
+    }
+    return out;
+}
+
+std::optional<int32_t> ParseDword(const std::string& value) {
+    const std::string prefix = "dword:";
+    if (value.size() != prefix.size() + 8 || value.compare(0, prefix.size(), prefix) != 0)
+        return std::nullopt;
+    uint32_t n = 0;
+    for (size_t i = prefix.size(); i < value.size(); ++i) {
+        char c = value[i];
+        int d = c >= '0' && c <= '9' ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : -1;
+        if (d < 0) return std::nullopt;
+        n = n << 4 | uint32_t(d);
+    }
+    return static_cast<int32_t>(n);
+}
+
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home && *home) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/";
+}
+
+// mkdir -p, private to the user.
+void MakeFolders(const std::string& folder) {
+    for (size_t i = 1; i <= folder.size(); ++i) {
+        if (i == folder.size() || folder[i] == '/') mkdir(folder.substr(0, i).c_str(), 0700);
+    }
+}
+
+}  // namespace
+
+const SettingValue* CSettingsData::Find(const std::string& section, const std::string& key) const {
+    for (const Section& s : m_sections) {
+        if (!SameName(s.name, section)) continue;
+        for (const Entry& e : s.entries)
+            if (SameName(e.key, key)) return &e.value;
+        return nullptr;
+    }
+    return nullptr;
+}
+
+void CSettingsData::Set(const std::string& section, const std::string& key,
+                        const SettingValue& value) {
+    Section* found = nullptr;
+    for (Section& s : m_sections)
+        if (SameName(s.name, section)) found = &s;
+    if (!found) found = &m_sections.emplace_back(Section{section, {}});
+    for (Entry& e : found->entries) {
+        if (SameName(e.key, key)) {
+            e.value = value;
+            return;
+        }
+    }
+    found->entries.push_back({key, value});
+}
+
+CSettingsData CSettingsData::Parse(const std::string& text) {
+    CSettingsData data;
+    std::istringstream lines(text);
+    std::string line, section;
+    bool inSection = false;
+    while (std::getline(lines, line)) {
+        line = Trim(line);
+        if (line.empty() || line[0] == ';') continue;
+        if (line.front() == '[' && line.back() == ']') {
+            section = Trim(line.substr(1, line.size() - 2));
+            inSection = !section.empty();
+            continue;
+        }
+        size_t eq = line.find('=');
+        if (!inSection || eq == std::string::npos || eq == 0) continue;
+        std::string key = Trim(line.substr(0, eq));
+        std::string raw = Trim(line.substr(eq + 1));
+        SettingValue value;
+        if (auto n = ParseDword(raw)) {
+            value.isInt = true;
+            value.number = *n;
+        } else if (auto s = Unescape(raw)) {
+            value.text = *s;
+        } else {
+            continue;
+        }
+        // The first spelling of a key wins, as a later duplicate would be a hand edit.
+        if (!data.Find(section, key)) data.Set(section, key, value);
+    }
+    return data;
+}
+
+std::string CSettingsData::Render() const {
+    std::string out;
+    for (const Section& s : m_sections) {
+        out += "[" + s.name + "]\n";
+        for (const Entry& e : s.entries) {
+            out += e.key + "=";
+            if (e.value.isInt) {
+                char hex[16];
+                std::snprintf(hex, sizeof hex, "dword:%08x", static_cast<uint32_t>(e.value.number));
+                out += hex;
+            } else {
+                out += Escape(e.value.text);
+            }
+            out += "\n";
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+CSettingsData CFileSettingsStore::Load() const {
+    std::ifstream in(m_path, std::ios::binary);
+    if (!in) return {};
+    std::ostringstream text;
+    text << in.rdbuf();
+    return CSettingsData::Parse(text.str());
+}
+
+bool CFileSettingsStore::Store(const std::string& section, const std::string& key,
+                               const SettingValue& value) {
+    if (section.empty() || key.empty()) return false;
+    CSettingsData data = Load();
+    data.Set(section, key, value);
+    std::string text = data.Render();
+    size_t slash = m_path.rfind('/');
+    if (slash != std::string::npos && slash > 0) MakeFolders(m_path.substr(0, slash));
+    std::string temp = m_path + ".tmp" + std::to_string(getpid());
+    int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    bool ok = true;
+    for (size_t done = 0; ok && done < text.size();) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += size_t(n);
+    }
+    ok = fsync(fd) == 0 && ok;
+    ok = close(fd) == 0 && ok;
+    if (ok) ok = rename(temp.c_str(), m_path.c_str()) == 0;
+    if (!ok) unlink(temp.c_str());
+    return ok;
+}
+
+std::string CFileSettingsStore::GetProfileString(const std::string& section,
+                                                 const std::string& key,
+                                                 const std::string& defaultValue) {
+    CSettingsData data = Load();
+    const SettingValue* v = data.Find(section, key);
+    return v && !v->isInt ? v->text : defaultValue;
+}
+
+int32_t CFileSettingsStore::GetProfileInt(const std::string& section, const std::string& key,
+                                          int32_t defaultValue) {
+    CSettingsData data = Load();
+    const SettingValue* v = data.Find(section, key);
+    return v && v->isInt ? v->number : defaultValue;
+}
+
+bool CFileSettingsStore::WriteProfileString(const std::string& section, const std::string& key,
+                                            const std::string& value) {
+    SettingValue v;
+    v.text = value;
+    return Store(section, key, v);
+}
+
+bool CFileSettingsStore::WriteProfileInt(const std::string& section, const std::string& key,
+                                         int32_t value) {
+    SettingValue v;
+    v.isInt = true;
+    v.number = value;
+    return Store(section, key, v);
+}
+
+std::string RecordingSettingsStore::GetProfileString(const std::string& section,
+                                                     const std::string& key,
+                                                     const std::string& defaultValue) {
+    const SettingValue* v = data.Find(section, key);
+    return v && !v->isInt ? v->text : defaultValue;
+}
+
+int32_t RecordingSettingsStore::GetProfileInt(const std::string& section, const std::string& key,
+                                              int32_t defaultValue) {
+    const SettingValue* v = data.Find(section, key);
+    return v && v->isInt ? v->number : defaultValue;
+}
+
+bool RecordingSettingsStore::WriteProfileString(const std::string& section,
+                                                const std::string& key,
+                                                const std::string& value) {
+    SettingValue v;
+    v.text = value;
+    data.Set(section, key, v);
+    writes.push_back({section, key, v});
+    return true;
+}
+
+bool RecordingSettingsStore::WriteProfileInt(const std::string& section, const std::string& key,
+                                             int32_t value) {
+    SettingValue v;
+    v.isInt = true;
+    v.number = value;
+    data.Set(section, key, v);
+    writes.push_back({section, key, v});
+    return true;
+}
+
+std::string SettingsFilePath(const std::string& vendor, const std::string& app) {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    std::string base = config && config[0] == '/' ? config : HomeFolder() + "/.config";
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    return base + "/" + vendor + "/" + app + ".ini";
+}
+
+namespace {
+RecordingSettingsStore g_unbound;
+std::atomic<ISettingsStore*> g_store{&g_unbound};
+}  // namespace
+
+ISettingsStore& GetSettingsStore() { return *g_store.load(); }
+
+ISettingsStore* SetSettingsStore(ISettingsStore* store) {
+    return g_store.exchange(store ? store : &g_unbound);
+}
+
+}  // namespace platform
