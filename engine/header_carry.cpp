@@ -42,13 +42,16 @@ HRESULT CMerger::CheckProtected(LPCWSTR path) {
         return hr;
     }
     bool isProtected = false;
+    HRESULT unreadable = S_OK;  // the file could not be looked at
     IWMHeaderInfo* header = nullptr;
     if (Failed(hr = editor->Open(path))) {
         ReportError("Could not open file %ws (hr=0x%08x).\n", path, hr);
+        unreadable = hr;
     } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
                                                   reinterpret_cast<void**>(&header)))) {
         header = nullptr;
         ReportError("Could not QI for IWMHeaderInfo (hr=0x%08x).\n", hr);
+        unreadable = hr;
     } else {
         WORD stream = 0;
         WMT_ATTR_DATATYPE type;
@@ -67,7 +70,9 @@ HRESULT CMerger::CheckProtected(LPCWSTR path) {
     hr = editor->Close();
     if (Failed(hr)) ReportError("Error in close file %ws (hr=0x%08x).\n", path, hr);
     editor->Release();
-    return isProtected ? kProtectedInput : hr;
+    if (isProtected) return kProtectedInput;
+    // A file that could not be opened is refused with that cause, not with Close's complaint.
+    return Failed(unreadable) ? unreadable : hr;
 }
 
 HRESULT CMerger::CopyAttribute(WORD srcStream, WORD dstStream, IWMHeaderInfo* destination,

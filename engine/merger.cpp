@@ -235,6 +235,8 @@ HRESULT CMerger::Configure(LPCWSTR output) {
     }
     for (DWORD i = 0; i < inputs; ++i) m_writer->SetInputProps(i, nullptr);
 
+    Drop(m_headerInfo1);
+    Drop(m_headerInfo2);
     if (Failed(hr = QueryFor(m_reader1, IID_IWMHeaderInfo, &m_headerInfo1))) {
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
         return hr;

@@ -243,30 +243,6 @@ TEST_F(EngineTest, FailedInitLeavesOpenInputsAndConfigureRefusingWithoutMessage)
     EXPECT_EQ(box.calls.size(), 1u);
 }
 
-TEST_F(EngineTest, InitStepsReportTheirOwnMessages) {
-    struct Case {
-        const char* call;
-        const char* text;
-    } cases[] = {
-        {"reader1.QueryInterface", "Could not QI for first IWMReaderAdvanced (hr=0x80004005).\n"},
-        {"writer.QueryInterface", "Could not QI for IWMWriterAdvanced (hr=0x80004005).\n"},
-    };
-    for (const Case& c : cases) {
-        fake::World world;
-        world.failing[c.call] = E_FAIL;
-        box.calls.clear();
-        engine::CMerger m(world.Runtime());
-        EXPECT_EQ(m.Init(), E_FAIL);
-        EXPECT_EQ(Messages(), std::vector<std::string>{c.text});
-    }
-    fake::World world;
-    world.writerCreation = E_NOTIMPL;
-    box.calls.clear();
-    engine::CMerger m(world.Runtime());
-    EXPECT_EQ(m.Init(), E_NOTIMPL);
-    EXPECT_EQ(Messages(), std::vector<std::string>{"Could not create writer (hr=0x80004001).\n"});
-}
-
 TEST_F(EngineTest, CleanupReleasesEverythingOnceAndMayBeRepeated) {
     w.files[u"a.wmv"] = fake::AvFile(1.0);
     w.files[u"b.wmv"] = fake::AvFile(1.0);
