@@ -1,0 +1,22 @@
+// splicora: joins Windows Media files without re-encoding.
+
+#include <wx/app.h>
+#include <wx/init.h>
+
+#include <cstdio>
+
+#include "app/main_app.h"
+
+int main(int argc, char** argv) {
+    auto* app = new app::CMainApp;
+    wxApp::SetInstance(app);
+    if (!wxEntryStart(argc, argv)) {
+        std::fprintf(stderr, "splicora: cannot open the display\n");
+        return 1;
+    }
+    platform::SetMessageBox(&app->m_messageBox);
+    app->CallOnInit();
+    platform::SetMessageBox(nullptr);
+    wxEntryCleanup();
+    return 0;
+}

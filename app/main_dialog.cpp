@@ -1,0 +1,155 @@
+#include "app/main_dialog.h"
+
+#include <wx/button.h>
+#include <wx/dnd.h>
+#include <wx/listctrl.h>
+#include <wx/textctrl.h>
+
+#include "app/about_dialog.h"
+#include "app/icons.h"
+#include "app/settings_table.h"
+#include "app/template_dialog.h"
+#include "i18n/language_table.h"
+#include "platform/menu_ids.h"
+#include "resources/resource_ids.h"
+
+namespace app {
+
+namespace {
+
+// Files dropped from the desktop, on the window or on any of its controls.
+class CFileDrop : public wxFileDropTarget {
+  public:
+    explicit CFileDrop(CMainDialog* dialog) : m_dialog(dialog) {}
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) override {
+        std::vector<std::string> paths;
+        for (const wxString& n : names) paths.push_back(n.utf8_string());
+        m_dialog->OnDropFiles(paths);
+        return true;
+    }
+
+  private:
+    CMainDialog* m_dialog;
+};
+
+}  // namespace
+
+CMainDialog::CMainDialog(wxWindow* parent, DialogServices services)
+    : CMainDialogLogic(*this, std::move(services)) {
+    const resources::DialogTemplate* t = resources::FindDialogTemplate(IDD_SPLICORA_DIALOG);
+    // Caption, system menu and minimise box; neither maximisable nor resizable.
+    Create(parent, wxID_ANY, wxString::FromUTF8(t->caption), wxDefaultPosition, wxDefaultSize,
+           wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX);
+    m_controls = BuildFromTemplate(this, *t);
+    m_fileList = static_cast<wxListCtrl*>(Control(IDC_LIST_FILES));
+    m_outputEdit = static_cast<wxTextCtrl*>(Control(IDC_EDIT_OUTPUT_FILE));
+    m_outputEdit->ChangeValue(wxString::FromUTF8(m_outputName));
+    // No default push button: Enter is handled in OnCharHook.
+    SetAffirmativeId(wxID_NONE);
+    SetEscapeId(wxID_NONE);
+    Route();
+    OnInitDialog();
+    Centre();
+}
+
+void CMainDialog::OnInitDialog() {
+    wxIconBundle icons;
+    icons.AddIcon(LoadAppIcon(IDR_MAINFRAME));
+    SetIcons(icons);
+    m_fileList->InsertColumn(0, wxString::FromUTF8(g_languageTable.GetString(IDS_COLUMN_FILE_NAME)),
+                             wxLIST_FORMAT_CENTRE, 250);
+    InitDialogState();
+    SetDropTarget(new CFileDrop(this));
+    for (wxWindow* child : GetChildren()) child->SetDropTarget(new CFileDrop(this));
+    g_languageTable.ApplyToDialog(this, IDD_SPLICORA_DIALOG);
+    Control(IDC_BUTTON_ADD_VIDEO)->SetFocus();
+}
+
+void CMainDialog::Route() {
+    auto button = [this](int id, void (CMainDialog::*handler)()) {
+        Bind(wxEVT_BUTTON, [this, handler](wxCommandEvent&) { (this->*handler)(); }, id);
+    };
+    Bind(wxEVT_CLOSE_WINDOW, &CMainDialog::OnClose, this);
+    m_fileList->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& e) {
+        OnFileListClick();
+        e.Skip();
+    });
+    button(IDC_BUTTON_ADD_VIDEO, &CMainDialog::OnButtonAddVideo);
+    button(IDC_BUTTON_ITEM_UP, &CMainDialog::OnButtonItemUp);
+    button(IDC_BUTTON_ITEM_DOWN, &CMainDialog::OnButtonItemDown);
+    button(IDC_BUTTON_ITEM_DELETE, &CMainDialog::OnButtonItemDelete);
+    button(IDC_BUTTON_ITEM_CLEAR, &CMainDialog::OnButtonItemClear);
+    button(IDC_BUTTON_CONVERT, &CMainDialog::OnButtonConvert);
+    button(IDC_BUTTON_BROWSE, &CMainDialog::OnButtonBrowse);
+    button(IDC_BUTTON_HOMEPAGE, &CMainDialog::OnButtonHomepage);
+    button(IDC_BUTTON_PREVIEW_VIDEO, &CMainDialog::OnButtonPreviewVideo);
+    button(IDC_BUTTON_EXIT, &CMainDialog::OnButtonExit);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnAbout(); }, platform::ToWxMenuId(IDM_ABOUT));
+    button(IDC_BUTTON_HELP, &CMainDialog::OnButtonHelp);
+    Bind(wxEVT_CHAR_HOOK, &CMainDialog::OnCharHook, this);
+}
+
+wxWindow* CMainDialog::Control(int id) const {
+    auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+void CMainDialog::OnCharHook(wxKeyEvent& event) {
+    int key = event.GetKeyCode();
+    if (key == WXK_ESCAPE) {
+        EndModal(wxID_CANCEL);
+        return;
+    }
+    // Enter away from a push button ends the run as OK does, taking the edit's text first.
+    if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) &&
+        !dynamic_cast<wxButton*>(wxWindow::FindFocus())) {
+        m_outputName = GetOutputText();
+        EndModal(wxID_OK);
+        return;
+    }
+    event.Skip();
+}
+
+void CMainDialog::OnClose(wxCloseEvent&) {
+    SaveCurrentLanguage();
+    if (IsModal())
+        EndModal(wxID_CANCEL);
+    else
+        Hide();
+}
+
+void CMainDialog::OnButtonExit() { Close(); }
+
+void CMainDialog::OnAbout() {
+    CAboutDialog about(this);
+    about.ShowModal();
+}
+
+void CMainDialog::DeleteAllRows() { m_fileList->DeleteAllItems(); }
+
+void CMainDialog::InsertRow(int index, const std::string& text) {
+    m_fileList->InsertItem(index, wxString::FromUTF8(text));
+}
+
+void CMainDialog::DeleteRow(int index) { m_fileList->DeleteItem(index); }
+
+int CMainDialog::GetNextSelectedRow(int after) {
+    return int(m_fileList->GetNextItem(after, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED));
+}
+
+void CMainDialog::FocusList() { m_fileList->SetFocus(); }
+
+std::string CMainDialog::GetOutputText() { return m_outputEdit->GetValue().utf8_string(); }
+
+void CMainDialog::SetOutputText(const std::string& text) {
+    m_outputEdit->ChangeValue(wxString::FromUTF8(text));
+}
+
+void CMainDialog::FocusOutputAndSelect(int start, int end) {
+    m_outputEdit->SetFocus();
+    long last = m_outputEdit->GetLastPosition();
+    m_outputEdit->SetSelection(start, end < 0 ? last : end);
+    m_outputEdit->ShowPosition(last);
+}
+
+}  // namespace app
