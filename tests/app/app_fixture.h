@@ -1,0 +1,130 @@
+#pragma once
+// The main window's commands over a recording view and fake services. Message boxes and the wait
+// cursor write to one journal, so that their order can be checked.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_dialog_logic.h"
+#include "platform/message_box.h"
+#include "platform/temp_folder.h"
+
+// The list view as the commands see it: rows keep their selection while rows move around them.
+class FakeView : public app::IDialogView {
+  public:
+    struct Row {
+        std::string text;
+        bool selected = false;
+    };
+    void* OwnerWindow() override { return this; }
+    void DeleteAllRows() override { rows.clear(); }
+    void InsertRow(int index, const std::string& text) override {
+        rows.insert(rows.begin() + index, Row{text, false});
+    }
+    void DeleteRow(int index) override { rows.erase(rows.begin() + index); }
+    int GetNextSelectedRow(int after) override {
+        for (int i = after + 1; i < int(rows.size()); ++i)
+            if (rows[i].selected) return i;
+        return -1;
+    }
+    void FocusList() override { ++listFocused; }
+    std::string GetOutputText() override { return output; }
+    void SetOutputText(const std::string& text) override { output = text; }
+    void FocusOutputAndSelect(int start, int end) override {
+        selectionStart = start;
+        selectionEnd = end;
+    }
+
+    void Select(std::initializer_list<int> indexes) {
+        for (int i : indexes) rows[i].selected = true;
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> t;
+        for (const Row& r : rows) t.push_back(r.text);
+        return t;
+    }
+    std::vector<int> Selected() const {
+        std::vector<int> s;
+        for (int i = 0; i < int(rows.size()); ++i)
+            if (rows[i].selected) s.push_back(i);
+        return s;
+    }
+
+    std::vector<Row> rows;
+    std::string output;
+    int listFocused = 0;
+    int selectionStart = -2;
+    int selectionEnd = -2;
+};
+
+// Journal entries: "box <caption>|<text>|<flags in hex>|owner or none", "wait+", "wait-".
+class Journal : public platform::IMessageBox, public platform::IWaitCursor {
+  public:
+    int Show(void* owner, const char* text, const char* caption, unsigned flags) override {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "%x", flags);
+        entries.push_back(std::string("box ") + (caption ? caption : "(null)") + "|" +
+                          (text ? text : "") + "|" + hex + "|" + (owner ? "owner" : "none"));
+        size_t i = boxes++;
+        return i < answers.size() ? answers[i] : IDOK;
+    }
+    void BeginWaitCursor() override { entries.push_back("wait+"), ++depth; }
+    void EndWaitCursor() override { entries.push_back("wait-"), --depth; }
+
+    std::vector<std::string> entries;
+    std::vector<int> answers;
+    size_t boxes = 0;
+    int depth = 0;
+};
+
+class AppTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_previousBox = platform::SetMessageBox(&m_journal);
+        DialogServicesReset();
+    }
+    void TearDown() override { platform::SetMessageBox(m_previousBox); }
+
+    void DialogServicesReset() {
+        app::DialogServices s;
+        s.settings = &m_settings;
+        s.fileDialogs = &m_dialogs;
+        s.waitCursor = &m_journal;
+        s.shell = &m_shell;
+        s.system = &m_system;
+        s.appTitle = "splicora";
+        s.baseFolder = "/opt/splicora";
+        m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, s);
+    }
+
+    // Puts paths into the list as if they had been added.
+    void SetList(const std::vector<std::string>& paths) {
+        m_dialog->m_inputCount = 0;
+        for (const std::string& p : paths) {
+            std::snprintf(m_dialog->m_inputPaths[m_dialog->m_inputCount++], app::kMaxPath, "%s",
+                          p.c_str());
+        }
+        m_dialog->RefreshFileList();
+    }
+    std::vector<std::string> Slots() const {
+        std::vector<std::string> s;
+        for (int i = 0; i < m_dialog->m_inputCount; ++i) s.push_back(m_dialog->m_inputPaths[i]);
+        return s;
+    }
+    static std::string Sample(const std::string& name) {
+        return std::string(SPLICORA_TEST_DATA) + "/" + name;
+    }
+
+    FakeView m_view;
+    Journal m_journal;
+    platform::RecordingSettingsStore m_settings;
+    platform::RecordingFileDialogs m_dialogs;
+    platform::RecordingShell m_shell;
+    platform::RecordingSystemInfo m_system;
+    std::unique_ptr<app::CMainDialogLogic> m_dialog;
+    platform::IMessageBox* m_previousBox = nullptr;
+    TempFolder m_dir;
+};

@@ -1,0 +1,157 @@
+// Merge: list length, extension question, same-name refusals, overwrite question, wait cursor and
+// the closing "Done", with real joins of the bundled samples.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app_fixture.h"
+
+namespace {
+
+const std::string kDone = "box Message|Done|0|owner";
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class MergeTest : public AppTest {
+  protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        m_first = m_dir.Path() + "/first.wmv";
+        m_second = m_dir.Path() + "/second.wmv";
+        std::filesystem::copy_file(Sample("av_wmv2_wma2_meta.wmv"), m_first);
+        std::filesystem::copy_file(Sample("av_part2.wmv"), m_second);
+    }
+    std::string m_first, m_second;
+};
+
+TEST_F(MergeTest, FewerThanTwoFilesAsksForFilesAndDoesNothingElse) {
+    for (int count : {0, 1}) {
+        m_journal.entries.clear();
+        SetList(count ? std::vector<std::string>{m_first} : std::vector<std::string>{});
+        m_view.output = m_dir.Path() + "/out.wmv";
+        m_dialog->OnButtonConvert();
+        EXPECT_EQ(m_journal.entries,
+                  std::vector<std::string>{"box Error|Add video files to list|0|owner"});
+        EXPECT_FALSE(std::filesystem::exists(m_view.output));
+    }
+}
+
+TEST_F(MergeTest, JoinRunsUnderTheWaitCursorAndEndsWithDone) {
+    SetList({m_first, m_second});
+    m_view.output = m_dir.Path() + "/joined.wmv";
+    m_dialog->OnButtonConvert();
+    EXPECT_EQ(m_journal.entries, (std::vector<std::string>{"wait+", "wait-", kDone}));
+    EXPECT_EQ(m_dialog->m_outputName, m_view.output);
+    struct stat st;
+    ASSERT_EQ(stat(m_view.output.c_str(), &st), 0);
+    EXPECT_GT(st.st_size, 0);
+    EXPECT_EQ(Slots(), (std::vector<std::string>{m_first, m_second}));  // the list stays
+}
+
+TEST_F(MergeTest, ExtensionQuestionYesSelectsTheLastThreeCharactersAndJoinsNothing) {
+    SetList({m_first, m_second});
+    m_view.output = m_dir.Path() + "/out";
+    m_journal.answers = {IDYES};
+    m_dialog->OnButtonConvert();
+    EXPECT_EQ(m_journal.entries,
+              std::vector<std::string>{"box Warning|The output file " + m_view.output +
+                                       " extension should be wmv. Do you want to change it?|34|"
+                                       "owner"});
+    EXPECT_EQ(m_view.selectionStart, int(m_view.output.size()) - 3);
+    EXPECT_EQ(m_view.selectionEnd, -1);
+    EXPECT_FALSE(std::filesystem::exists(m_view.output));
+}
+
+TEST_F(MergeTest, UpperCaseExtensionIsAskedAboutAndNoGoesOnWithTheName) {
+    SetList({m_first, m_second});
+    m_view.output = m_dir.Path() + "/OUT.WMV";
+    m_journal.answers = {IDNO};
+    m_dialog->OnButtonConvert();
+    ASSERT_EQ(m_journal.entries.size(), 4u);
+    EXPECT_NE(m_journal.entries[0].find("extension should be wmv."), std::string::npos);
+    EXPECT_EQ(m_journal.entries[3], kDone);
+    EXPECT_TRUE(std::filesystem::exists(m_view.output));
+}
+
+TEST_F(MergeTest, ExistingOutputIsKeptOnNoAndReplacedOnYes) {
+    SetList({m_first, m_second});
+    m_view.output = m_dir.Path() + "/old output.wmv";
+    std::ofstream(m_view.output) << "keep me";
+    const std::string question = "box Warning|" + m_view.output +
+                                 " exists. Do you want to replace it?|34|owner";
+
+    m_journal.answers = {IDNO};
+    m_dialog->OnButtonConvert();
+    EXPECT_EQ(m_journal.entries, std::vector<std::string>{question});
+    EXPECT_EQ(ReadAll(m_view.output), "keep me");
+
+    m_journal.entries.clear();
+    m_journal.boxes = 0;
+    m_journal.answers = {IDYES};
+    m_dialog->OnButtonConvert();
+    EXPECT_EQ(m_journal.entries, (std::vector<std::string>{question, "wait+", "wait-", kDone}));
+    EXPECT_EQ(ReadAll(m_view.output).substr(0, 4), ReadAll(m_first).substr(0, 4));  // ASF now
+}
+
+TEST_F(MergeTest, AnOutputNamingAnyInputIsRefusedBeforeTheOverwriteQuestion) {
+    std::string third = m_dir.Path() + "/third.wmv";
+    std::filesystem::copy_file(Sample("av_part3.wmv"), third);
+    std::string link = m_dir.Path() + "/link.wmv";
+    ASSERT_EQ(symlink(m_second.c_str(), link.c_str()), 0);
+    SetList({m_first, m_second, third});
+    const std::string before = ReadAll(third);
+
+    struct Case {
+        std::string output;
+        std::string refusal;
+    } cases[] = {
+        {m_dir.Path() + "/FIRST.wmv", "First file name and destination file name are same."},
+        {link, "Second file name and destination file name are same."},
+        {third, "File 3 of the list and destination file name are same."},
+    };
+    for (const Case& c : cases) {
+        m_journal.entries.clear();
+        m_view.output = c.output;
+        m_journal.answers = {IDYES, IDYES, IDYES};
+        m_dialog->OnButtonConvert();
+        ASSERT_EQ(m_journal.entries.size(), 2u) << c.output;
+        EXPECT_EQ(m_journal.entries[0], "box (null)|" + c.refusal + " This is not allowed.\n|2030|none");
+        EXPECT_EQ(m_journal.entries[1], kDone);
+    }
+    EXPECT_EQ(ReadAll(third), before);
+    EXPECT_TRUE(std::filesystem::exists(m_second));
+}
+
+TEST_F(MergeTest, AnOutputNameTooLongForAPathIsRefused) {
+    SetList({m_first, m_second});
+    m_view.output = m_dir.Path() + "/" + std::string(260, 'x') + ".wmv";
+    m_dialog->OnButtonConvert();
+    EXPECT_EQ(m_journal.entries,
+              std::vector<std::string>{
+                  "box Error|The output file name is too long: at most 259 characters are "
+                  "allowed.|0|owner"});
+}
+
+TEST_F(MergeTest, AFailedJoinShowsTheEngineMessagesThenDone) {
+    std::string other = m_dir.Path() + "/other.wmv";
+    std::filesystem::copy_file(Sample("av_wmv1_incompatible.wmv"), other);
+    SetList({m_first, other});
+    m_view.output = m_dir.Path() + "/joined.wmv";
+    m_dialog->OnButtonConvert();
+    const auto& e = m_journal.entries;
+    ASSERT_GE(e.size(), 4u);
+    EXPECT_EQ(e.front(), "wait+");
+    EXPECT_EQ(e[e.size() - 2], "wait-");
+    EXPECT_EQ(e.back(), kDone);
+    EXPECT_EQ(e[e.size() - 3],
+              "box (null)|Profile Mismatch\nCan not continue... Aborting the process\n|2030|none");
+    EXPECT_FALSE(std::filesystem::exists(m_view.output));
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// The settings file across runs, the base folder, the videos folder and the path pieces.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/path_names.h"
+#include "app/settings_table.h"
+#include "platform/linux/file_helpers.h"
+#include "platform/linux/settings_store.h"
+#include "platform/linux/system_info.h"
+#include "platform/temp_folder.h"
+
+namespace {
+
+TEST(SettingsFile, ValuesWrittenByOneRunAreReadByTheNext) {
+    TempFolder dir;
+    std::string path = dir.Path() + "/Quorvel/splicora.ini";  // the folder does not exist yet
+    {
+        platform::CFileSettingsStore run(path);
+        EXPECT_TRUE(run.WriteProfileString("Option", "CurrentLanguage", "German"));
+        run.WriteProfileString("Option", "LastFolder", " /a \"b\"\\c\nd ");
+        run.WriteProfileInt("english", "lfHeight", -11);
+        run.WriteProfileInt("english", "lfWeight", 700);
+        run.WriteProfileString("OPTION", "currentlanguage", "French");  // names are case-blind
+    }
+    platform::CFileSettingsStore next(path);
+    EXPECT_EQ(next.GetProfileString("option", "CurrentLanguage", "english"), "French");
+    EXPECT_EQ(next.GetProfileString("Option", "LastFolder", ""), " /a \"b\"\\c\nd ");
+    EXPECT_EQ(next.GetProfileInt("English", "lfHeight", 0), -11);
+    EXPECT_EQ(next.GetProfileInt("english", "lfWeight", 400), 700);
+    // Absent values and values of the other type give the default.
+    EXPECT_EQ(next.GetProfileInt("english", "lfItalic", 7), 7);
+    EXPECT_EQ(next.GetProfileInt("Option", "LastFolder", 5), 5);
+    EXPECT_EQ(next.GetProfileString("english", "lfHeight", "d"), "d");
+    EXPECT_EQ(next.GetProfileString("Nowhere", "x", "d"), "d");
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(SettingsFile, AMissingOrDamagedFileGivesDefaultsAndIsRewrittenWhole) {
+    TempFolder dir;
+    platform::CFileSettingsStore store(dir.Path() + "/none.ini");
+    EXPECT_EQ(store.GetProfileString("Option", "CurrentLanguage", "english"), "english");
+
+    std::string path = dir.Write("s.ini",
+                                 "garbage\nkey=\"outside a section\"\n[Option]\nbad=unquoted\n"
+                                 "LastFolder=\"/kept/\"\nLastFolder=\"/second/\"\n[\n");
+    platform::CFileSettingsStore damaged(path);
+    EXPECT_EQ(damaged.GetProfileString("Option", "bad", "d"), "d");
+    EXPECT_EQ(damaged.GetProfileString("Option", "LastFolder", "d"), "/kept/");
+    EXPECT_TRUE(damaged.WriteProfileInt("Option", "n", 1));
+    EXPECT_EQ(damaged.GetProfileString("Option", "LastFolder", "d"), "/kept/");
+    EXPECT_EQ(damaged.GetProfileInt("Option", "n", 0), 1);
+}
+
+TEST(SettingsFile, ThePathFollowsXdgConfigHome) {
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    std::string saved = old ? old : "";
+    setenv("XDG_CONFIG_HOME", "/cfg/", 1);
+    EXPECT_EQ(platform::SettingsFilePath("Quorvel", "splicora"), "/cfg/Quorvel/splicora.ini");
+    setenv("XDG_CONFIG_HOME", "relative", 1);
+    setenv("HOME", std::getenv("HOME") ? std::getenv("HOME") : "/root", 1);
+    EXPECT_EQ(platform::SettingsFilePath("Quorvel", "copy"),
+              std::string(std::getenv("HOME")) + "/.config/Quorvel/copy.ini");
+    if (old)
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(BaseFolder, TheParentHoldsTheLanguagesOnlyWhenItHasEnglishIni) {
+    TempFolder dir;
+    std::string exe = dir.Write("App/bin/splicora", "");
+    dir.Write("App/bin/language/English.ini", "");
+    dir.Write("App/language/German.ini", "");
+    EXPECT_EQ(app::GetBaseFolder(exe), dir.Path() + "/App/bin");
+    dir.Write("App/language/English.ini", "");
+    EXPECT_EQ(app::GetBaseFolder(exe), dir.Path() + "/App");
+    EXPECT_EQ(app::GetBaseFolder("/splicora"), "");  // the root: no separator left
+}
+
+TEST(VideosFolder, UserDirsEntriesAreExpandedAndCheckedForm) {
+    EXPECT_EQ(platform::VideosFolderFromUserDirs(
+                  "# comment\nXDG_MUSIC_DIR=\"$HOME/Music\"\nXDG_VIDEOS_DIR=\"$HOME/Filme/\"\n",
+                  "/home/u"),
+              "/home/u/Filme");
+    EXPECT_EQ(platform::VideosFolderFromUserDirs("XDG_VIDEOS_DIR=\"/srv/video\"", "/home/u"),
+              "/srv/video");
+    EXPECT_EQ(platform::VideosFolderFromUserDirs("XDG_VIDEOS_DIR=\"video\"", "/home/u"), "");
+    EXPECT_EQ(platform::VideosFolderFromUserDirs("XDG_VIDEOS_DIR=$HOME/v", "/home/u"), "");
+}
+
+TEST(FileTests, OnlyReadableRegularFilesExistAndAFifoDoesNotBlock) {
+    TempFolder dir;
+    EXPECT_EQ(platform::FileExists(dir.Write("f.wmv", "x")), 1);
+    EXPECT_EQ(platform::FileExists(dir.Path()), 0);
+    EXPECT_EQ(platform::FileExists(dir.Path() + "/missing"), 0);
+    EXPECT_EQ(platform::FileExists(""), 0);
+    std::string fifo = dir.Path() + "/pipe.wmv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(platform::FileExists(fifo), 0);
+    EXPECT_FALSE(platform::IsFileOrFolder(fifo));
+    EXPECT_TRUE(platform::IsFileOrFolder(dir.Path()));
+    if (geteuid() != 0) {
+        std::string locked = dir.Write("locked.wmv", "x");
+        chmod(locked.c_str(), 0);
+        EXPECT_EQ(platform::FileExists(locked), 0);
+    }
+}
+
+TEST(PathPieces, ExtensionNameFolderAndMediaTest) {
+    std::string ext = "untouched";
+    EXPECT_EQ(app::GetExtension("", ext), 0);
+    EXPECT_EQ(ext, "untouched");
+    EXPECT_EQ(app::GetExtension("/a.b/file", ext), 1);
+    EXPECT_EQ(ext, "");
+    app::GetExtension("/v/clip.part.WMV", ext);
+    EXPECT_EQ(ext, ".WMV");
+    std::string name;
+    app::GetDisplayName("/v/clip.wmv", name);
+    EXPECT_EQ(name, "clip.wmv");
+    EXPECT_EQ(app::FolderOf("/v/w/clip.wmv"), "/v/w/");
+    EXPECT_EQ(app::FolderOf("clip.wmv"), "");
+    EXPECT_EQ(app::FileNameWithSlash("/splicora.wmv"), "/splicora.wmv");
+    EXPECT_EQ(app::FileNameWithSlash("splicora.wmv"), "");
+    EXPECT_EQ(app::HasMediaExtension("/v/MOVIE.WMV"), 1);
+    EXPECT_EQ(app::HasMediaExtension("/v/clip.wmv.txt"), 1);
+    EXPECT_EQ(app::HasMediaExtension("/v.asf/notes.txt"), 1);
+    EXPECT_EQ(app::HasMediaExtension("/v/clip.mp4"), 0);
+    EXPECT_EQ(app::CharacterCount("/v/vidéo"), 8);
+}
+
+}  // namespace
