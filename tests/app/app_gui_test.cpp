@@ -1,0 +1,314 @@
+// The real window under a display: the template's layout, rows on a real list control, thread-safe
+// message boxes, the ways the window closes, and a whole join through the running program with
+// the file dialogs faked. Skipped without a display.
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/init.h>
+#include <wx/listctrl.h>
+#include <wx/textctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "app/main_app.h"
+#include "app/main_dialog.h"
+#include "i18n/language_table.h"
+#include "platform/linux/file_helpers.h"
+#include "platform/linux/settings_store.h"
+#include "platform/menu_ids.h"
+#include "platform/message_box.h"
+#include "platform/temp_folder.h"
+#include "resources/dialog_templates.h"
+#include "resources/resource_ids.h"
+
+// GTK and the libraries under it keep caches for the life of the process.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\n"
+           "leak:libdbus-1.so\nleak:libgtk-3.so\nleak:libgdk-3.so\nleak:libpango\n"
+           "leak:libatk\nleak:libgio-2.0.so\n";
+}
+
+namespace {
+
+bool g_haveDisplay = false;
+
+#define REQUIRE_DISPLAY() \
+    if (!g_haveDisplay) GTEST_SKIP() << "no display"
+
+void FailOnAssert(const wxString& file, int line, const wxString& function, const wxString& cond,
+                  const wxString& message) {
+    ADD_FAILURE() << "wxWidgets check failed: " << file.utf8_string() << ":" << line << " "
+                  << function.utf8_string() << ": " << cond.utf8_string() << " "
+                  << message.utf8_string();
+}
+
+// Runs a shell command and returns its standard output.
+std::string Capture(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
+        pclose(p);
+    }
+    return out;
+}
+
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_previousBox = platform::SetMessageBox(&m_box);
+        m_services.settings = &m_settings;
+        m_services.fileDialogs = &m_dialogs;
+        m_services.waitCursor = &m_cursor;
+        m_services.shell = &m_shell;
+        m_services.system = &m_system;
+    }
+    void TearDown() override { platform::SetMessageBox(m_previousBox); }
+
+    platform::RecordingMessageBox m_box;
+    platform::IMessageBox* m_previousBox = nullptr;
+    platform::RecordingSettingsStore m_settings;
+    platform::RecordingFileDialogs m_dialogs;
+    platform::RecordingWaitCursor m_cursor;
+    platform::RecordingShell m_shell;
+    platform::RecordingSystemInfo m_system;
+    app::DialogServices m_services;
+};
+
+TEST_F(WindowTest, ControlsSitWhereTheTemplatePutsThemInTabOrderWithNoDefaultButton) {
+    REQUIRE_DISPLAY();
+    auto* dialog = new app::CMainDialog(nullptr, m_services);
+    const auto* t = resources::FindDialogTemplate(IDD_SPLICORA_DIALOG);
+    EXPECT_EQ(dialog->GetClientSize(), dialog->ConvertDialogToPixels(wxSize(t->width, t->height)));
+    const wxWindowList& children = dialog->GetChildren();
+    ASSERT_EQ(children.size(), t->controls.size());
+    size_t i = 0;
+    for (wxWindow* child : children) {
+        const resources::DialogControl& c = t->controls[i++];
+        EXPECT_EQ(child->GetId(), c.id) << c.text;  // creation order is the tab order
+        wxPoint pos = dialog->ConvertDialogToPixels(wxPoint(c.x, c.y));
+        EXPECT_EQ(child->GetPosition().x, pos.x) << c.id;
+        if (c.id != IDC_STATIC_OUTPUT_FILE) {  // the label is centred in its box
+            EXPECT_EQ(child->GetPosition().y, pos.y) << c.id;
+            EXPECT_EQ(child->GetSize(), dialog->ConvertDialogToPixels(wxSize(c.width, c.height)))
+                << c.id;
+        }
+    }
+    EXPECT_EQ(dialog->GetDefaultItem(), nullptr);
+    EXPECT_FALSE(dialog->HasFlag(wxRESIZE_BORDER));
+    EXPECT_FALSE(dialog->HasFlag(wxMAXIMIZE_BOX));
+    EXPECT_TRUE(dialog->HasFlag(wxMINIMIZE_BOX));
+    wxListItem column;
+    column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH | wxLIST_MASK_FORMAT);
+    ASSERT_TRUE(dialog->m_fileList->GetColumn(0, column));
+    EXPECT_EQ(dialog->m_fileList->GetColumnCount(), 1);
+    EXPECT_EQ(column.GetText(), "Video File Name");
+    EXPECT_EQ(column.GetWidth(), 250);
+    EXPECT_EQ(column.GetAlign(), wxLIST_FORMAT_CENTRE);
+    EXPECT_EQ(dialog->m_outputEdit->GetValue(), "/home/user/Videos/splicora.wmv");
+    dialog->Destroy();
+}
+
+TEST_F(WindowTest, RowsOfTheRealListKeepTheirSelectionWhenMoved) {
+    REQUIRE_DISPLAY();
+    auto* dialog = new app::CMainDialog(nullptr, m_services);
+    const char* paths[] = {"/v/a.wmv", "/v/b.wmv", "/v/c.wmv", "/v/d.wmv"};
+    for (const char* p : paths) std::snprintf(dialog->m_inputPaths[dialog->m_inputCount++], 260, "%s", p);
+    dialog->RefreshFileList();
+    auto select = [&](long row) {
+        dialog->m_fileList->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    };
+    select(1);
+    select(2);
+    dialog->OnButtonItemDown();
+    std::vector<std::string> texts;
+    std::vector<int> selected;
+    for (int r = 0; r < dialog->m_fileList->GetItemCount(); ++r) {
+        texts.push_back(dialog->m_fileList->GetItemText(r).utf8_string());
+        if (dialog->m_fileList->GetItemState(r, wxLIST_STATE_SELECTED)) selected.push_back(r);
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"a.wmv", "d.wmv", "b.wmv", "c.wmv"}));
+    EXPECT_EQ(selected, (std::vector<int>{2, 3}));
+    dialog->OnButtonItemUp();
+    EXPECT_EQ(dialog->GetNextSelectedRow(-1), 1);
+    EXPECT_EQ(std::string(dialog->m_inputPaths[1]), "/v/b.wmv");
+    dialog->Destroy();
+}
+
+TEST_F(WindowTest, EscapeAndEnterEndTheRunWithoutSavingTheLanguageButExitSavesIt) {
+    REQUIRE_DISPLAY();
+    auto run = [&](std::function<void(app::CMainDialog*)> action) {
+        auto* dialog = new app::CMainDialog(nullptr, m_services);
+        wxTheApp->CallAfter([dialog, action] { action(dialog); });
+        int result = dialog->ShowModal();
+        std::string output = dialog->m_outputName;
+        dialog->Destroy();
+        return std::make_pair(result, output);
+    };
+    auto key = [](app::CMainDialog* dialog, wxWindow* target, int code) {
+        target->SetFocus();
+        wxKeyEvent event(wxEVT_CHAR_HOOK);
+        event.m_keyCode = code;
+        event.SetEventObject(target);
+        dialog->ProcessWindowEvent(event);
+    };
+    auto escape = run([&](app::CMainDialog* d) { key(d, d->m_fileList, WXK_ESCAPE); });
+    EXPECT_EQ(escape.first, wxID_CANCEL);
+    auto enter = run([&](app::CMainDialog* d) {
+        d->m_outputEdit->ChangeValue("/typed.wmv");
+        key(d, d->m_outputEdit, WXK_RETURN);
+    });
+    EXPECT_EQ(enter.first, wxID_OK);
+    EXPECT_EQ(enter.second, "/typed.wmv");
+    EXPECT_TRUE(m_settings.writes.empty());
+
+    auto exit = run([](app::CMainDialog* d) {
+        wxCommandEvent click(wxEVT_BUTTON, IDC_BUTTON_EXIT);
+        d->Control(IDC_BUTTON_EXIT)->ProcessWindowEvent(click);
+    });
+    EXPECT_EQ(exit.first, wxID_CANCEL);
+    ASSERT_EQ(m_settings.writes.size(), 1u);
+    EXPECT_EQ(m_settings.writes[0].key, "CurrentLanguage");
+    EXPECT_EQ(m_settings.writes[0].value.text, g_languageTable.GetCurrentLanguage());
+}
+
+TEST_F(WindowTest, TheAboutBoxShowsTheTemplateTexts) {
+    REQUIRE_DISPLAY();
+    auto* dialog = new app::CMainDialog(nullptr, m_services);
+    std::string title, version;
+    wxTheApp->CallAfter([&] {
+        auto* about = dynamic_cast<wxDialog*>(wxGetActiveWindow());
+        if (!about) {
+            for (wxWindow* w : wxTopLevelWindows)
+                if (w != dialog && dynamic_cast<wxDialog*>(w)) about = static_cast<wxDialog*>(w);
+        }
+        ASSERT_NE(about, nullptr);
+        title = about->GetTitle().utf8_string();
+        if (wxWindow* v = about->FindWindow(IDC_STATIC_VERSION)) version = v->GetLabel().utf8_string();
+        about->EndModal(wxID_OK);
+    });
+    wxCommandEvent menu(wxEVT_MENU, platform::ToWxMenuId(IDM_ABOUT));
+    dialog->ProcessWindowEvent(menu);
+    EXPECT_EQ(title, "About Splicora");
+    EXPECT_EQ(version, "Version 1.1");
+    dialog->Destroy();
+}
+
+// Shows nothing: records where each box would have been shown.
+class ThreadCheckingBox : public platform::CGuiMessageBox {
+  public:
+    std::vector<std::thread::id> shownOn;
+
+  protected:
+    int ShowHere(void*, const char*, const char*, unsigned) override {
+        shownOn.push_back(std::this_thread::get_id());
+        return IDYES;
+    }
+};
+
+TEST(GuiMessageBox, BoxesAskedForByOtherThreadsAreShownOnTheGuiThreadWhileItWaits) {
+    REQUIRE_DISPLAY();
+    ThreadCheckingBox box;
+    std::vector<int> answers;
+    box.RunServing([&] {
+        answers.push_back(box.Show(nullptr, "from the driver", nullptr, MB_YESNO));
+        std::thread runtime([&] { answers.push_back(box.Show(nullptr, "from a callback", nullptr, MB_OK)); });
+        runtime.join();
+    });
+    EXPECT_EQ(answers, (std::vector<int>{IDYES, IDYES}));
+    ASSERT_EQ(box.shownOn.size(), 2u);
+    for (std::thread::id id : box.shownOn) EXPECT_EQ(id, std::this_thread::get_id());
+}
+
+TEST(Program, AWholeJoinThroughTheRunningProgramWithFakedFileDialogs) {
+    REQUIRE_DISPLAY();
+    if (Capture("command -v ffprobe").empty()) GTEST_SKIP() << "no ffprobe";
+    TempFolder dir;
+    setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+    auto* theApp = static_cast<app::CMainApp*>(wxTheApp);
+    std::string settingsPath = platform::SettingsFilePath("Quorvel", platform::ExecutableBaseName());
+    platform::CFileSettingsStore(settingsPath).WriteProfileString("Option", "CurrentLanguage", "German");
+
+    platform::RecordingFileDialogs dialogs;
+    platform::FileDialogResult chosen;
+    chosen.folder = SPLICORA_TEST_DATA;
+    chosen.names = {"av_wmv2_wma2_meta.wmv", "av_part2.wmv"};
+    dialogs.openAnswers.push_back({true, chosen});
+    std::string output = dir.Path() + "/joined film.wmv";
+    dialogs.saveAnswers.push_back({true, {output, {}, {}}});
+    theApp->m_fileDialogs = &dialogs;
+    platform::RecordingShell shell;
+    theApp->m_shell = &shell;
+    platform::RecordingMessageBox box;
+    platform::IMessageBox* previous = platform::SetMessageBox(&box);
+
+    std::string title, merge;
+    std::vector<std::string> rows;
+    wxTheApp->CallAfter([&] {
+        auto* dialog = dynamic_cast<app::CMainDialog*>(wxTheApp->GetTopWindow());
+        ASSERT_NE(dialog, nullptr);
+        title = dialog->GetTitle().utf8_string();
+        merge = dialog->Control(IDC_BUTTON_CONVERT)->GetLabel().utf8_string();
+        auto click = [dialog](int id) {
+            wxCommandEvent event(wxEVT_BUTTON, id);
+            event.SetEventObject(dialog->Control(id));
+            dialog->Control(id)->ProcessWindowEvent(event);
+        };
+        click(IDC_BUTTON_ADD_VIDEO);
+        click(IDC_BUTTON_BROWSE);
+        for (int r = 0; r < dialog->m_fileList->GetItemCount(); ++r)
+            rows.push_back(dialog->m_fileList->GetItemText(r).utf8_string());
+        click(IDC_BUTTON_CONVERT);
+        click(IDC_BUTTON_PREVIEW_VIDEO);
+        click(IDC_BUTTON_EXIT);
+    });
+    EXPECT_FALSE(theApp->InitInstance());
+    platform::SetMessageBox(previous);
+
+    EXPECT_EQ(merge, "Zusammenfügen");  // the saved language's texts
+    EXPECT_EQ(title, "Splicora");
+    EXPECT_EQ(rows, (std::vector<std::string>{"av_wmv2_wma2_meta.wmv", "av_part2.wmv"}));
+    ASSERT_EQ(box.calls.size(), 1u);
+    EXPECT_EQ(box.calls[0].text, "Fertig");
+    EXPECT_EQ(shell.calls, (std::vector<std::vector<std::string>>{{"open", output}}));
+
+    // FFmpeg reads the whole output: both streams, the length of both inputs, no decode errors.
+    std::string streams = Capture("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" +
+                                  output + "'");
+    EXPECT_EQ(streams, "wmv2\nwmav2\n");
+    double seconds = std::atof(
+        Capture("ffprobe -v error -show_entries format=duration -of csv=p=0 '" + output + "'").c_str());
+    // The second input starts at the whole second after the first one's 4 s, and lasts 3 s.
+    EXPECT_GE(seconds, 7.0);
+    EXPECT_LE(seconds, 8.5);
+    EXPECT_EQ(Capture("ffmpeg -v error -i '" + output + "' -f null - 2>&1"), "");
+    std::string frames = Capture("ffprobe -v error -select_streams v -count_packets -show_entries "
+                                 "stream=nb_read_packets -of csv=p=0 '" + output + "'");
+    EXPECT_EQ(std::atoi(frames.c_str()), 15 * 4 + 15 * 3);  // every video frame of both inputs
+
+    platform::CFileSettingsStore next(settingsPath);
+    EXPECT_EQ(next.GetProfileString("Option", "CurrentLanguage", ""), "German");
+    EXPECT_EQ(next.GetProfileString("Option", "output_cut_file", ""), output);
+    EXPECT_EQ(next.GetProfileString("Option", "LastFolder", ""), std::string(SPLICORA_TEST_DATA) + "/");
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) {
+        wxApp::SetInstance(new app::CMainApp);
+        wxSetAssertHandler(FailOnAssert);
+        g_haveDisplay = wxEntryStart(argc, argv);
+    }
+    int result = RUN_ALL_TESTS();
+    if (g_haveDisplay) wxEntryCleanup();
+    return result;
+}
