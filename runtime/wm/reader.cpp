@@ -342,7 +342,10 @@ void CReader::Play(std::unique_lock<std::mutex>& lock) {
             ++state.nextPacket;
             readAny = true;
             bool whole = asf::ParsePacket(bytes, layout.packetSize, packet);
-            if (whole) state.lastSendTime = QWORD(packet.sendTime) * 10000;
+            // A send time leaping ahead is damage: reading must not wait for a clock to get there.
+            QWORD sendTime = QWORD(packet.sendTime) * 10000;
+            if (whole && sendTime > state.lastSendTime + asf::kMaxTimeLeap) whole = false;
+            if (whole) state.lastSendTime = sendTime;
             assembled.clear();
             state.assembler.AddPayloads(packet.payloads, assembled);
             if (!whole) {
