@@ -64,7 +64,8 @@ void CMainDialogLogic::OnButtonAddVideo() {
     request.owner = m_view.OwnerWindow();
     request.filters = kMediaFilters;
     request.filterIndex = 1;
-    request.initialFolder = m_services.settings->GetProfileString(kSectionOption, kKeyLastFolder, "");
+    request.initialFolder =
+        m_services.settings->GetProfileString(kSectionOption, kKeyLastFolder, "");
     request.title = g_languageTable.GetString(IDS_MESSAGE_OPEN_FILE);
     request.flags = platform::OFN_EXPLORER | platform::OFN_FILEMUSTEXIST |
                     platform::OFN_PATHMUSTEXIST | platform::OFN_ALLOWMULTISELECT |
@@ -134,7 +135,8 @@ int CMainDialogLogic::ProbeCompatibility(const char* path) {
     }
     if (Failed(openResult)) {
         std::string text = Format(
-            "%s has the different stream  with the previous wmv files. It can not be merged.", path);
+            "%s has the different stream  with the previous wmv files. It can not be merged.",
+            path);
         MessageBoxA(owner, text.c_str(), "Warning", MB_OK);
         return 0;
     }

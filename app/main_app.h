@@ -2,9 +2,9 @@
 // The application object: binds the settings, loads the saved language and runs the main window
 // modally; the process ends when it closes.
 
-#include <memory>
-
 #include <wx/app.h>
+
+#include <memory>
 
 #include "platform/gui/gui_message_box.h"
 #include "platform/gui/wx_file_dialogs.h"

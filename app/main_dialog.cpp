@@ -62,12 +62,14 @@ void CMainDialog::OnInitDialog() {
     SetDropTarget(new CFileDrop(this));
     for (wxWindow* child : GetChildren()) child->SetDropTarget(new CFileDrop(this));
     g_languageTable.ApplyToDialog(this, IDD_SPLICORA_DIALOG);
+    CentreLabels(this, *resources::FindDialogTemplate(IDD_SPLICORA_DIALOG), m_controls);
     Control(IDC_BUTTON_ADD_VIDEO)->SetFocus();
 }
 
 void CMainDialog::Route() {
     auto button = [this](int id, void (CMainDialog::*handler)()) {
-        Bind(wxEVT_BUTTON, [this, handler](wxCommandEvent&) { (this->*handler)(); }, id);
+        Bind(
+            wxEVT_BUTTON, [this, handler](wxCommandEvent&) { (this->*handler)(); }, id);
     };
     Bind(wxEVT_CLOSE_WINDOW, &CMainDialog::OnClose, this);
     m_fileList->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& e) {
@@ -84,7 +86,8 @@ void CMainDialog::Route() {
     button(IDC_BUTTON_HOMEPAGE, &CMainDialog::OnButtonHomepage);
     button(IDC_BUTTON_PREVIEW_VIDEO, &CMainDialog::OnButtonPreviewVideo);
     button(IDC_BUTTON_EXIT, &CMainDialog::OnButtonExit);
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnAbout(); }, platform::ToWxMenuId(IDM_ABOUT));
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { OnAbout(); }, platform::ToWxMenuId(IDM_ABOUT));
     button(IDC_BUTTON_HELP, &CMainDialog::OnButtonHelp);
     Bind(wxEVT_CHAR_HOOK, &CMainDialog::OnCharHook, this);
 }

@@ -2,9 +2,9 @@
 // The main window, template 102: the input list, the output name and the commands, routed to
 // CMainDialogLogic. Run modally by start-up.
 
-#include <map>
-
 #include <wx/dialog.h>
+
+#include <map>
 
 #include "app/main_dialog_logic.h"
 

@@ -6,6 +6,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 #include "app/icons.h"
 #include "resources/window_styles.h"
 
@@ -34,17 +36,10 @@ std::map<int, wxWindow*> BuildFromTemplate(wxDialog* dialog, const resources::Di
                 window = button;
                 break;
             }
-            case resources::ControlKind::StaticText: {
-                long style = wxALIGN_LEFT | wxST_NO_AUTORESIZE;
-                auto* label = new wxStaticText(dialog, id, text, pos, size, style);
-                if (c.style & SS_CENTERIMAGE) {
-                    // Vertically centred in its box.
-                    int h = label->GetBestSize().y;
-                    if (h < size.y) label->SetSize(pos.x, pos.y + (size.y - h) / 2, size.x, h);
-                }
-                window = label;
+            case resources::ControlKind::StaticText:
+                window = new wxStaticText(dialog, id, text, pos, size,
+                                          wxALIGN_LEFT | wxST_NO_AUTORESIZE);
                 break;
-            }
             case resources::ControlKind::Icon:
                 window = new wxStaticBitmap(dialog, id, LoadAppIcon(c.iconId), pos);
                 break;
@@ -58,7 +53,20 @@ std::map<int, wxWindow*> BuildFromTemplate(wxDialog* dialog, const resources::Di
         }
         if (window && c.id >= 0) controls[c.id] = window;
     }
+    CentreLabels(dialog, t, controls);
     return controls;
+}
+
+void CentreLabels(wxDialog* dialog, const resources::DialogTemplate& t,
+                  const std::map<int, wxWindow*>& controls) {
+    for (const resources::DialogControl& c : t.controls) {
+        auto it = controls.find(c.id);
+        if (!(c.style & SS_CENTERIMAGE) || it == controls.end()) continue;
+        wxPoint pos = dialog->ConvertDialogToPixels(wxPoint(c.x, c.y));
+        wxSize size = dialog->ConvertDialogToPixels(wxSize(c.width, c.height));
+        int h = std::min(it->second->GetBestSize().y, size.y);
+        it->second->SetSize(pos.x, pos.y + (size.y - h) / 2, size.x, h);
+    }
 }
 
 }  // namespace app

@@ -71,25 +71,47 @@ void CGuiMessageBox::RunServing(const std::function<void()>& work) {
 int CGuiMessageBox::ShowHere(void* owner, const char* text, const char* caption, unsigned flags) {
     long style = 0;
     switch (flags & 0xF) {
-        case MB_OKCANCEL: style = wxOK | wxCANCEL; break;
-        case MB_YESNOCANCEL: style = wxYES_NO | wxCANCEL; break;
-        case MB_YESNO: style = wxYES_NO; break;
-        default: style = wxOK; break;
+        case MB_OKCANCEL:
+            style = wxOK | wxCANCEL;
+            break;
+        case MB_YESNOCANCEL:
+            style = wxYES_NO | wxCANCEL;
+            break;
+        case MB_YESNO:
+            style = wxYES_NO;
+            break;
+        default:
+            style = wxOK;
+            break;
     }
     switch (flags & 0xF0) {
-        case MB_ICONERROR: style |= wxICON_ERROR; break;
-        case MB_ICONQUESTION: style |= wxICON_QUESTION; break;
-        case MB_ICONWARNING: style |= wxICON_WARNING; break;
-        case MB_ICONINFORMATION: style |= wxICON_INFORMATION; break;
-        default: style |= wxICON_NONE; break;
+        case MB_ICONERROR:
+            style |= wxICON_ERROR;
+            break;
+        case MB_ICONQUESTION:
+            style |= wxICON_QUESTION;
+            break;
+        case MB_ICONWARNING:
+            style |= wxICON_WARNING;
+            break;
+        case MB_ICONINFORMATION:
+            style |= wxICON_INFORMATION;
+            break;
+        default:
+            style |= wxICON_NONE;
+            break;
     }
     wxMessageDialog box(static_cast<wxWindow*>(owner), wxString::FromUTF8(text ? text : ""),
                         wxString::FromUTF8(caption ? caption : "Error"), style | wxCENTRE);
     switch (box.ShowModal()) {
-        case wxID_YES: return IDYES;
-        case wxID_NO: return IDNO;
-        case wxID_CANCEL: return IDCANCEL;
-        default: return IDOK;
+        case wxID_YES:
+            return IDYES;
+        case wxID_NO:
+            return IDNO;
+        case wxID_CANCEL:
+            return IDCANCEL;
+        default:
+            return IDOK;
     }
 }
 

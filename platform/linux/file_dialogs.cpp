@@ -5,7 +5,7 @@ namespace platform {
 namespace {
 
 bool Reply(const std::vector<RecordingFileDialogs::Answer>& answers, size_t i,
-            FileDialogResult& result) {
+           FileDialogResult& result) {
     if (i >= answers.size() || !answers[i].ok) return false;
     result = answers[i].result;
     return true;

@@ -17,8 +17,8 @@ constexpr unsigned OFN_EXPLORER = 0x80000;
 struct FileDialogRequest {
     void* owner = nullptr;
     std::vector<std::pair<std::string, std::string>> filters;  // display text, patterns
-    int filterIndex = 1;                                      // 1-based
-    std::string fileName;                                     // initial name; a pattern shows none
+    int filterIndex = 1;                                       // 1-based
+    std::string fileName;                                      // initial name; a pattern shows none
     std::string initialFolder;
     std::string title;
     unsigned flags = 0;

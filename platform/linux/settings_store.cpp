@@ -38,12 +38,23 @@ std::string Escape(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default: out += c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                out += c;
         }
     }
     return out + "\"";
@@ -60,12 +71,23 @@ std::optional<std::string> Unescape(const std::string& quoted) {
         }
         if (i + 2 >= quoted.size()) return std::nullopt;
         switch (quoted[++i]) {
-            case '\\': out += '\\'; break;
-            case '"': out += '"'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            default: return std::nullopt;
+            case '\\':
+                out += '\\';
+                break;
+            case '"':
+                out += '"';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            default:
+                return std::nullopt;
         }
     }
     return out;
@@ -78,7 +100,7 @@ std::optional<int32_t> ParseDword(const std::string& value) {
     uint32_t n = 0;
     for (size_t i = prefix.size(); i < value.size(); ++i) {
         char c = value[i];
-        int d = c >= '0' && c <= '9' ? c - '0'
+        int d = c >= '0' && c <= '9'   ? c - '0'
                 : c >= 'a' && c <= 'f' ? c - 'a' + 10
                 : c >= 'A' && c <= 'F' ? c - 'A' + 10
                                        : -1;
@@ -214,8 +236,7 @@ bool CFileSettingsStore::Store(const std::string& section, const std::string& ke
     return ok;
 }
 
-std::string CFileSettingsStore::GetProfileString(const std::string& section,
-                                                 const std::string& key,
+std::string CFileSettingsStore::GetProfileString(const std::string& section, const std::string& key,
                                                  const std::string& defaultValue) {
     CSettingsData data = Load();
     const SettingValue* v = data.Find(section, key);
@@ -257,8 +278,7 @@ int32_t RecordingSettingsStore::GetProfileInt(const std::string& section, const 
     return v && v->isInt ? v->number : defaultValue;
 }
 
-bool RecordingSettingsStore::WriteProfileString(const std::string& section,
-                                                const std::string& key,
+bool RecordingSettingsStore::WriteProfileString(const std::string& section, const std::string& key,
                                                 const std::string& value) {
     SettingValue v;
     v.text = value;

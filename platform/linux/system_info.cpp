@@ -34,7 +34,8 @@ std::string VideosFolderFromUserDirs(const std::string& text, const std::string&
         size_t start = line.find_first_not_of(" \t");
         if (start == std::string::npos || line.compare(start, key.size(), key) != 0) continue;
         std::string value = line.substr(start + key.size());
-        while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
+        while (!value.empty() &&
+               (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
             value.pop_back();
         if (value.size() < 2 || value.front() != '"' || value.back() != '"') continue;
         value = value.substr(1, value.size() - 2);
@@ -59,8 +60,8 @@ bool CLinuxSystemInfo::GetFolderPath(int csidl, std::string& folder) {
     if (csidl != CSIDL_MYVIDEO) return false;
     std::string home = Home();
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string dirs = (config && config[0] == '/' ? std::string(config) : home + "/.config") +
-                       "/user-dirs.dirs";
+    std::string dirs =
+        (config && config[0] == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
     std::ifstream in(dirs);
     if (in) {
         std::ostringstream text;

@@ -118,7 +118,8 @@ TEST_F(WindowTest, RowsOfTheRealListKeepTheirSelectionWhenMoved) {
     REQUIRE_DISPLAY();
     auto* dialog = new app::CMainDialog(nullptr, m_services);
     const char* paths[] = {"/v/a.wmv", "/v/b.wmv", "/v/c.wmv", "/v/d.wmv"};
-    for (const char* p : paths) std::snprintf(dialog->m_inputPaths[dialog->m_inputCount++], 260, "%s", p);
+    for (const char* p : paths)
+        std::snprintf(dialog->m_inputPaths[dialog->m_inputCount++], 260, "%s", p);
     dialog->RefreshFileList();
     auto select = [&](long row) {
         dialog->m_fileList->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
@@ -189,7 +190,8 @@ TEST_F(WindowTest, TheAboutBoxShowsTheTemplateTexts) {
         }
         ASSERT_NE(about, nullptr);
         title = about->GetTitle().utf8_string();
-        if (wxWindow* v = about->FindWindow(IDC_STATIC_VERSION)) version = v->GetLabel().utf8_string();
+        if (wxWindow* v = about->FindWindow(IDC_STATIC_VERSION))
+            version = v->GetLabel().utf8_string();
         about->EndModal(wxID_OK);
     });
     wxCommandEvent menu(wxEVT_MENU, platform::ToWxMenuId(IDM_ABOUT));
@@ -217,7 +219,8 @@ TEST(GuiMessageBox, BoxesAskedForByOtherThreadsAreShownOnTheGuiThreadWhileItWait
     std::vector<int> answers;
     box.RunServing([&] {
         answers.push_back(box.Show(nullptr, "from the driver", nullptr, MB_YESNO));
-        std::thread runtime([&] { answers.push_back(box.Show(nullptr, "from a callback", nullptr, MB_OK)); });
+        std::thread runtime(
+            [&] { answers.push_back(box.Show(nullptr, "from a callback", nullptr, MB_OK)); });
         runtime.join();
     });
     EXPECT_EQ(answers, (std::vector<int>{IDYES, IDYES}));
@@ -231,8 +234,10 @@ TEST(Program, AWholeJoinThroughTheRunningProgramWithFakedFileDialogs) {
     TempFolder dir;
     setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
     auto* theApp = static_cast<app::CMainApp*>(wxTheApp);
-    std::string settingsPath = platform::SettingsFilePath("Quorvel", platform::ExecutableBaseName());
-    platform::CFileSettingsStore(settingsPath).WriteProfileString("Option", "CurrentLanguage", "German");
+    std::string settingsPath =
+        platform::SettingsFilePath("Quorvel", platform::ExecutableBaseName());
+    platform::CFileSettingsStore(settingsPath)
+        .WriteProfileString("Option", "CurrentLanguage", "German");
 
     platform::RecordingFileDialogs dialogs;
     platform::FileDialogResult chosen;
@@ -278,23 +283,27 @@ TEST(Program, AWholeJoinThroughTheRunningProgramWithFakedFileDialogs) {
     EXPECT_EQ(shell.calls, (std::vector<std::vector<std::string>>{{"open", output}}));
 
     // FFmpeg reads the whole output: both streams, the length of both inputs, no decode errors.
-    std::string streams = Capture("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" +
-                                  output + "'");
+    std::string streams =
+        Capture("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 '" + output + "'");
     EXPECT_EQ(streams, "wmv2\nwmav2\n");
     double seconds = std::atof(
-        Capture("ffprobe -v error -show_entries format=duration -of csv=p=0 '" + output + "'").c_str());
+        Capture("ffprobe -v error -show_entries format=duration -of csv=p=0 '" + output + "'")
+            .c_str());
     // The second input starts at the whole second after the first one's 4 s, and lasts 3 s.
     EXPECT_GE(seconds, 7.0);
     EXPECT_LE(seconds, 8.5);
     EXPECT_EQ(Capture("ffmpeg -v error -i '" + output + "' -f null - 2>&1"), "");
-    std::string frames = Capture("ffprobe -v error -select_streams v -count_packets -show_entries "
-                                 "stream=nb_read_packets -of csv=p=0 '" + output + "'");
+    std::string frames = Capture(
+        "ffprobe -v error -select_streams v -count_packets -show_entries "
+        "stream=nb_read_packets -of csv=p=0 '" +
+        output + "'");
     EXPECT_EQ(std::atoi(frames.c_str()), 15 * 4 + 15 * 3);  // every video frame of both inputs
 
     platform::CFileSettingsStore next(settingsPath);
     EXPECT_EQ(next.GetProfileString("Option", "CurrentLanguage", ""), "German");
     EXPECT_EQ(next.GetProfileString("Option", "output_cut_file", ""), output);
-    EXPECT_EQ(next.GetProfileString("Option", "LastFolder", ""), std::string(SPLICORA_TEST_DATA) + "/");
+    EXPECT_EQ(next.GetProfileString("Option", "LastFolder", ""),
+              std::string(SPLICORA_TEST_DATA) + "/");
     unsetenv("XDG_CONFIG_HOME");
 }
 

@@ -85,7 +85,8 @@ class AddTest : public AppTest {
     void SetUp() override {
         AppTest::SetUp();
         std::filesystem::create_directories(m_dir.Path() + "/in");
-        for (const char* name : {"av_wmv2_wma2_meta.wmv", "av_part2.wmv", "av_wmv1_incompatible.wmv"})
+        for (const char* name :
+             {"av_wmv2_wma2_meta.wmv", "av_part2.wmv", "av_wmv1_incompatible.wmv"})
             std::filesystem::copy_file(Sample(name), m_dir.Path() + "/in/" + name);
     }
     void AnswerOpen(const std::string& folder, const std::vector<std::string>& names) {
@@ -167,7 +168,8 @@ TEST_F(AddTest, AFullListAndOverlongPathsAreRefusedWithAMessage) {
     EXPECT_EQ(Slots(), std::vector<std::string>{In("av_part2.wmv")});
     ASSERT_EQ(m_journal.entries.size(), 3u);  // the refusal; the first file's wait cursor
     EXPECT_EQ(m_journal.entries[0].rfind("box Error|The file name is too long (at most 259 "
-                                         "characters): ", 0),
+                                         "characters): ",
+                                         0),
               0u);
 }
 

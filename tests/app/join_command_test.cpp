@@ -83,8 +83,8 @@ TEST_F(MergeTest, ExistingOutputIsKeptOnNoAndReplacedOnYes) {
     SetList({m_first, m_second});
     m_view.output = m_dir.Path() + "/old output.wmv";
     std::ofstream(m_view.output) << "keep me";
-    const std::string question = "box Warning|" + m_view.output +
-                                 " exists. Do you want to replace it?|34|owner";
+    const std::string question =
+        "box Warning|" + m_view.output + " exists. Do you want to replace it?|34|owner";
 
     m_journal.answers = {IDNO};
     m_dialog->OnButtonConvert();
@@ -121,7 +121,8 @@ TEST_F(MergeTest, AnOutputNamingAnyInputIsRefusedBeforeTheOverwriteQuestion) {
         m_journal.answers = {IDYES, IDYES, IDYES};
         m_dialog->OnButtonConvert();
         ASSERT_EQ(m_journal.entries.size(), 2u) << c.output;
-        EXPECT_EQ(m_journal.entries[0], "box (null)|" + c.refusal + " This is not allowed.\n|2030|none");
+        EXPECT_EQ(m_journal.entries[0],
+                  "box (null)|" + c.refusal + " This is not allowed.\n|2030|none");
         EXPECT_EQ(m_journal.entries[1], kDone);
     }
     EXPECT_EQ(ReadAll(third), before);

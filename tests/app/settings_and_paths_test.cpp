@@ -1,9 +1,8 @@
 // The settings file across runs, the base folder, the videos folder and the path pieces.
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
