@@ -5,6 +5,9 @@
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
 
+#include <functional>
+#include <utility>
+
 #include "app/about_dialog.h"
 #include "app/icons.h"
 #include "app/settings_table.h"
@@ -67,28 +70,31 @@ void CMainDialog::OnInitDialog() {
 }
 
 void CMainDialog::Route() {
-    auto button = [this](int id, void (CMainDialog::*handler)()) {
-        Bind(
-            wxEVT_BUTTON, [this, handler](wxCommandEvent&) { (this->*handler)(); }, id);
-    };
+    // In the order of the window's message map; the system menu, iconic painting and the drag
+    // icon have no counterpart under GTK.
     Bind(wxEVT_CLOSE_WINDOW, &CMainDialog::OnClose, this);
     m_fileList->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& e) {
         OnFileListClick();
         e.Skip();
     });
-    button(IDC_BUTTON_ADD_VIDEO, &CMainDialog::OnButtonAddVideo);
-    button(IDC_BUTTON_ITEM_UP, &CMainDialog::OnButtonItemUp);
-    button(IDC_BUTTON_ITEM_DOWN, &CMainDialog::OnButtonItemDown);
-    button(IDC_BUTTON_ITEM_DELETE, &CMainDialog::OnButtonItemDelete);
-    button(IDC_BUTTON_ITEM_CLEAR, &CMainDialog::OnButtonItemClear);
-    button(IDC_BUTTON_CONVERT, &CMainDialog::OnButtonConvert);
-    button(IDC_BUTTON_BROWSE, &CMainDialog::OnButtonBrowse);
-    button(IDC_BUTTON_HOMEPAGE, &CMainDialog::OnButtonHomepage);
-    button(IDC_BUTTON_PREVIEW_VIDEO, &CMainDialog::OnButtonPreviewVideo);
-    button(IDC_BUTTON_EXIT, &CMainDialog::OnButtonExit);
+    const std::pair<int, std::function<void()>> buttons[] = {
+        {IDC_BUTTON_ADD_VIDEO, [this] { OnButtonAddVideo(); }},
+        {IDC_BUTTON_ITEM_UP, [this] { OnButtonItemUp(); }},
+        {IDC_BUTTON_ITEM_DOWN, [this] { OnButtonItemDown(); }},
+        {IDC_BUTTON_ITEM_DELETE, [this] { OnButtonItemDelete(); }},
+        {IDC_BUTTON_ITEM_CLEAR, [this] { OnButtonItemClear(); }},
+        {IDC_BUTTON_CONVERT, [this] { OnButtonConvert(); }},
+        {IDC_BUTTON_BROWSE, [this] { OnButtonBrowse(); }},
+        {IDC_BUTTON_HOMEPAGE, [this] { OnButtonHomepage(); }},
+        {IDC_BUTTON_PREVIEW_VIDEO, [this] { OnButtonPreviewVideo(); }},
+        {IDC_BUTTON_EXIT, [this] { OnButtonExit(); }},
+        {IDC_BUTTON_HELP, [this] { OnButtonHelp(); }},
+    };
+    for (const auto& [id, handler] : buttons)
+        Bind(
+            wxEVT_BUTTON, [handler](wxCommandEvent&) { handler(); }, id);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { OnAbout(); }, platform::ToWxMenuId(IDM_ABOUT));
-    button(IDC_BUTTON_HELP, &CMainDialog::OnButtonHelp);
     Bind(wxEVT_CHAR_HOOK, &CMainDialog::OnCharHook, this);
 }
 
