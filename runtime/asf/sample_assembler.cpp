@@ -137,7 +137,8 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
             s.keyFrame = p.keyFrame;
             s.duration = DurationOf(s, p);
             s.expected = p.objectSize;
-            s.data = NewBuffer(p.data, p.length, p.objectSize);
+            // Room grows with the fragments that arrive, not with the size the payload claims.
+            s.data = NewBuffer(p.data, p.length, p.length);
             continue;
         }
         // A later fragment must continue the object in progress exactly.

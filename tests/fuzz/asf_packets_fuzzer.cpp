@@ -1,6 +1,6 @@
 // Data packets of a whole file, parsed one by one and reassembled into samples the way the
-// reader does: payloads stay inside their packet, no sample exceeds the object cap, and the
-// samples never hold more bytes than the input.
+// reader does: payloads stay inside their packet, no sample exceeds the object cap, the samples
+// never hold more bytes than the input, and objects in progress take memory in proportion to it.
 
 #include <string>
 #include <vector>
@@ -45,6 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             assembler.Spares().push_back(std::move(s.data));
         }
         FUZZ_CHECK(sampleBytes <= size);
+        // Memory follows the bytes read, never a size the file claims.
+        FUZZ_CHECK(assembler.PartialBytes() <= 4 * size + 4096);
     }
     return 0;
 }

@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
-"""Derives the regression files for times that leap weeks ahead from a bundled sample.
+"""Derives from a bundled sample the regression files for the faults fuzzing found.
 
-Usage: make_time_leaps.py [SOURCE] [OUTDIR]
+Usage: make_fuzz_findings.py [SOURCE] [OUTDIR]
   SOURCE  defaults to tests/data/av_wmv2_wma2_meta.wmv
   OUTDIR  defaults to tests/regress
 
-A reader driven by a user clock in one-second steps, as a join drives it, used to wait for the
-clock to reach such a time: millions of steps for one damaged packet. README.md describes the
-files; their lines in its expected.tsv say how they must read.
+Times weeks ahead held a reader paced by a one-second user clock for millions of steps; a claimed
+object size took that much memory before any byte of the object arrived. README.md there
+describes the files; their lines in its expected.tsv say how they must read.
 """
 import os
 import struct
@@ -40,9 +40,21 @@ def send_time_leap(sample):
     return bytes(out)
 
 
+def object_size_claimed(sample):
+    """The first payload that starts a media object in a middle packet claims a 32 MiB object."""
+    out = bytearray(sample.data)
+    index = sample.middle_packet(lambda f: f["multiple"])
+    for p in sample.payloads(index):
+        if p["offset"] == 0 and p["replicated_length"] >= 8:
+            struct.pack_into("<I", out, p["replicated_at"], 32 << 20)
+            return bytes(out)
+    raise ValueError("no payload starts an object in packet %d" % index)
+
+
 FILES = (
     ("presentation_time_weeks_ahead.wmv", presentation_time_leap),
     ("send_time_weeks_ahead.wmv", send_time_leap),
+    ("object_size_32mib_claimed.wmv", object_size_claimed),
 )
 
 
