@@ -37,6 +37,7 @@ std::string Format(const char* format, const char* path, HRESULT hr = 0) {
 const std::vector<std::pair<std::string, std::string>>& MediaFileFilters() { return kMediaFilters; }
 
 bool CMainDialogLogic::AppendProbed(const std::string& path) {
+    if (path.empty()) return true;
     void* owner = m_view.OwnerWindow();
     if (m_inputCount >= kMaxInputFiles) {
         char text[120];

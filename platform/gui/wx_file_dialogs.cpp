@@ -34,15 +34,21 @@ bool Run(const FileDialogRequest& request, FileDialogResult& result, bool save) 
     if (request.filterIndex >= 1) dialog.SetFilterIndex(request.filterIndex - 1);
     if (dialog.ShowModal() != wxID_OK) return false;
     result = FileDialogResult{};
+    if (save || !(request.flags & OFN_ALLOWMULTISELECT)) {
+        result.path = dialog.GetPath().utf8_string();
+        return !result.path.empty();
+    }
+    // A multiple-selection dialog has no single path, also when one file was chosen.
     wxArrayString paths;
-    if (!save && (request.flags & OFN_ALLOWMULTISELECT)) dialog.GetPaths(paths);
-    if (paths.size() > 1) {
+    dialog.GetPaths(paths);
+    if (paths.empty()) return false;
+    if (paths.size() == 1) {
+        result.path = paths[0].utf8_string();
+    } else {
         result.folder = dialog.GetDirectory().utf8_string();
         wxArrayString names;
         dialog.GetFilenames(names);
         for (const wxString& n : names) result.names.push_back(n.utf8_string());
-    } else {
-        result.path = dialog.GetPath().utf8_string();
     }
     return true;
 }

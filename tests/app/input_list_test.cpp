@@ -140,6 +140,11 @@ TEST_F(AddTest, AnAllRefusedAddRemembersTheFolderOfTheListsLastEntry) {
     m_settings.writes.clear();
     m_dialog->OnButtonAddVideo();  // cancelled: no answer left
     EXPECT_TRUE(m_settings.writes.empty());
+
+    SetList({});
+    m_dialogs.openAnswers.push_back({true, {}});  // a dialog that names no file adds nothing
+    m_dialog->OnButtonAddVideo();
+    EXPECT_EQ(m_dialog->m_inputCount, 0);
 }
 
 TEST_F(AddTest, SeveralFilesInTheRootTakeOneSeparator) {
