@@ -1,4 +1,4 @@
-// The settings file across runs, the base folder, the videos folder and the path pieces.
+// The settings file across runs, the base folder, the videos folder and the file tests.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,6 @@
 #include <fstream>
 
 #include "app/path_names.h"
-#include "app/settings_table.h"
 #include "platform/linux/file_helpers.h"
 #include "platform/linux/settings_store.h"
 #include "platform/linux/system_info.h"
@@ -112,28 +111,6 @@ TEST(FileTests, OnlyReadableRegularFilesExistAndAFifoDoesNotBlock) {
         chmod(locked.c_str(), 0);
         EXPECT_EQ(platform::FileExists(locked), 0);
     }
-}
-
-TEST(PathPieces, ExtensionNameFolderAndMediaTest) {
-    std::string ext = "untouched";
-    EXPECT_EQ(app::GetExtension("", ext), 0);
-    EXPECT_EQ(ext, "untouched");
-    EXPECT_EQ(app::GetExtension("/a.b/file", ext), 1);
-    EXPECT_EQ(ext, "");
-    app::GetExtension("/v/clip.part.WMV", ext);
-    EXPECT_EQ(ext, ".WMV");
-    std::string name;
-    app::GetDisplayName("/v/clip.wmv", name);
-    EXPECT_EQ(name, "clip.wmv");
-    EXPECT_EQ(app::FolderOf("/v/w/clip.wmv"), "/v/w/");
-    EXPECT_EQ(app::FolderOf("clip.wmv"), "");
-    EXPECT_EQ(app::FileNameWithSlash("/splicora.wmv"), "/splicora.wmv");
-    EXPECT_EQ(app::FileNameWithSlash("splicora.wmv"), "");
-    EXPECT_EQ(app::HasMediaExtension("/v/MOVIE.WMV"), 1);
-    EXPECT_EQ(app::HasMediaExtension("/v/clip.wmv.txt"), 1);
-    EXPECT_EQ(app::HasMediaExtension("/v.asf/notes.txt"), 1);
-    EXPECT_EQ(app::HasMediaExtension("/v/clip.mp4"), 0);
-    EXPECT_EQ(app::CharacterCount("/v/vidéo"), 8);
 }
 
 }  // namespace
