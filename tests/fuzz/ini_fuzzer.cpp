@@ -1,6 +1,6 @@
-// Language files: the INI reader over the input as a file, keys the program reads, values
-// cut to a buffer, then unescaped. A value copied never passes its buffer nor ends inside a UTF-8
-// character the text had whole, and unescaping never lengthens it.
+// Language files: the INI reader over the input as a file, keys the program reads, values cut to
+// a buffer, then unescaped. A value read is the start of the one in the text, a copy never passes
+// its buffer and is terminated, decoding at most grows by half and unescaping never lengthens.
 
 #include <iterator>
 #include <optional>
