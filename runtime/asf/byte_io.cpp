@@ -121,6 +121,7 @@ bool FileSource::ReadAt(uint64_t offset, void* buffer, size_t n) {
 }
 
 bool MemorySink::Write(const void* data, size_t n) {
+    if (n == 0) return !m_failed;
     if (m_failed || m_bytes.size() + n > m_limit) return !(m_failed = true);
     const uint8_t* b = static_cast<const uint8_t*>(data);
     m_bytes.insert(m_bytes.end(), b, b + n);
@@ -136,8 +137,11 @@ bool MemorySink::WriteAt(uint64_t offset, const void* data, size_t n) {
 std::unique_ptr<FileSink> FileSink::Create(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return nullptr;
-    std::setvbuf(f, nullptr, _IOFBF, 1u << 20);
-    return std::unique_ptr<FileSink>(new FileSink(f));
+    auto sink = std::unique_ptr<FileSink>(new FileSink(f));
+    // Large writes: stdio ignores a size given without a buffer of our own.
+    sink->m_buffer.reset(new char[kBufferSize]);
+    std::setvbuf(f, sink->m_buffer.get(), _IOFBF, kBufferSize);
+    return sink;
 }
 
 FileSink::~FileSink() {
@@ -146,6 +150,7 @@ FileSink::~FileSink() {
 
 bool FileSink::Write(const void* data, size_t n) {
     if (m_failed) return false;
+    if (n == 0) return true;
     if (std::fwrite(data, 1, n, m_file) != n) return !(m_failed = true);
     m_pos += n;
     return true;

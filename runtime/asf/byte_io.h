@@ -185,6 +185,8 @@ public:
 
 private:
     explicit FileSink(std::FILE* f) : m_file(f) {}
+    static constexpr size_t kBufferSize = 1u << 20;
+    std::unique_ptr<char[]> m_buffer;  // outlives the fclose in the destructor
     std::FILE* m_file;
     uint64_t m_pos = 0;
     bool m_failed = false;
