@@ -8,28 +8,13 @@
 #include "app/settings_table.h"
 #include "i18n/language_table.h"
 #include "merger.h"
+#include "run_join.h"
 #include "platform/linux/file_helpers.h"
 #include "platform/message_box.h"
 #include "report_error.h"
 #include "resources/resource_ids.h"
 
 namespace app {
-
-namespace {
-
-// Releases the wide names on every exit.
-struct WideNames {
-    WCHAR* first = nullptr;
-    WCHAR* second = nullptr;
-    WCHAR* output = nullptr;
-    ~WideNames() {
-        delete[] first;
-        delete[] second;
-        delete[] output;
-    }
-};
-
-}  // namespace
 
 CMainDialogLogic::CMainDialogLogic(IDialogView& view, DialogServices services)
     : m_outputName(kDefaultOutputName), m_view(view), m_services(std::move(services)) {}
@@ -125,27 +110,7 @@ HRESULT CMainDialogLogic::JoinFiles() {
     engine::CMerger merger;
     merger.m_inputPaths = m_inputPaths;
     merger.m_inputCount = m_inputCount;
-    if (Failed(hr = merger.Init())) return hr;
-
-    WideNames wide;
-    if (Failed(hr = engine::ToWideString(first, &wide.first)) ||
-        Failed(hr = engine::ToWideString(second, &wide.second)) ||
-        Failed(hr = engine::ToWideString(output, &wide.output))) {
-        engine::ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n", hr);
-        return hr;
-    }
-    BOOL match = 0;
-    if (Failed(hr = merger.OpenInputs(wide.first, wide.second, &match))) return hr;
-    if (!match) {
-        engine::ReportError("Profile Mismatch\nCan not continue... Aborting the process\n");
-        return E_FAIL;
-    }
-    if (Failed(hr = merger.Configure(wide.output))) return hr;
-    delete[] wide.first, wide.first = nullptr;
-    delete[] wide.second, wide.second = nullptr;
-    delete[] wide.output, wide.output = nullptr;
-    if (Failed(hr = merger.Merge())) return hr;
-    return merger.Cleanup();
+    return engine::RunJoin(merger, first, second, output);
 }
 
 }  // namespace app

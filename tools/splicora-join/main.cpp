@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "join_checks.h"
+#include "run_join.h"
 #include "merger.h"
 #include "report_error.h"
 
@@ -30,40 +31,6 @@ int Refuse(const char* format, const char* a, int n = 0, const char* b = "") {
     std::fprintf(stderr, format, a, n, b);
     std::fputc('\n', stderr);
     return kExitRefused;
-}
-
-// Releases the wide copies made from the path table, on every exit.
-struct WideNames {
-    WCHAR* first = nullptr;
-    WCHAR* second = nullptr;
-    WCHAR* output = nullptr;
-    ~WideNames() {
-        delete[] first;
-        delete[] second;
-        delete[] output;
-    }
-};
-
-// The join of JoinFiles after its name checks; returns its result code.
-HRESULT Join(engine::CMerger& merger, const engine::PathSlot* table, const char* output) {
-    HRESULT hr = merger.Init();
-    if (Failed(hr)) return hr;
-    WideNames wide;
-    if (Failed(hr = engine::ToWideString(table[0], &wide.first)) ||
-        Failed(hr = engine::ToWideString(table[1], &wide.second)) ||
-        Failed(hr = engine::ToWideString(output, &wide.output))) {
-        engine::ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n", hr);
-        return hr;
-    }
-    BOOL match = 0;
-    if (Failed(hr = merger.OpenInputs(wide.first, wide.second, &match))) return hr;
-    if (!match) {
-        engine::ReportError("Profile Mismatch\nCan not continue... Aborting the process\n");
-        return E_FAIL;
-    }
-    if (Failed(hr = merger.Configure(wide.output))) return hr;
-    if (Failed(hr = merger.Merge())) return hr;
-    return merger.Cleanup();
 }
 
 }  // namespace
@@ -125,7 +92,7 @@ int main(int argc, char** argv) {
         engine::CMerger merger;
         merger.m_inputPaths = table.get();
         merger.m_inputCount = count;
-        hr = Join(merger, table.get(), output);
+        hr = engine::RunJoin(merger, table.get()[0], table.get()[1], output);
         finished = merger.OutputFinished();
         for (int k = 0; k < count && finished; ++k) {
             char line[400];
