@@ -26,6 +26,7 @@ bool CMainApp::InitInstance() {
     DialogServices services;
     services.settings = m_settings.get();
     services.fileDialogs = m_fileDialogs;
+    services.fontChooser = m_fontChooser;
     services.waitCursor = m_waitCursor;
     services.shell = m_shell;
     services.system = m_system;

@@ -8,6 +8,7 @@
 
 #include "platform/gui/gui_message_box.h"
 #include "platform/gui/wx_file_dialogs.h"
+#include "platform/gui/wx_font_chooser.h"
 #include "platform/gui/wx_wait_cursor.h"
 #include "platform/linux/settings_store.h"
 #include "platform/linux/shell.h"
@@ -26,6 +27,7 @@ class CMainApp : public wxApp {
     // The services the window uses; a test may replace them before InitInstance.
     platform::CGuiMessageBox m_messageBox;
     platform::IFileDialogs* m_fileDialogs = &m_wxFileDialogs;
+    platform::IFontChooser* m_fontChooser = &m_wxFontChooser;
     platform::IWaitCursor* m_waitCursor = &m_wxWaitCursor;
     platform::IShell* m_shell = &m_linuxShell;
     platform::ISystemInfo* m_system = &m_linuxSystem;
@@ -33,6 +35,7 @@ class CMainApp : public wxApp {
 
   private:
     platform::CWxFileDialogs m_wxFileDialogs;
+    platform::CWxFontChooser m_wxFontChooser;
     platform::CWxWaitCursor m_wxWaitCursor;
     platform::CLinuxShell m_linuxShell;
     platform::CLinuxSystemInfo m_linuxSystem;

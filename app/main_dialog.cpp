@@ -3,6 +3,8 @@
 #include <wx/button.h>
 #include <wx/dnd.h>
 #include <wx/listctrl.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include <functional>
@@ -64,9 +66,13 @@ void CMainDialog::OnInitDialog() {
     InitDialogState();
     SetDropTarget(new CFileDrop(this));
     for (wxWindow* child : GetChildren()) child->SetDropTarget(new CFileDrop(this));
+    LocaliseWindow();
+    Control(IDC_BUTTON_ADD_VIDEO)->SetFocus();
+}
+
+void CMainDialog::LocaliseWindow() {
     g_languageTable.ApplyToDialog(this, IDD_SPLICORA_DIALOG);
     CentreLabels(this, *resources::FindDialogTemplate(IDD_SPLICORA_DIALOG), m_controls);
-    Control(IDC_BUTTON_ADD_VIDEO)->SetFocus();
 }
 
 void CMainDialog::Route() {
@@ -93,8 +99,20 @@ void CMainDialog::Route() {
     for (const auto& [id, handler] : buttons)
         Bind(
             wxEVT_BUTTON, [handler](wxCommandEvent&) { handler(); }, id);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { OnAbout(); }, platform::ToWxMenuId(IDM_ABOUT));
+    Bind(wxEVT_MENU,
+         [this](wxCommandEvent& e) { OnMenuCommand(platform::FromWxMenuId(e.GetId())); });
+    // A right-button release on the background, or on a label, which lets mouse input through.
+    Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
+        ShowPopupMenu(e.GetX(), e.GetY());
+        e.Skip();
+    });
+    for (wxWindow* child : GetChildren()) {
+        if (!dynamic_cast<wxStaticText*>(child) && !dynamic_cast<wxStaticBitmap*>(child)) continue;
+        child->Bind(wxEVT_RIGHT_UP, [this, child](wxMouseEvent& e) {
+            wxPoint where = child->GetPosition() + e.GetPosition();
+            ShowPopupMenu(where.x, where.y);
+        });
+    }
     Bind(wxEVT_CHAR_HOOK, &CMainDialog::OnCharHook, this);
 }
 
@@ -128,6 +146,14 @@ void CMainDialog::OnClose(wxCloseEvent&) {
 }
 
 void CMainDialog::OnButtonExit() { Close(); }
+
+void CMainDialog::OnMenuCommand(int commandId) {
+    OnLanguageCommand(static_cast<uintptr_t>(commandId));
+    if (commandId == IDM_ABOUT)
+        OnAbout();
+    else if (commandId == IDM_POPUPMENU_FONT)
+        OnPopupMenuFont();
+}
 
 void CMainDialog::OnAbout() {
     CAboutDialog about(this);

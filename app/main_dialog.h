@@ -7,8 +7,10 @@
 #include <map>
 
 #include "app/main_dialog_logic.h"
+#include "resources/resource_ids.h"
 
 class wxListCtrl;
+class wxMenu;
 class wxTextCtrl;
 class wxCloseEvent;
 class wxKeyEvent;
@@ -29,8 +31,14 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
     std::string GetOutputText() override;
     void SetOutputText(const std::string& text) override;
     void FocusOutputAndSelect(int start, int end) override;
+    void LocaliseWindow() override;
 
     void OnAbout();
+    // A menu command: a language entry, Font or About.
+    void OnMenuCommand(int commandId);
+    // The pop-up menu at a point of the client area, after a right-button release there.
+    void ShowPopupMenu(int x, int y, int menuId = IDR_POPUP_MENU);
+    void FillLanguageMenu(wxMenu* menu, wxMenu* popup);
     // The close box, Alt+F4 and Exit: saves the language, then ends the run as Cancel does.
     void OnClose(wxCloseEvent& event);
     void OnButtonExit();
@@ -38,6 +46,10 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
     wxWindow* Control(int id) const;
     wxListCtrl* m_fileList = nullptr;
     wxTextCtrl* m_outputEdit = nullptr;
+
+  protected:
+    // Shows popup modally at a point of the client area; a chosen entry arrives as a menu event.
+    virtual void TrackPopup(wxMenu* popup, const wxPoint& where);
 
   private:
     void OnInitDialog();

@@ -3,12 +3,14 @@
 // Merge command and the window's other commands. CMainDialog puts them on wxWidgets controls;
 // tests drive them through a recording view and fake services.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "join_checks.h"
 #include "platform/linux/file_dialogs.h"
+#include "platform/linux/font_chooser.h"
 #include "platform/linux/settings_store.h"
 #include "platform/linux/shell.h"
 #include "platform/linux/system_info.h"
@@ -38,6 +40,9 @@ class IDialogView {
     virtual void SetOutputText(const std::string& text) = 0;
     // Focus on the edit, characters [start, end) selected (end -1: to the end), caret in view.
     virtual void FocusOutputAndSelect(int start, int end) = 0;
+
+    // Puts the current language's texts and interface font on the window.
+    virtual void LocaliseWindow() = 0;
 };
 
 using RunBlocking = std::function<void(const std::function<void()>&)>;
@@ -45,6 +50,7 @@ using RunBlocking = std::function<void(const std::function<void()>&)>;
 struct DialogServices {
     platform::ISettingsStore* settings = nullptr;
     platform::IFileDialogs* fileDialogs = nullptr;
+    platform::IFontChooser* fontChooser = nullptr;
     platform::IWaitCursor* waitCursor = nullptr;
     platform::IShell* shell = nullptr;
     platform::ISystemInfo* system = nullptr;
@@ -100,6 +106,11 @@ class CMainDialogLogic {
     void OnButtonHomepage();
     // The close handler's first step.
     void SaveCurrentLanguage();
+
+    // The pop-up menu's language entries and Font command.
+    void OnLanguageCommand(uintptr_t wParam);
+    void SwitchLanguage(int commandId);
+    void OnPopupMenuFont();
 
     std::string m_outputName;
     int m_inputCount = 0;

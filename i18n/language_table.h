@@ -65,9 +65,13 @@ class CLanguageTable {
     std::string ReadValue(const char* section, const char* key, const char* defaultValue) const;
     static void Unescape(std::string& text);
 
+    // The font settings of the current language's section, defaults for missing keys.
+    void ReadFontSettings(LOGFONTA& description) const;
     // Reads this language's font settings into font (replacing its handle). False when the font
     // could not be made.
     bool LoadFontSettings(platform::CFont& font);
+    // Writes font's description to the current language's section. Always true.
+    bool SaveFontSettings(const platform::CFont& font);
 
     std::string m_currentLanguage = "english";
     std::vector<std::string> m_languages;

@@ -16,8 +16,14 @@ constexpr int FromWxMenuId(int menuId) {
     return menuId >= kFirstShiftedMenuId - kMenuIdShift ? menuId + kMenuIdShift : menuId;
 }
 
+// Whether a command id has a wxWidgets menu id at all.
+constexpr bool CanCarryMenuId(int commandId) {
+    return commandId >= 0 && ToWxMenuId(commandId) < kFirstShiftedMenuId;
+}
+
 static_assert(ToWxMenuId(32783) == 16399 && FromWxMenuId(16399) == 32783);
 static_assert(FromWxMenuId(ToWxMenuId(46399)) == 46399 && ToWxMenuId(46399) < 0x7FFF);
 static_assert(ToWxMenuId(1025) == 1025 && FromWxMenuId(1025) == 1025);
+static_assert(CanCarryMenuId(49150) && !CanCarryMenuId(49151));
 
 }  // namespace platform

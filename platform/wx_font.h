@@ -1,5 +1,5 @@
 #pragma once
-// A wxFont made from a font object (GUI half only).
+// A wxFont made from a font object, and the other way (GUI half only).
 
 #include <wx/font.h>
 
@@ -9,5 +9,9 @@ namespace platform {
 
 // wxNullFont for an empty font object, which gives controls the system's default font.
 wxFont ToWxFont(const CFont& font);
+
+// Puts what a wxFont knows (height, weight, italic, underline, strike-out, face name) into a
+// description; the other fields keep their values.
+void ToLogFont(const wxFont& font, LOGFONTA& description);
 
 }  // namespace platform

@@ -1,6 +1,11 @@
 #include "platform/wx_font.h"
 
+#include <wx/gdicmn.h>
+
+#include <cmath>
 #include <cstdlib>
+
+#include "platform/ini_reader.h"
 
 namespace platform {
 
@@ -17,6 +22,21 @@ wxFont ToWxFont(const CFont& font) {
     wxFont result(info);
     if (lf.lfWeight > 0 && lf.lfWeight <= 1000) result.SetNumericWeight(lf.lfWeight);
     return result;
+}
+
+void ToLogFont(const wxFont& font, LOGFONTA& description) {
+    if (!font.IsOk()) return;
+    // Chosen fonts come in points; the description holds the character height in pixels.
+    double points = font.GetFractionalPointSize();
+    if (points > 0) {
+        int ppi = wxGetDisplayPPI().y > 0 ? wxGetDisplayPPI().y : 96;
+        description.lfHeight = -static_cast<int32_t>(std::lround(points * ppi / 72.0));
+    }
+    description.lfWeight = font.GetNumericWeight();
+    description.lfItalic = font.GetStyle() != wxFONTSTYLE_NORMAL ? 1 : 0;
+    description.lfUnderline = font.GetUnderlined() ? 1 : 0;
+    description.lfStrikeOut = font.GetStrikethrough() ? 1 : 0;
+    CopyProfileValue(font.GetFaceName().utf8_string(), description.lfFaceName, LF_FACESIZE);
 }
 
 }  // namespace platform

@@ -33,6 +33,7 @@ class FakeView : public app::IDialogView {
     void FocusList() override { ++listFocused; }
     std::string GetOutputText() override { return output; }
     void SetOutputText(const std::string& text) override { output = text; }
+    void LocaliseWindow() override { ++localised; }
     void FocusOutputAndSelect(int start, int end) override {
         selectionStart = start;
         selectionEnd = end;
@@ -56,6 +57,7 @@ class FakeView : public app::IDialogView {
     std::vector<Row> rows;
     std::string output;
     int listFocused = 0;
+    int localised = 0;
     int selectionStart = -2;
     int selectionEnd = -2;
 };
@@ -92,6 +94,7 @@ class AppTest : public ::testing::Test {
         app::DialogServices s;
         s.settings = &m_settings;
         s.fileDialogs = &m_dialogs;
+        s.fontChooser = &m_fonts;
         s.waitCursor = &m_journal;
         s.shell = &m_shell;
         s.system = &m_system;
@@ -122,6 +125,7 @@ class AppTest : public ::testing::Test {
     Journal m_journal;
     platform::RecordingSettingsStore m_settings;
     platform::RecordingFileDialogs m_dialogs;
+    platform::RecordingFontChooser m_fonts;
     platform::RecordingShell m_shell;
     platform::RecordingSystemInfo m_system;
     std::unique_ptr<app::CMainDialogLogic> m_dialog;

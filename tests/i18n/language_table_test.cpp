@@ -132,19 +132,6 @@ TEST_F(LanguageTest, LoadSwitchesLocaleIdentifiersAndKeepsThemOnAnUnknownName) {
     EXPECT_EQ(m_table.m_encoding, EncodingAnsi);
 }
 
-TEST_F(LanguageTest, LoadBuildsTheDefaultInterfaceFont) {
-    WriteLanguage("English", "");
-    EXPECT_TRUE(m_table.InterfaceFont.IsEmpty());
-    ASSERT_TRUE(Initialize("english"));
-    LOGFONTA lf;
-    ASSERT_TRUE(m_table.InterfaceFont.GetLogFont(&lf));
-    EXPECT_EQ(lf.lfHeight, -11);
-    EXPECT_EQ(lf.lfWeight, 400);
-    EXPECT_EQ(lf.lfCharSet, DEFAULT_CHARSET);
-    EXPECT_EQ(lf.lfQuality, DEFAULT_QUALITY);
-    EXPECT_STREQ(lf.lfFaceName, "Microsoft Sans Serif");
-}
-
 TEST_F(LanguageTest, ComboTextKeepsItsLineFeeds) {
     WriteLanguage("English", "[DIALOG]\nIDC_BUTTON_ITEM_UP=A\\nB\\n\n");
     ASSERT_TRUE(Initialize("english"));
