@@ -7,12 +7,16 @@
 #include <wx/button.h>
 #include <wx/init.h>
 #include <wx/listctrl.h>
+#include <wx/menu.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
+#include <wx/utils.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "app/main_app.h"
@@ -64,6 +68,7 @@ class WindowTest : public ::testing::Test {
         m_previousBox = platform::SetMessageBox(&m_box);
         m_services.settings = &m_settings;
         m_services.fileDialogs = &m_dialogs;
+        m_services.fontChooser = &m_fonts;
         m_services.waitCursor = &m_cursor;
         m_services.shell = &m_shell;
         m_services.system = &m_system;
@@ -74,6 +79,7 @@ class WindowTest : public ::testing::Test {
     platform::IMessageBox* m_previousBox = nullptr;
     platform::RecordingSettingsStore m_settings;
     platform::RecordingFileDialogs m_dialogs;
+    platform::RecordingFontChooser m_fonts;
     platform::RecordingWaitCursor m_cursor;
     platform::RecordingShell m_shell;
     platform::RecordingSystemInfo m_system;
@@ -198,6 +204,208 @@ TEST_F(WindowTest, TheAboutBoxShowsTheTemplateTexts) {
     dialog->ProcessWindowEvent(menu);
     EXPECT_EQ(title, "About Splicora");
     EXPECT_EQ(version, "Version 1.1");
+    dialog->Destroy();
+}
+
+// The pop-up menu as it would be tracked: its items and where, and optionally an entry chosen.
+class CMenuRecordingDialog : public app::CMainDialog {
+  public:
+    using app::CMainDialog::CMainDialog;
+    struct Entry {
+        std::string text;
+        bool checked;
+    };
+    int tracked = 0;
+    wxPoint where;
+    std::vector<std::string> items;
+    std::vector<Entry> languages;
+    std::string choose;  // a language entry's text
+
+  protected:
+    void TrackPopup(wxMenu* popup, const wxPoint& at) override {
+        ++tracked;
+        where = at;
+        items.clear();
+        languages.clear();
+        int chosenId = 0;
+        for (wxMenuItem* item : popup->GetMenuItems())
+            items.push_back(item->GetItemLabel().utf8_string());
+        if (wxMenu* list = popup->FindItemByPosition(0)->GetSubMenu()) {
+            for (wxMenuItem* item : list->GetMenuItems()) {
+                std::string text = item->GetItemLabel().utf8_string();
+                languages.push_back({text, item->IsChecked()});
+                if (text == choose) chosenId = item->GetId();
+            }
+        }
+        if (chosenId) {  // as the menu sends it
+            wxCommandEvent event(wxEVT_MENU, chosenId);
+            ProcessWindowEvent(event);
+        }
+    }
+};
+
+const char kEnglishFile[] = "[DIALOG]\nIDD_PROGRAM_CAPTION=Splicora\nIDC_BUTTON_CONVERT=Merge\n";
+const char kGermanFile[] =
+    "[MENU]\nIDM_SELECT_LANGUAGE=Sprache\nIDM_POPUPMENU_FONT=Schrift\nIDM_ABOUT=Info\n"
+    "[DIALOG]\nIDD_PROGRAM_CAPTION=Splicora (Deutsch)\nIDC_BUTTON_CONVERT=Zusammenfügen\n"
+    "IDC_BUTTON_EXIT=Beenden\n"
+    "[STRING]\nIDS_MESSAGE_WARNING=Warnung\nIDS_MESSAGE_RESTART_PROGRAM=Bitte neu starten\n";
+
+class PopupMenuTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        m_previousStore = platform::SetSettingsStore(&m_settings);
+        m_languages.Write("language/English.ini", kEnglishFile);
+        m_languages.Write("language/German.ini", kGermanFile);
+    }
+    void TearDown() override {
+        TempFolder empty;  // back to nothing loaded
+        g_languageTable.Initialize(empty.Path(), "english");
+        g_languageTable.m_stringTexts.clear();
+        g_languageTable.m_dialogTexts.clear();
+        g_languageTable.m_menuTexts.clear();
+        g_languageTable.m_currentLanguage = "english";
+        g_languageTable.InterfaceFont.DeleteObject();
+        platform::SetSettingsStore(m_previousStore);
+        WindowTest::TearDown();
+    }
+    CMenuRecordingDialog* Open(const std::string& saved) {
+        g_languageTable.Initialize(m_languages.Path(), saved);
+        return new CMenuRecordingDialog(nullptr, m_services);
+    }
+    std::string Label(app::CMainDialog* dialog, int id) {
+        return dialog->Control(id)->GetLabel().utf8_string();
+    }
+
+    TempFolder m_languages;
+    platform::ISettingsStore* m_previousStore = nullptr;
+};
+
+// Lets the display deliver what was sent to it, until done() or about `tries` times 10 ms passed.
+bool Settle(const std::function<bool()>& done, int tries = 200) {
+    for (int i = 0; i < tries && !done(); ++i) {
+        wxYield();
+        wxMilliSleep(10);
+    }
+    return done();
+}
+
+TEST_F(PopupMenuTest, ARightClickOnTheBackgroundOrALabelOpensTheMenuOneOnAControlDoesNot) {
+    REQUIRE_DISPLAY();
+    CMenuRecordingDialog* dialog = Open("English");
+    dialog->Show();
+    wxUIActionSimulator mouse;
+    auto rightClick = [&](wxPoint client) {
+        mouse.MouseMove(dialog->ClientToScreen(client));
+        mouse.MouseClick(wxMOUSE_BTN_RIGHT);
+    };
+    auto centre = [&](int id) {
+        wxWindow* control = dialog->Control(id);
+        return control->GetPosition() + control->GetSize() / 2;
+    };
+    ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
+    // Clicks on controls first: once the background's click has opened the menu, they are done.
+    for (int id : {IDC_BUTTON_CONVERT, IDC_LIST_FILES}) rightClick(centre(id));
+    wxPoint background = dialog->ConvertDialogToPixels(wxPoint(30, 185));
+    rightClick(background);
+    ASSERT_TRUE(Settle([&] { return dialog->tracked > 0; }));
+    EXPECT_EQ(dialog->tracked, 1);
+    EXPECT_EQ(dialog->where, background);
+    EXPECT_EQ(dialog->items, (std::vector<std::string>{"Language", "Font", "About"}));
+
+    wxWindow* label = dialog->Control(IDC_STATIC_OUTPUT_FILE);
+    wxPoint onLabel = label->GetPosition() + wxPoint(5, label->GetSize().y / 2);
+    rightClick(onLabel);
+    ASSERT_TRUE(Settle([&] { return dialog->tracked > 1; }));
+    EXPECT_EQ(dialog->where, onLabel);
+
+    // The edit field opens its own menu; Escape closes it.
+    rightClick(centre(IDC_EDIT_OUTPUT_FILE));
+    Settle([] { return false; }, 30);
+    mouse.Char(WXK_ESCAPE);
+    Settle([] { return false; }, 30);
+    EXPECT_EQ(dialog->tracked, 2);
+    dialog->Destroy();
+}
+
+TEST_F(PopupMenuTest, TheSavedLanguageIsCheckedInAnyLetterCaseAndTheMenuIsLocalised) {
+    REQUIRE_DISPLAY();
+    CMenuRecordingDialog* dialog = Open("ENGLISH");
+    dialog->ShowPopupMenu(12, 34);
+    ASSERT_EQ(dialog->tracked, 1);
+    EXPECT_EQ(dialog->where, wxPoint(12, 34));
+    ASSERT_EQ(dialog->languages.size(), 2u);
+    EXPECT_EQ(dialog->languages[0].text, "English");
+    EXPECT_TRUE(dialog->languages[0].checked);
+    EXPECT_EQ(dialog->languages[1].text, "German");
+    EXPECT_FALSE(dialog->languages[1].checked);
+    dialog->Destroy();
+
+    dialog = Open("german");
+    dialog->ShowPopupMenu(0, 0);
+    EXPECT_EQ(dialog->items, (std::vector<std::string>{"Sprache", "Schrift", "Info"}));
+    ASSERT_EQ(dialog->languages.size(), 2u);
+    EXPECT_FALSE(dialog->languages[0].checked);
+    EXPECT_TRUE(dialog->languages[1].checked);
+    dialog->Destroy();
+
+    dialog = Open("Klingon");  // no such file: English is checked
+    dialog->ShowPopupMenu(0, 0);
+    ASSERT_EQ(dialog->languages.size(), 2u);
+    EXPECT_TRUE(dialog->languages[0].checked);
+    dialog->Destroy();
+}
+
+TEST_F(PopupMenuTest, ChoosingALanguageChangesTitleAndButtonsAtOnceAndAsksForARestart) {
+    REQUIRE_DISPLAY();
+    CMenuRecordingDialog* dialog = Open("English");
+    EXPECT_EQ(Label(dialog, IDC_BUTTON_CONVERT), "Merge");
+    dialog->choose = "German";
+    dialog->ShowPopupMenu(0, 0);
+    EXPECT_EQ(dialog->GetTitle().utf8_string(), "Splicora (Deutsch)");
+    EXPECT_EQ(Label(dialog, IDC_BUTTON_CONVERT), "Zusammenfügen");
+    EXPECT_EQ(Label(dialog, IDC_BUTTON_EXIT), "Beenden");
+    EXPECT_EQ(Label(dialog, IDC_BUTTON_HELP), "Help");  // no text in the file
+    ASSERT_EQ(m_box.calls.size(), 1u);
+    EXPECT_EQ(m_box.calls[0].text, "Bitte neu starten");
+    EXPECT_EQ(m_box.calls[0].caption, "Warnung");
+    EXPECT_TRUE(m_box.calls[0].hasOwner);
+    EXPECT_TRUE(m_settings.writes.empty());
+    dialog->Destroy();
+}
+
+TEST_F(PopupMenuTest, TheRealMenuTakesAChoiceFromTheKeyboard) {
+    REQUIRE_DISPLAY();
+    auto* dialog = new app::CMainDialog(nullptr, m_services);
+    g_languageTable.Initialize(m_languages.Path(), "English");
+    dialog->Show();
+    ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
+    // Once the menu is up: Language, its second entry (German), chosen.
+    wxTheApp->CallAfter([] {
+        wxUIActionSimulator keys;
+        for (int key : {WXK_DOWN, WXK_RIGHT, WXK_DOWN, WXK_RETURN}) {
+            wxMilliSleep(100);
+            keys.Char(key);
+            wxYield();
+        }
+    });
+    dialog->ShowPopupMenu(20, 20);
+    EXPECT_TRUE(Settle([&] { return !m_box.calls.empty(); }));
+    EXPECT_EQ(g_languageTable.GetCurrentLanguage(), "German");
+    EXPECT_EQ(Label(dialog, IDC_BUTTON_CONVERT), "Zusammenfügen");
+    dialog->Destroy();
+}
+
+TEST_F(PopupMenuTest, AMissingMenuResourceIsReportedAndNothingIsShown) {
+    REQUIRE_DISPLAY();
+    CMenuRecordingDialog* dialog = Open("English");
+    dialog->ShowPopupMenu(0, 0, 999);
+    EXPECT_EQ(dialog->tracked, 0);
+    ASSERT_EQ(m_box.calls.size(), 1u);
+    EXPECT_EQ(m_box.calls[0].text, "Can not find Language Menu!");
+    EXPECT_EQ(m_box.calls[0].caption, "error");
+    EXPECT_FALSE(m_box.calls[0].hasOwner);
     dialog->Destroy();
 }
 
