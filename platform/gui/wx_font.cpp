@@ -9,6 +9,15 @@
 
 namespace platform {
 
+namespace {
+
+int ScreenPixelsPerInch() {
+    int ppi = wxGetDisplayPPI().y;
+    return ppi > 0 ? ppi : 96;
+}
+
+}  // namespace
+
 wxFont ToWxFont(const CFont& font) {
     LOGFONTA lf;
     if (!font.GetLogFont(&lf)) return wxNullFont;
@@ -24,14 +33,21 @@ wxFont ToWxFont(const CFont& font) {
     return result;
 }
 
+wxFont ToPointSizedWxFont(const CFont& font) {
+    wxFont result = ToWxFont(font);
+    LOGFONTA lf;
+    if (result.IsOk() && font.GetLogFont(&lf) && lf.lfHeight != 0)
+        result.SetFractionalPointSize(std::abs(lf.lfHeight) * 72.0 / ScreenPixelsPerInch());
+    return result;
+}
+
 void ToLogFont(const wxFont& font, LOGFONTA& description) {
     if (!font.IsOk()) return;
     // Chosen fonts come in points; the description holds the character height in pixels.
     double points = font.GetFractionalPointSize();
-    if (points > 0) {
-        int ppi = wxGetDisplayPPI().y > 0 ? wxGetDisplayPPI().y : 96;
-        description.lfHeight = -static_cast<int32_t>(std::lround(points * ppi / 72.0));
-    }
+    if (points > 0)
+        description.lfHeight =
+            -static_cast<int32_t>(std::lround(points * ScreenPixelsPerInch() / 72.0));
     description.lfWeight = font.GetNumericWeight();
     description.lfItalic = font.GetStyle() != wxFONTSTYLE_NORMAL ? 1 : 0;
     description.lfUnderline = font.GetUnderlined() ? 1 : 0;

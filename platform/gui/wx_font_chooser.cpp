@@ -11,7 +11,7 @@ bool CWxFontChooser::ChooseFont(const FontChooserRequest& request, LOGFONTA& cho
     if (request.flags & CF_INITTOLOGFONTSTRUCT) {
         CFont initial;
         initial.CreateFontIndirect(&request.logFont);
-        data.SetInitialFont(ToWxFont(initial));
+        data.SetInitialFont(ToPointSizedWxFont(initial));
     }
     data.EnableEffects((request.flags & CF_EFFECTS) != 0);
     wxFontDialog dialog(static_cast<wxWindow*>(request.owner), data);

@@ -12,7 +12,9 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "language_fixture.h"
 #include "platform/menu_ids.h"
@@ -215,6 +217,31 @@ TEST_F(ApplyTexts, MenuTakesFieldsAndSubmenuKeysInDepthFirstOrder) {
     EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabel(), "Oben");
     EXPECT_EQ(languages->FindItemByPosition(1)->GetItemLabel(), "Verschachtelt");
     delete menu;
+}
+
+TEST(FontDescription, SurvivesAChooserThatReturnsItUnchanged) {
+    REQUIRE_DISPLAY();
+    for (int32_t height : {-11, -15, -16, -24}) {
+        LOGFONTA lf{};
+        lf.lfHeight = height;
+        lf.lfWeight = 700;
+        lf.lfItalic = 1;
+        lf.lfUnderline = 1;
+        lf.lfStrikeOut = 1;
+        lf.lfCharSet = 204;
+        lf.lfQuality = 4;
+        std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "DejaVu Sans");
+        platform::CFont font;
+        font.CreateFontIndirect(&lf);
+        LOGFONTA back = lf;
+        back.lfHeight = 0;
+        back.lfWeight = 0;
+        back.lfItalic = back.lfUnderline = back.lfStrikeOut = 0;
+        back.lfFaceName[0] = '\0';
+        platform::ToLogFont(platform::ToPointSizedWxFont(font), back);
+        EXPECT_EQ(std::memcmp(&back, &lf, sizeof lf), 0) << height << " came back as "
+                                                          << back.lfHeight;
+    }
 }
 
 }  // namespace
