@@ -22,6 +22,7 @@
 #include "app/main_app.h"
 #include "app/main_dialog.h"
 #include "i18n/language_table.h"
+#include "loaded_languages.h"
 #include "platform/linux/file_helpers.h"
 #include "platform/linux/settings_store.h"
 #include "platform/menu_ids.h"
@@ -244,42 +245,17 @@ class CMenuRecordingDialog : public app::CMainDialog {
     }
 };
 
-const char kEnglishFile[] = "[DIALOG]\nIDD_PROGRAM_CAPTION=Splicora\nIDC_BUTTON_CONVERT=Merge\n";
-const char kGermanFile[] =
-    "[MENU]\nIDM_SELECT_LANGUAGE=Sprache\nIDM_POPUPMENU_FONT=Schrift\nIDM_ABOUT=Info\n"
-    "[DIALOG]\nIDD_PROGRAM_CAPTION=Splicora (Deutsch)\nIDC_BUTTON_CONVERT=Zusammenfügen\n"
-    "IDC_BUTTON_EXIT=Beenden\n"
-    "[STRING]\nIDS_MESSAGE_WARNING=Warnung\nIDS_MESSAGE_RESTART_PROGRAM=Bitte neu starten\n";
-
 class PopupMenuTest : public WindowTest {
   protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        m_previousStore = platform::SetSettingsStore(&m_settings);
-        m_languages.Write("language/English.ini", kEnglishFile);
-        m_languages.Write("language/German.ini", kGermanFile);
-    }
-    void TearDown() override {
-        TempFolder empty;  // back to nothing loaded
-        g_languageTable.Initialize(empty.Path(), "english");
-        g_languageTable.m_stringTexts.clear();
-        g_languageTable.m_dialogTexts.clear();
-        g_languageTable.m_menuTexts.clear();
-        g_languageTable.m_currentLanguage = "english";
-        g_languageTable.InterfaceFont.DeleteObject();
-        platform::SetSettingsStore(m_previousStore);
-        WindowTest::TearDown();
-    }
     CMenuRecordingDialog* Open(const std::string& saved) {
-        g_languageTable.Initialize(m_languages.Path(), saved);
+        m_languages.Load(saved);
         return new CMenuRecordingDialog(nullptr, m_services);
     }
     std::string Label(app::CMainDialog* dialog, int id) {
         return dialog->Control(id)->GetLabel().utf8_string();
     }
 
-    TempFolder m_languages;
-    platform::ISettingsStore* m_previousStore = nullptr;
+    LoadedLanguages m_languages{&m_settings};
 };
 
 // Lets the display deliver what was sent to it, until done() or about `tries` times 10 ms passed.
@@ -378,15 +354,21 @@ TEST_F(PopupMenuTest, ChoosingALanguageChangesTitleAndButtonsAtOnceAndAsksForARe
 TEST_F(PopupMenuTest, TheRealMenuTakesAChoiceFromTheKeyboard) {
     REQUIRE_DISPLAY();
     auto* dialog = new app::CMainDialog(nullptr, m_services);
-    g_languageTable.Initialize(m_languages.Path(), "English");
+    m_languages.Load("English");
     dialog->Show();
     ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
-    // Once the menu is up: Language, its second entry (German), chosen.
-    wxTheApp->CallAfter([] {
+    // Once the menu is up: Language, its second entry (German), chosen. Should the keys go
+    // astray, Escape closes the menu, so that the test fails instead of waiting for ever.
+    wxTheApp->CallAfter([this] {
         wxUIActionSimulator keys;
         for (int key : {WXK_DOWN, WXK_RIGHT, WXK_DOWN, WXK_RETURN}) {
             wxMilliSleep(100);
             keys.Char(key);
+            wxYield();
+        }
+        if (Settle([&] { return !m_box.calls.empty(); })) return;
+        for (int i = 0; i < 3; ++i) {
+            keys.Char(WXK_ESCAPE);
             wxYield();
         }
     });

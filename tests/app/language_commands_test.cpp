@@ -5,39 +5,13 @@
 #include <cstring>
 
 #include "app_fixture.h"
-#include "i18n/language_table.h"
-#include "platform/linux/settings_store.h"
+#include "loaded_languages.h"
 
 namespace {
 
-const char kEnglish[] = "[DIALOG]\nIDC_BUTTON_CONVERT=Merge\n";
-const char kGerman[] =
-    "[DIALOG]\nIDC_BUTTON_CONVERT=Zusammenfügen\n"
-    "[STRING]\nIDS_MESSAGE_WARNING=Warnung\nIDS_MESSAGE_RESTART_PROGRAM=Bitte neu starten\n";
-
 class LanguageCommands : public AppTest {
   protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        m_previousStore = platform::SetSettingsStore(&m_settings);
-        m_languages.Write("language/English.ini", kEnglish);
-        m_languages.Write("language/German.ini", kGerman);
-    }
-    void TearDown() override {
-        // Back to a table with nothing loaded, as the other tests expect it.
-        TempFolder empty;
-        g_languageTable.Initialize(empty.Path(), "english");
-        g_languageTable.m_stringTexts.clear();
-        g_languageTable.m_dialogTexts.clear();
-        g_languageTable.m_menuTexts.clear();
-        g_languageTable.m_currentLanguage = "english";
-        g_languageTable.InterfaceFont.DeleteObject();
-        platform::SetSettingsStore(m_previousStore);
-        AppTest::TearDown();
-    }
-    void Start(const std::string& saved) {
-        ASSERT_TRUE(g_languageTable.Initialize(m_languages.Path(), saved));
-    }
+    void Start(const std::string& saved) { ASSERT_TRUE(m_languages.Load(saved)); }
     int IdOf(const std::string& name) {
         for (int i = 0; i < g_languageTable.GetLanguageCount(); ++i)
             if (g_languageTable.GetLanguageName(i) == name) return 45400 + i;
@@ -50,8 +24,7 @@ class LanguageCommands : public AppTest {
         return lf;
     }
 
-    TempFolder m_languages;
-    platform::ISettingsStore* m_previousStore = nullptr;
+    LoadedLanguages m_languages{&m_settings};
 };
 
 TEST_F(LanguageCommands, TheSavedNameIsWrittenBackAtCloseAsSelectedOrAsEnglishWithoutAFile) {
@@ -79,9 +52,9 @@ TEST_F(LanguageCommands, AnEntrySwitchesAtOnceAndAsksForARestartInTheNewLanguage
     EXPECT_TRUE(m_settings.writes.empty());  // saved only at close
 
     // The checked entry again: the file is read anew and the message still comes.
-    m_languages.Write("language/German.ini",
-                      "[DIALOG]\nIDC_BUTTON_CONVERT=Verbinden\n"
-                      "[STRING]\nIDS_MESSAGE_RESTART_PROGRAM=Neu starten\n");
+    m_languages.folder.Write("language/German.ini",
+                             "[DIALOG]\nIDC_BUTTON_CONVERT=Verbinden\n"
+                             "[STRING]\nIDS_MESSAGE_RESTART_PROGRAM=Neu starten\n");
     m_dialog->OnLanguageCommand(unsigned(IdOf("German")));
     EXPECT_EQ(g_languageTable.GetDialogText(1008), "Verbinden");
     EXPECT_EQ(m_view.localised, 2);
@@ -92,14 +65,14 @@ TEST_F(LanguageCommands, AnEntrySwitchesAtOnceAndAsksForARestartInTheNewLanguage
 TEST_F(LanguageCommands, IdsOutsideTheLanguageRangeOrWithoutAnEntryDoNothing) {
     // 1001 files: the entry at index 1000 has id 46400, past the range.
     for (int i = 0; i < 999; ++i)
-        m_languages.Write("language/Z" + std::to_string(1000 + i) + ".ini", "");
+        m_languages.folder.Write("language/Z" + std::to_string(1000 + i) + ".ini", "");
     Start("English");
     ASSERT_EQ(g_languageTable.GetLanguageCount(), 1001);
     for (unsigned id : {45399u, 46400u, 32783u, 0u}) m_dialog->OnLanguageCommand(id);
     EXPECT_EQ(g_languageTable.GetCurrentLanguage(), "English");
 
     TempFolder few;
-    few.Write("language/English.ini", kEnglish);
+    few.Write("language/English.ini", "");
     ASSERT_TRUE(g_languageTable.Initialize(few.Path(), "English"));
     m_dialog->OnLanguageCommand(45401);  // in the range, but only one file is listed
     EXPECT_EQ(g_languageTable.GetCurrentLanguage(), "English");
