@@ -1,6 +1,7 @@
 #pragma once
 // Every value the program keeps between runs: section, key, type and the default when absent.
-// The font keys live in a section named after the current interface language.
+// The interface font's thirteen keys, in a section named after the current interface language,
+// are in i18n/font_keys.h.
 
 #include <cstdint>
 
@@ -20,7 +21,7 @@ constexpr const char* kDefaultOutputName = "/splicora.wmv";
 enum class SettingType { String, Integer };
 
 struct SettingKey {
-    const char* section;  // nullptr: the current language's name
+    const char* section;
     const char* key;
     SettingType type;
     int32_t defaultNumber;
@@ -31,19 +32,6 @@ constexpr SettingKey kSettingKeys[] = {
     {kSectionOption, kKeyCurrentLanguage, SettingType::String, 0, kDefaultLanguage},
     {kSectionOption, kKeyOutputFile, SettingType::String, 0, nullptr},
     {kSectionOption, kKeyLastFolder, SettingType::String, 0, ""},
-    {nullptr, "lfHeight", SettingType::Integer, -11, nullptr},
-    {nullptr, "lfWidth", SettingType::Integer, 0, nullptr},
-    {nullptr, "lfEscapement", SettingType::Integer, 0, nullptr},
-    {nullptr, "lfOrientation", SettingType::Integer, 0, nullptr},
-    {nullptr, "lfWeight", SettingType::Integer, 400, nullptr},
-    {nullptr, "lfItalic", SettingType::Integer, 0, nullptr},
-    {nullptr, "lfUnderline", SettingType::Integer, 0, nullptr},
-    {nullptr, "lfStrikeOut", SettingType::Integer, 0, nullptr},
-    {nullptr, "lfCharSet", SettingType::Integer, 1, nullptr},
-    {nullptr, "lfOutPrecision", SettingType::Integer, 0, nullptr},
-    {nullptr, "lfClipPrecision", SettingType::Integer, 0, nullptr},
-    {nullptr, "lfPitchAndFamily", SettingType::Integer, 0, nullptr},
-    {nullptr, "lfFaceName", SettingType::String, 0, "Microsoft Sans Serif"},
 };
 
 }  // namespace app
