@@ -11,12 +11,14 @@
 #include <wx/spinctrl.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "language_fixture.h"
+#include "platform/gui/wx_font_chooser.h"
 #include "platform/menu_ids.h"
 #include "platform/wx_font.h"
 #include "resources/dialog_templates.h"
@@ -239,9 +241,47 @@ TEST(FontDescription, SurvivesAChooserThatReturnsItUnchanged) {
         back.lfItalic = back.lfUnderline = back.lfStrikeOut = 0;
         back.lfFaceName[0] = '\0';
         platform::ToLogFont(platform::ToPointSizedWxFont(font), back);
-        EXPECT_EQ(std::memcmp(&back, &lf, sizeof lf), 0) << height << " came back as "
-                                                          << back.lfHeight;
+        EXPECT_EQ(std::memcmp(&back, &lf, sizeof lf), 0)
+            << height << " came back as " << back.lfHeight;
     }
+}
+
+// The system's chooser under a display: Return keeps the initial font, Escape cancels.
+TEST(FontDescription, TheChooserGivesBackTheInitialFontOnReturnAndNothingOnEscape) {
+    REQUIRE_DISPLAY();
+    auto* owner = new wxDialog(nullptr, wxID_ANY, "owner", wxPoint(300, 300), wxSize(200, 200));
+    owner->Show();
+    platform::FontChooserRequest request;
+    request.owner = owner;
+    request.logFont.lfHeight = -15;
+    request.logFont.lfWeight = 700;
+    request.logFont.lfCharSet = 204;
+    std::snprintf(request.logFont.lfFaceName, LF_FACESIZE, "DejaVu Sans");
+    request.flags =
+        platform::CF_SCREENFONTS | platform::CF_EFFECTS | platform::CF_INITTOLOGFONTSTRUCT;
+    platform::CWxFontChooser chooser;
+    for (int key : {WXK_RETURN, WXK_ESCAPE}) {
+        // The chooser opens over its owner; keys go to the window under the pointer.
+        wxTheApp->CallAfter([key, owner] {
+            wxUIActionSimulator input;
+            for (int i = 0; i < 50; ++i) {
+                wxMilliSleep(10);
+                wxYield();
+            }
+            input.MouseMove(owner->GetScreenRect().GetPosition() + wxPoint(100, 100));
+            wxYield();
+            input.Char(key);
+        });
+        LOGFONTA chosen{};
+        bool ok = chooser.ChooseFont(request, chosen);
+        EXPECT_EQ(ok, key == WXK_RETURN);
+        if (!ok) continue;
+        EXPECT_EQ(chosen.lfHeight, -15);
+        EXPECT_EQ(chosen.lfWeight, 700);
+        EXPECT_EQ(chosen.lfCharSet, 204);
+        EXPECT_STREQ(chosen.lfFaceName, "DejaVu Sans");
+    }
+    owner->Destroy();
 }
 
 }  // namespace
