@@ -99,8 +99,10 @@ void CMainDialog::Route() {
     for (const auto& [id, handler] : buttons)
         Bind(
             wxEVT_BUTTON, [handler](wxCommandEvent&) { handler(); }, id);
-    Bind(wxEVT_MENU,
-         [this](wxCommandEvent& e) { OnMenuCommand(platform::FromWxMenuId(e.GetId())); });
+    Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
+        OnMenuCommand(platform::FromWxMenuId(e.GetId()));
+        e.Skip();
+    });
     // A right-button release on the background, or on a label, which lets mouse input through.
     Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
         ShowPopupMenu(e.GetX(), e.GetY());
