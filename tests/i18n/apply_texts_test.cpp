@@ -17,12 +17,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "i18n/menu_loader.h"
 #include "language_fixture.h"
 #include "platform/gui/wx_font_chooser.h"
 #include "platform/menu_ids.h"
 #include "platform/wx_font.h"
 #include "resources/dialog_templates.h"
-#include "resources/menu_resources.h"
 
 namespace {
 
@@ -85,19 +85,6 @@ wxDialog* BuildDialog(int templateId) {
     return dialog;
 }
 
-wxMenu* BuildMenu(std::span<const resources::MenuItemResource> items) {
-    auto* menu = new wxMenu;
-    for (const auto& item : items) {
-        if (!item.text)
-            menu->AppendSeparator();
-        else if (item.isSubmenu)
-            menu->AppendSubMenu(BuildMenu(item.children), wxString::FromUTF8(item.text));
-        else
-            menu->Append(platform::ToWxMenuId(item.id), wxString::FromUTF8(item.text));
-    }
-    return menu;
-}
-
 std::string Label(wxWindow* dialog, int id) {
     return dialog->FindWindow(id)->GetLabel().utf8_string();
 }
@@ -156,7 +143,8 @@ TEST_F(ApplyTexts, NothingHappensWithoutLanguageFiles) {
     EXPECT_FALSE(m_table.ApplyToDialog(m_dialog, 102));
     EXPECT_EQ(Label(m_dialog, 1008), "Merge");
     EXPECT_EQ(m_dialog->GetTitle().utf8_string(), "Splicora");
-    wxMenu* menu = BuildMenu(resources::FindMenu(264)->items);
+    EXPECT_EQ(i18n::LoadMenuResource(265), nullptr);
+    wxMenu* menu = i18n::LoadMenuResource(264);
     EXPECT_FALSE(m_table.ApplyToMenu(menu, 264, true));
     delete menu;
 }
@@ -194,7 +182,7 @@ TEST_F(ApplyTexts, MenuTakesFieldsAndSubmenuKeysInDepthFirstOrder) {
     REQUIRE_DISPLAY();
     WriteLanguage("German", kGerman);
     ASSERT_TRUE(Initialize("German"));
-    wxMenu* menu = BuildMenu(resources::FindMenu(264)->items);
+    wxMenu* menu = i18n::LoadMenuResource(264);
     wxMenu* popup = menu->FindItemByPosition(0)->GetSubMenu();
     wxMenu* languages = popup->FindItemByPosition(0)->GetSubMenu();
     languages->Destroy(languages->FindItemByPosition(0));  // the placeholder, as the menu does
