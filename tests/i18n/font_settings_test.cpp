@@ -73,9 +73,9 @@ TEST_F(FontSettings, SavedFontComesBackForItsOwnLanguageWithQualityZero) {
     EXPECT_TRUE(m_table.SaveFontSettings(chosen));
 
     // Twelve integers in field order, then the face name, all in the language's section.
-    const char* keys[] = {"lfHeight",     "lfWidth",         "lfEscapement",    "lfOrientation",
-                          "lfWeight",     "lfItalic",        "lfUnderline",     "lfStrikeOut",
-                          "lfCharSet",    "lfOutPrecision",  "lfClipPrecision", "lfPitchAndFamily",
+    const char* keys[] = {"lfHeight",  "lfWidth",        "lfEscapement",    "lfOrientation",
+                          "lfWeight",  "lfItalic",       "lfUnderline",     "lfStrikeOut",
+                          "lfCharSet", "lfOutPrecision", "lfClipPrecision", "lfPitchAndFamily",
                           "lfFaceName"};
     ASSERT_EQ(m_store.writes.size(), 13u);
     for (size_t i = 0; i < 13; ++i) {
