@@ -212,15 +212,8 @@ TEST_F(ApplyTexts, MenuTakesFieldsAndSubmenuKeysInDepthFirstOrder) {
 TEST(FontDescription, SurvivesAChooserThatReturnsItUnchanged) {
     REQUIRE_DISPLAY();
     for (int32_t height : {-11, -15, -16, -24}) {
-        LOGFONTA lf{};
+        LOGFONTA lf = NonDefaultFont();
         lf.lfHeight = height;
-        lf.lfWeight = 700;
-        lf.lfItalic = 1;
-        lf.lfUnderline = 1;
-        lf.lfStrikeOut = 1;
-        lf.lfCharSet = 204;
-        lf.lfQuality = 4;
-        std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "DejaVu Sans");
         platform::CFont font;
         font.CreateFontIndirect(&lf);
         LOGFONTA back = lf;

@@ -32,25 +32,6 @@ class FontSettings : public LanguageTest {
     platform::ISettingsStore* m_previousStore = nullptr;
 };
 
-LOGFONTA ChosenFont() {
-    LOGFONTA lf{};
-    lf.lfHeight = -15;
-    lf.lfWidth = 7;
-    lf.lfEscapement = 900;
-    lf.lfOrientation = 450;
-    lf.lfWeight = 700;
-    lf.lfItalic = 1;
-    lf.lfUnderline = 1;
-    lf.lfStrikeOut = 1;
-    lf.lfCharSet = 204;
-    lf.lfOutPrecision = 3;
-    lf.lfClipPrecision = 2;
-    lf.lfQuality = 4;  // antialiased: never stored
-    lf.lfPitchAndFamily = 49;
-    std::strcpy(lf.lfFaceName, "DejaVu Sans Mono");
-    return lf;
-}
-
 TEST_F(FontSettings, FirstLoadGivesTheDefaultFontWithoutWritingAnything) {
     EXPECT_TRUE(m_table.InterfaceFont.IsEmpty());
     ASSERT_TRUE(Initialize("english"));
@@ -68,7 +49,7 @@ TEST_F(FontSettings, FirstLoadGivesTheDefaultFontWithoutWritingAnything) {
 TEST_F(FontSettings, SavedFontComesBackForItsOwnLanguageWithQualityZero) {
     ASSERT_TRUE(Initialize("English"));
     platform::CFont chosen;
-    LOGFONTA lf = ChosenFont();
+    LOGFONTA lf = NonDefaultFont();
     chosen.CreateFontIndirect(&lf);
     EXPECT_TRUE(m_table.SaveFontSettings(chosen));
 
@@ -91,7 +72,7 @@ TEST_F(FontSettings, SavedFontComesBackForItsOwnLanguageWithQualityZero) {
     EXPECT_STREQ(Current().lfFaceName, "Microsoft Sans Serif");
     Select("ENGLISH");  // sections are found in any letter case
     LOGFONTA back = Current();
-    LOGFONTA expected = ChosenFont();
+    LOGFONTA expected = NonDefaultFont();
     expected.lfQuality = DEFAULT_QUALITY;
     EXPECT_EQ(std::memcmp(&back, &expected, sizeof back), 0);
 }

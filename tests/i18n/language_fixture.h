@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "i18n/language_table.h"
@@ -26,3 +27,23 @@ class LanguageTest : public ::testing::Test {
     platform::IMessageBox* m_previousBox = nullptr;
     CLanguageTable m_table;
 };
+
+// A font description with no field at its default; its quality is never stored.
+inline LOGFONTA NonDefaultFont() {
+    LOGFONTA lf{};
+    lf.lfHeight = -15;
+    lf.lfWidth = 7;
+    lf.lfEscapement = 900;
+    lf.lfOrientation = 450;
+    lf.lfWeight = 700;
+    lf.lfItalic = 1;
+    lf.lfUnderline = 1;
+    lf.lfStrikeOut = 1;
+    lf.lfCharSet = 204;
+    lf.lfOutPrecision = 3;
+    lf.lfClipPrecision = 2;
+    lf.lfQuality = 4;  // antialiased
+    lf.lfPitchAndFamily = 49;
+    std::strcpy(lf.lfFaceName, "DejaVu Sans Mono");
+    return lf;
+}
