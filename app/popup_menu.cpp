@@ -5,9 +5,9 @@
 #include "app/main_dialog.h"
 #include "i18n/language_table.h"
 #include "i18n/menu_loader.h"
-#include "i18n/text_case.h"
 #include "platform/menu_ids.h"
 #include "platform/message_box.h"
+#include "platform/text_case.h"
 
 namespace app {
 
@@ -43,7 +43,7 @@ void CMainDialog::FillLanguageMenu(wxMenu* menu, wxMenu* popup) {
         std::string name = g_languageTable.GetLanguageName(i);
         wxMenuItem* item =
             languageMenu->AppendCheckItem(platform::ToWxMenuId(id), wxString::FromUTF8(name));
-        item->Check(i18n::EqualsIgnoreCase(name, current));
+        item->Check(platform::EqualsIgnoreCase(name, current));
     }
     g_languageTable.ApplyToMenu(menu, IDR_POPUP_MENU, true);
 }

@@ -1,7 +1,7 @@
 #include "i18n/language_table.h"
 
 #include "i18n/language_keys.h"
-#include "i18n/text_case.h"
+#include "platform/text_case.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -30,7 +30,7 @@ bool CLanguageTable::SelectLanguage(std::string& name) {
     m_dialogTexts.clear();
     m_currentLanguage = "english";
     for (const std::string& language : m_languages) {
-        if (i18n::EqualsIgnoreCase(language, name)) {
+        if (platform::EqualsIgnoreCase(language, name)) {
             m_currentLanguage = name;
             break;
         }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/text_case.h"
+
 namespace platform {
 
 namespace {
@@ -12,15 +14,6 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsCaseBlind(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    return true;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -109,14 +102,14 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
             size_t close = line.find(']');
             std::string_view name = Trim(line.substr(
                 1, close == std::string_view::npos ? std::string_view::npos : close - 1));
-            inSection = !seenSection && EqualsCaseBlind(name, section);
+            inSection = !seenSection && EqualsIgnoreCase(name, section);
             seenSection = seenSection || inSection;
             continue;
         }
         if (!inSection) continue;
         size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
-        if (!EqualsCaseBlind(Trim(line.substr(0, eq)), key)) continue;
+        if (!EqualsIgnoreCase(Trim(line.substr(0, eq)), key)) continue;
         std::string_view value = Trim(line.substr(eq + 1));
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
             value.back() == value.front())

@@ -5,18 +5,11 @@
 
 #include <memory>
 
+#include "platform/text_case.h"
+
 namespace platform {
 
 namespace {
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsCaseBlind(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    return true;
-}
 
 struct DirCloser {
     void operator()(DIR* d) const { closedir(d); }
@@ -37,7 +30,7 @@ bool FindFilesWithSuffix(const std::string& folder, std::string_view suffix,
     bool found = false;
     ForEachEntry(folder, [&](std::string_view name) {
         if (name.size() >= suffix.size() &&
-            EqualsCaseBlind(name.substr(name.size() - suffix.size()), suffix)) {
+            EqualsIgnoreCase(name.substr(name.size() - suffix.size()), suffix)) {
             names.emplace_back(name);
             found = true;
         }
@@ -54,7 +47,7 @@ std::string ResolvePathCaseBlind(const std::string& path) {
                                                        : std::string_view(path).substr(slash + 1);
     std::string best;
     ForEachEntry(folder, [&](std::string_view name) {
-        if (EqualsCaseBlind(name, leaf) && (best.empty() || name < best)) best = name;
+        if (EqualsIgnoreCase(name, leaf) && (best.empty() || name < best)) best = name;
     });
     if (best.empty()) return path;
     return slash == std::string::npos ? best : path.substr(0, slash + 1) + best;

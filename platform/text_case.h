@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace i18n {
+namespace platform {
 
 inline char ToLowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -23,4 +23,4 @@ inline bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-}  // namespace i18n
+}  // namespace platform
