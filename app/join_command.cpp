@@ -110,6 +110,7 @@ HRESULT CMainDialogLogic::JoinFiles() {
     engine::CMerger merger;
     merger.m_inputPaths = m_inputPaths;
     merger.m_inputCount = m_inputCount;
+    merger.SetGapless(GaplessJoining());
     hr = engine::RunJoin(merger, first, second, output);
     // Damage survived is still loss: said once, before "Done".
     std::vector<std::string> damage = engine::DamagedInputLines(merger);
@@ -119,6 +120,14 @@ HRESULT CMainDialogLogic::JoinFiles() {
         engine::ReportError("%s", text.c_str());
     }
     return hr;
+}
+
+bool CMainDialogLogic::GaplessJoining() {
+    return m_services.settings->GetProfileInt(kSectionOption, kKeyGapless, 0) != 0;
+}
+
+void CMainDialogLogic::OnGaplessCommand() {
+    m_services.settings->WriteProfileInt(kSectionOption, kKeyGapless, GaplessJoining() ? 0 : 1);
 }
 
 }  // namespace app

@@ -80,6 +80,9 @@ class CMainDialogLogic {
     // Merge.
     void OnButtonConvert();
     HRESULT JoinFiles();
+    // The "Gapless joining" menu item: kept in the settings, off unless set.
+    bool GaplessJoining();
+    void OnGaplessCommand();
 
     // The input list.
     void OnButtonAddVideo();
