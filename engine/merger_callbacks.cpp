@@ -120,17 +120,17 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
         FailSegment(kJoinStopped);
         return S_OK;
     }
+    bool unknown = false;  // reported once the lock is left
     {
         std::lock_guard<std::mutex> g(m_lock);
         if (m_phase == 2) {
             WORD mapped = 0;
             for (DWORD i = 0; m_streamMap && i < m_streamCount && !mapped; ++i)
                 if (m_streamMap[m_streamCount + i] == stream) mapped = m_streamMap[i];
-            if (mapped == 0) {
-                FailSegment(E_UNEXPECTED, "Error in WriteStreamSample (hr=0x%08x).\n");
-                return E_UNEXPECTED;
-            }
+            unknown = mapped == 0;
             stream = mapped;
+        }
+        if (m_phase == 2 && !unknown) {
             if (!m_rebaseKnown) {
                 m_rebaseKnown = true;
                 m_rebase = m_clock2 >= kClockStep ? m_clock2 - kClockStep : 0;
@@ -145,6 +145,10 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
         } else if (m_phase != 1) {
             return S_OK;  // no segment is running: dropped
         }
+    }
+    if (unknown) {
+        FailSegment(E_UNEXPECTED, "Error in WriteStreamSample (hr=0x%08x).\n");
+        return E_UNEXPECTED;
     }
     return Forward(stream, time, duration, flags, sample);
 }
