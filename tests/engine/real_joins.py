@@ -47,7 +47,8 @@ def run_join(out, inputs, *options):
 def probe(path):
     p = subprocess.run(["ffprobe", "-v", "error", "-show_data_hash", "md5", "-of", "json",
                         "-show_entries",
-                        "stream=index,codec_type,codec_name,time_base:packet=stream_index,pts,dts,data_hash:"
+                        "stream=index,codec_type,codec_name,time_base:"
+                        "packet=stream_index,pts,dts,data_hash:"
                         "format_tags:chapter=start_time:chapter_tags=title",
                         path], capture_output=True, text=True, timeout=120)
     if p.returncode != 0:

@@ -1,5 +1,6 @@
 """An ASF file as ../shared/tools/dump_asf.py reads it, a reader that shares no code with ours:
 header fields, media objects per stream, script commands, Simple Index entries."""
+import functools
 import importlib.util
 import os
 import re
@@ -25,11 +26,17 @@ class _Collect:
             self.failures.append(what)
 
 
+@functools.lru_cache(maxsize=None)
+def _dump_asf():
+    spec = importlib.util.spec_from_file_location("dump_asf", DUMP_ASF)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
 class Facts:
     def __init__(self, path):
-        spec = importlib.util.spec_from_file_location("dump_asf", DUMP_ASF)
-        dump = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(dump)
+        dump = _dump_asf()
         self.path = path
         data = open(path, "rb").read()
         report = _Collect()
