@@ -250,11 +250,12 @@ void CWriter::FinishHeader() {
     for (asf::ExtendedStreamProperties& e : h.extended)
         e.maxObjectSize = p.MaxObjectSize(e.streamNumber);
     // The whole file's rate, packet overhead included; never below the declared stream rates.
-    uint64_t rate = content ? p.PacketCount() * h.file.minPacketSize * 8 * 10000000 / content : 0;
-    uint64_t declared = 0;
+    double bits = 8.0 * static_cast<double>(p.PacketCount()) * h.file.minPacketSize;
+    double rate = content ? bits * 10000000 / static_cast<double>(content) : 0;
+    double declared = 0;
     for (const asf::StreamBitrate& b : h.bitrates) declared += b.bitrate;
     h.file.maxBitrate =
-        static_cast<uint32_t>(std::min<uint64_t>(std::max(rate, declared), UINT32_MAX));
+        static_cast<uint32_t>(std::min<double>(std::max(rate, declared), UINT32_MAX));
 }
 
 HRESULT CWriter::EndWriting() {
