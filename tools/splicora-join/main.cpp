@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "join_checks.h"
-#include "run_join.h"
 #include "merger.h"
 #include "report_error.h"
+#include "run_join.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
 
     HRESULT hr;
     bool finished;
-    std::vector<std::string> placement;
+    std::vector<std::string> placement, damage;
     {
         engine::CMerger merger;
         merger.m_inputPaths = table.get();
@@ -107,8 +107,11 @@ int main(int argc, char** argv) {
             }
             placement.emplace_back(line);
         }
+        if (finished) damage = engine::DamagedInputLines(merger);
     }
     for (const std::string& line : placement) std::printf("%s\n", line.c_str());
+    for (const std::string& line : damage)
+        std::fprintf(stderr, "splicora-join: %s\n", line.c_str());
     if (Failed(hr)) {
         if (finished)
             std::fprintf(stderr,
