@@ -62,7 +62,7 @@ uint16_t LanguageIndex(const StreamDescription& d, uint16_t index,
 
 // The stream's Extended Stream Properties: those of its source, with this file's stream number,
 // buffer window, frame time and language indexes. A stream whose source had none gets none when
-// the reader's defaults (no bit rate, the preroll as buffer window) say the same; otherwise its
+// the reader's defaults (the preroll as buffer window, no frame time) say the same; otherwise its
 // Data Bitrate is the declared bit rate, 0 where none is declared, so that no reader finds a
 // bit rate the source did not have.
 std::optional<asf::ExtendedStreamProperties> ExtendedFor(const StreamDescription& d,
