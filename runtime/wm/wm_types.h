@@ -119,4 +119,6 @@ constexpr const WCHAR* g_wszWMSeekable = u"Seekable";
 constexpr const WCHAR* g_wszWMBroadcast = u"Broadcast";
 constexpr const WCHAR* g_wszWMProtected = u"Is_Protected";
 constexpr const WCHAR* g_wszWMIsVBR = u"IsVBR";
+constexpr const WCHAR* g_wszWMAspectRatioX = u"AspectRatioX";
+constexpr const WCHAR* g_wszWMAspectRatioY = u"AspectRatioY";
 constexpr const WCHAR* g_wszVBREnabled = u"_VBRENABLED";

@@ -47,6 +47,53 @@ std::vector<uint8_t> DataObjectHeader(const GUID& fileId, uint64_t packets, uint
     return w.Take();
 }
 
+uint16_t AddLanguage(const std::u16string& language, std::vector<std::u16string>& languages) {
+    auto at = std::find(languages.begin(), languages.end(), language);
+    if (at == languages.end()) at = languages.insert(at, language);
+    return static_cast<uint16_t>(at - languages.begin());
+}
+
+// Where index points into the stream's own language list, the index of that language in the
+// file's list; an index that points nowhere is kept.
+uint16_t LanguageIndex(const StreamDescription& d, uint16_t index,
+                       std::vector<std::u16string>& languages) {
+    return index < d.languages.size() ? AddLanguage(d.languages[index], languages) : index;
+}
+
+// The stream's Extended Stream Properties: those of its source, with this file's stream number,
+// buffer window, frame time and language indexes. A stream whose source had none gets none when
+// the reader's defaults (the preroll as buffer window, no frame time) say the same; otherwise its
+// Data Bitrate is the declared bit rate, 0 where none is declared, so that no reader finds a
+// bit rate the source did not have.
+std::optional<asf::ExtendedStreamProperties> ExtendedFor(const StreamDescription& d,
+                                                         uint64_t preroll,
+                                                         std::vector<std::u16string>& languages) {
+    if (!d.extended && d.bufferWindow == preroll && d.avgTimePerFrame == 0) return std::nullopt;
+    for (size_t i = 0; i < d.languages.size(); ++i)  // the source's list, in its order
+        LanguageIndex(d, static_cast<uint16_t>(i), languages);
+    asf::ExtendedStreamProperties e;
+    if (d.extended) {
+        e = *d.extended;
+        e.startTime = e.endTime = 0;  // the source's times, not this file's
+        e.extensions.clear();         // the packets carry no payload extensions
+        e.embedded.reset();
+        e.languageIndex = LanguageIndex(d, e.languageIndex, languages);
+        for (asf::ExtendedStreamProperties::Name& n : e.names)
+            n.languageIndex = LanguageIndex(d, n.languageIndex, languages);
+    } else {
+        e.dataBitrate = e.altDataBitrate = d.bitrate;
+        e.altBufferSize = d.bufferWindow;
+        e.flags = 0x2;                                  // seekable
+        e.languageIndex = AddLanguage(u"", languages);  // none, as in the source
+    }
+    e.streamNumber = d.number;
+    e.bufferSize = d.bufferWindow;
+    e.initialBufferFullness = std::min(e.initialBufferFullness, e.bufferSize);
+    e.avgTimePerFrame = d.avgTimePerFrame;
+    e.maxObjectSize = 0;  // counted while writing
+    return e;
+}
+
 }  // namespace
 
 CWriter::~CWriter() { Discard(); }
@@ -86,8 +133,10 @@ HRESULT CWriter::SetProfile(IWMProfile* profile) {
     asf::AsfHeader h;
     h.file.flags = asf::FileProperties::kSeekable;
     h.file.minPacketSize = h.file.maxPacketSize = asf::PacketWriter::kDefaultPacketSize;
-    for (const StreamDescription& d : streams) {
+    for (const StreamDescription& d : streams)
         h.file.preroll = std::max<uint64_t>(h.file.preroll, d.bufferWindow);
+    std::vector<std::u16string> languages;
+    for (const StreamDescription& d : streams) {
         if (d.number == 0 || d.number > 127 || h.FindStream(d.number)) return NS_E_INVALID_STREAM;
         std::optional<StreamFormat> format = StreamFormatFromMediaType(d.type);
         if (!format) return NS_E_INVALID_STREAM;
@@ -97,16 +146,17 @@ HRESULT CWriter::SetProfile(IWMProfile* profile) {
         sp.flags = d.number;
         sp.typeSpecific = std::move(format->typeSpecific);
         h.streams.push_back(std::move(sp));
-        asf::ExtendedStreamProperties e;
-        e.streamNumber = d.number;
-        e.bufferSize = e.altBufferSize = d.bufferWindow;
-        e.dataBitrate = e.altDataBitrate = d.bitrate;
-        e.avgTimePerFrame = d.avgTimePerFrame;
-        e.flags = 0x2;
-        h.extended.push_back(std::move(e));
-        h.bitrates.push_back({d.number, d.bitrate});
-        if (d.vbr && *d.vbr) h.metadata.push_back({0, d.number, g_wszWMIsVBR, 2, {1, 0}});
+        if (std::optional<asf::ExtendedStreamProperties> e =
+                ExtendedFor(d, h.file.preroll, languages))
+            h.extended.push_back(std::move(*e));
+        if (d.bitrate) h.bitrates.push_back({d.number, d.bitrate});
+        if (d.vbr) h.metadata.push_back({0, d.number, g_wszWMIsVBR, 2, {BYTE(*d.vbr ? 1 : 0), 0}});
+        for (asf::StoredAttribute a : d.aspectRatio) {
+            a.stream = d.number;
+            h.metadata.push_back(std::move(a));
+        }
     }
+    if (!languages.empty()) h.languages = asf::LanguageList{languages};
     m_streams = std::move(streams);
     m_inputsWithoutProps.assign(m_streams.size(), false);
     m_store = HeaderStore{};
@@ -197,16 +247,15 @@ void CWriter::FinishHeader() {
     h.file.dataPacketsCount = p.PacketCount();
     h.file.playDuration = content + h.file.preroll * 10000;
     h.file.sendDuration = content;
-    h.file.maxBitrate = 0;
-    for (asf::ExtendedStreamProperties& e : h.extended) {
-        uint64_t measured = content ? p.StreamBytes(e.streamNumber) * 8 * 10000000 / content : 0;
-        if (e.dataBitrate == 0) e.dataBitrate = e.altDataBitrate =
-            static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(measured, 1), UINT32_MAX));
+    for (asf::ExtendedStreamProperties& e : h.extended)
         e.maxObjectSize = p.MaxObjectSize(e.streamNumber);
-        for (asf::StreamBitrate& b : h.bitrates)
-            if (b.stream == e.streamNumber) b.bitrate = e.dataBitrate;
-        h.file.maxBitrate += e.dataBitrate;
-    }
+    // The whole file's rate, packet overhead included; never below the declared stream rates.
+    double bits = 8.0 * static_cast<double>(p.PacketCount()) * h.file.minPacketSize;
+    double rate = content ? bits * 10000000 / static_cast<double>(content) : 0;
+    double declared = 0;
+    for (const asf::StreamBitrate& b : h.bitrates) declared += b.bitrate;
+    h.file.maxBitrate =
+        static_cast<uint32_t>(std::min<double>(std::max(rate, declared), UINT32_MAX));
 }
 
 HRESULT CWriter::EndWriting() {

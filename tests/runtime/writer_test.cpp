@@ -1,5 +1,7 @@
 // The writer: what goes in comes back out, and its files keep the format's invariants.
 
+#include "wm/writer.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +10,6 @@
 #include "asf/packet_parser.h"
 #include "test_files.h"
 #include "wm/nss_buffer.h"
-#include "wm/writer.h"
 
 namespace {
 
@@ -64,14 +65,15 @@ TEST(Writer, FileKeepsTheFormatInvariants) {
     EXPECT_EQ(h.file.fileSize, file.size());
     EXPECT_EQ(h.file.preroll, 5000u);
     EXPECT_EQ(h.file.dataPacketsCount, layout.packetCount);
-    EXPECT_EQ(h.file.playDuration, 49000000u + 5000u * 10000);  // last video at 4.9 s
+    // The last video frame, at 4.9 s, lasts as long as the step between frames.
+    EXPECT_EQ(h.file.playDuration, 50000000u + 5000u * 10000);
     EXPECT_GE(h.paddingSize, 1024u);
     EXPECT_TRUE(h.file.flags & asf::FileProperties::kSeekable);
     ASSERT_EQ(layout.simpleIndexes.size(), 1u);
     for (const asf::SimpleIndex::Entry& e : layout.simpleIndexes[0].entries)
         EXPECT_LT(e.packetNumber, layout.packetCount);
     // entry i (preroll included) points at the latest key frame at or before it
-    EXPECT_EQ(layout.simpleIndexes[0].entries.size(), 10u);  // 0 s to 9.9 s, preroll included
+    EXPECT_EQ(layout.simpleIndexes[0].entries.size(), 11u);  // 0 s to 10 s, preroll included
 
     uint32_t lastSend = 0;
     for (uint64_t i = 0; i < layout.packetCount; ++i) {

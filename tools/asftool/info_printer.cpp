@@ -50,6 +50,9 @@ std::string FormatJson(const FileInfo& info) {
              ", \"codec\": " + JsonString(s.codec) +
              ", \"buffer_window_ms\": " + std::to_string(s.bufferWindowMs) +
              ", \"vbr\": " + (s.vbr ? "true" : "false") +
+             ", \"bitrate\": " + std::to_string(s.bitrate) +
+             ", \"language\": " + JsonString(s.language) +
+             ", \"media_type\": " + JsonString(s.mediaType) +
              ", \"samples\": " + std::to_string(s.samples) +
              ", \"key_samples\": " + std::to_string(s.keySamples) +
              ", \"first_time\": " + std::to_string(s.firstTime) +
