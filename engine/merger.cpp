@@ -149,7 +149,8 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for first file %ws (hr=0x%08x).\n", first, status);
+        ReportError("Open failed for first file %ws (hr=0x%08x).\n%s", first, status,
+                    FileReasonLine(m_reader1).c_str());
         return status;
     }
     if (Failed(hr = m_reader2->Open(second, this, nullptr))) {
@@ -158,7 +159,8 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for second file %ws (hr=0x%08x).\n", second, status);
+        ReportError("Open failed for second file %ws (hr=0x%08x).\n%s", second, status,
+                    FileReasonLine(m_reader2).c_str());
         return status;
     }
     if (Failed(hr = QueryFor(m_reader1, IID_IWMProfile, &m_profile1))) {
@@ -277,7 +279,8 @@ HRESULT CMerger::Merge() {
     m_outputFinished = false;
     HRESULT hr = m_writer->BeginWriting();
     if (Failed(hr)) {
-        ReportError("BeginWriting on IWMWriter failed (hr=0x%08x).\n", hr);
+        ReportError("BeginWriting on IWMWriter failed (hr=0x%08x).\n%s", hr,
+                    FileReasonLine(m_writer).c_str());
         return hr;
     }
     if (Failed(hr = m_reader1->Start(0, 0, 1.0f, nullptr))) {
@@ -286,7 +289,8 @@ HRESULT CMerger::Merge() {
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Stream copying failed for the first file (hr=0x%08x).\n", status);
+        ReportError("Stream copying failed for the first file (hr=0x%08x).\n%s", status,
+                    FileReasonLine(m_writer).c_str());
         return status;
     }
     if (Failed(hr = m_reader1->Stop())) {
@@ -307,7 +311,8 @@ HRESULT CMerger::Merge() {
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Stream copying failed for the second file (hr=0x%08x).\n", status);
+        ReportError("Stream copying failed for the second file (hr=0x%08x).\n%s", status,
+                    FileReasonLine(m_writer).c_str());
         return status;
     }
     if (Failed(hr = m_reader2->Stop())) {
@@ -324,7 +329,8 @@ HRESULT CMerger::Merge() {
     for (int k = 2; k < m_inputCount; ++k) MergeLaterInput(k);
 
     if (Failed(hr = m_writer->EndWriting())) {
-        ReportError("Could not EndWriting on IWMWriter (hr=0x%08x).\n", hr);
+        ReportError("Could not EndWriting on IWMWriter (hr=0x%08x).\n%s", hr,
+                    FileReasonLine(m_writer).c_str());
         return hr;
     }
     m_outputFinished = true;
@@ -360,7 +366,8 @@ HRESULT CMerger::MergeLaterInput(int k) {
     WaitForEvent();
     HRESULT copied = m_status;
     if (Failed(copied))
-        ReportError("Stream copying failed for the second file (hr=0x%08x).\n", copied);
+        ReportError("Stream copying failed for the second file (hr=0x%08x).\n%s", copied,
+                    FileReasonLine(m_writer).c_str());
     // Stopped even after a failure, so that the next input starts past what was written.
     hr = m_reader2->Stop();
     if (Succeeded(hr)) {
@@ -412,7 +419,8 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for second file %ws (hr=0x%08x).\n", path, status);
+        ReportError("Open failed for second file %ws (hr=0x%08x).\n%s", path, status,
+                    FileReasonLine(m_reader2).c_str());
         return status;
     }
     Drop(m_profile2);

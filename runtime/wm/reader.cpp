@@ -1,8 +1,10 @@
 #include "reader.h"
 
 #include <bitset>
+#include <cerrno>
 #include <filesystem>
 
+#include "../asf/safe_file.h"
 #include "block_prefetcher.h"
 #include "nss_buffer.h"
 #include "wide_string.h"
@@ -59,7 +61,8 @@ HRESULT CReader::QueryInterface(REFIID iid, void** out) {
         Offer<IWMReaderAdvanced>(iid, IID_IWMReaderAdvanced, this, out) ||
         Offer<IWMProfile>(iid, IID_IWMProfile, this, out) ||
         Offer<IWMHeaderInfo>(iid, IID_IWMHeaderInfo, this, out) ||
-        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out))
+        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out) ||
+        Offer<IWMFileError>(iid, IID_IWMFileError, this, out))
         return S_OK;
     *out = nullptr;
     return E_NOINTERFACE;
@@ -227,13 +230,16 @@ HRESULT CReader::DoOpen() {
         m_openError = why;
         return hr;
     };
+    SetFileError({});
     if (!source) {
         std::error_code ec;
-        if (!std::filesystem::exists(path, ec)) return fail(NS_E_FILE_NOT_FOUND, "no such file");
-        if (std::filesystem::is_directory(path, ec))
-            return fail(NS_E_FILE_OPEN_FAILED, "it is a folder");
-        source = asf::FileSource::Open(path);
-        if (!source) return fail(NS_E_FILE_OPEN_FAILED, "it cannot be opened for reading");
+        int error = std::filesystem::is_directory(path, ec) ? EISDIR : 0;
+        if (!error) source = asf::FileSource::Open(path, &error);
+        if (!source) {
+            SetFileError(asf::FileFailure(path, error));
+            return fail(error == ENOENT ? NS_E_FILE_NOT_FOUND : NS_E_FILE_OPEN_FAILED,
+                        asf::SystemReason(error));
+        }
     }
     asf::AsfHeader header;
     asf::AsfLayout layout;
