@@ -52,9 +52,13 @@ def digest(path):
 
 
 def chapters(path):
-    """Marker names as FFmpeg reads them (an independent reader)."""
+    """Marker names as FFmpeg reads them (an independent reader; it keeps 1023 characters)."""
     out = run(["ffprobe", "-v", "error", "-show_chapters", "-of", "json", path]).stdout
     return [c.get("tags", {}).get("title") for c in json.loads(out or b"{}").get("chapters", [])]
+
+
+def has_marker(path, name):
+    return any(t and name[:1023] == t for t in chapters(path))
 
 
 def mark(path, name, seconds="0.5"):
@@ -82,7 +86,7 @@ def case_edits(work):
     check(r.returncode == 0, "mark failed: %s" % r.stderr)
     check(open(secret).read() == "private", "a planted link was followed")
     check(not os.path.islink(v), "the marked file became a link")
-    check(LONG_NAME in chapters(v), "the marker is missing after the rewrite")
+    check(has_marker(v, LONG_NAME), "the marker is missing after the rewrite")
     st = os.stat(v)
     check(st.st_mode & 0o7777 == 0o600, "mode %o after the rewrite, not 600" % st.st_mode)
     if root:
@@ -95,7 +99,7 @@ def case_edits(work):
     r = mark(link, LONG_NAME)
     check(r.returncode == 0, "mark through a link failed: %s" % r.stderr)
     check(os.path.islink(link) and os.readlink(link) == target, "the link is no longer a link")
-    check(LONG_NAME in chapters(target), "the link's target did not get the marker")
+    check(has_marker(target, LONG_NAME), "the link's target did not get the marker")
 
     h1, h2 = os.path.join(a, "h1.wmv"), os.path.join(a, "h2.wmv")
     shutil.copy(META, h1)
@@ -103,7 +107,7 @@ def case_edits(work):
     r = mark(h1, LONG_NAME)
     check(r.returncode == 0, "mark of a hard link failed: %s" % r.stderr)
     check(os.path.samefile(h1, h2), "the hard link was split")
-    check(LONG_NAME in chapters(h2), "the other name of a hard link lacks the marker")
+    check(has_marker(h2, LONG_NAME), "the other name of a hard link lacks the marker")
 
     ro = os.path.join(a, "ro.wmv")
     shutil.copy(META, ro)
@@ -129,10 +133,9 @@ def case_concurrent(work):
         procs = [subprocess.Popen([ASFTOOL, "mark", v, "1", n], stderr=subprocess.PIPE)
                  for n in names]
         results = [(p.wait(timeout=120), p.stderr.read().decode(errors="replace")) for p in procs]
-        got = chapters(v)
         for (code, err), name in zip(results, names):
             if code == 0:
-                check(name in got, "mark exited 0 but its marker was lost (round %d)" % round_)
+                check(has_marker(v, name), "mark exited 0 but its marker was lost (round %d)" % round_)
             else:
                 check(v in err, "a failed mark did not say why: %s" % err)
         check(any(code == 0 for code, _ in results), "neither mark succeeded: %s" % results)
@@ -200,7 +203,7 @@ def case_full_disk(work):
     full, ro = os.path.join(work, "full"), os.path.join(work, "ro")
     os.mkdir(full)
     os.mkdir(ro)
-    if not mounted(full, "size=200k") or not mounted(ro, "ro,size=1m"):
+    if not mounted(full, "size=100k") or not mounted(ro, "ro,size=1m"):
         print("tmpfs cannot be mounted here: skipped")
         return 77
     try:
@@ -232,7 +235,7 @@ def case_odd_names(work):
     r = run([ASFTOOL, "info", odd])
     check(r.returncode == 0, "asftool info cannot read a name that is not UTF-8: %s" % r.stderr)
     r = run([ASFTOOL, "mark", odd, "0.5", "odd"])
-    check(r.returncode == 0 and "odd" in chapters(odd), "such a file cannot be marked: %s"
+    check(r.returncode == 0 and has_marker(odd, "odd"), "such a file cannot be marked: %s"
           % r.stderr)
     out = os.path.join(work.encode(), b"out-\xfe.wmv")
     r = run([JOIN, out, odd, PART2])
