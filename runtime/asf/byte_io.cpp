@@ -148,8 +148,7 @@ bool MemorySink::Write(const void* data, size_t n) {
 int MemorySink::ErrorNumber() const { return m_failed && m_limit != UINT64_MAX ? ENOSPC : 0; }
 
 bool MemorySink::WriteAt(uint64_t offset, const void* data, size_t n) {
-    if (m_failed || offset > m_bytes.size() || n > m_bytes.size() - offset)
-        return !(m_failed = true);
+    if (m_failed || offset > m_bytes.size() || n > m_bytes.size() - offset) return !(m_failed = true);
     if (n) std::memcpy(m_bytes.data() + offset, data, n);
     return true;
 }
@@ -201,7 +200,8 @@ bool FileSink::WriteAt(uint64_t offset, const void* data, size_t n) {
 bool FileSink::Finish() {
     if (!m_file) return !m_failed;
     errno = 0;
-    if (!m_failed && (std::fflush(m_file) != 0 || (m_sync && fsync(fileno(m_file)) != 0))) Fail();
+    if (!m_failed && (std::fflush(m_file) != 0 || (m_sync && fsync(fileno(m_file)) != 0)))
+        Fail();
     if (std::fclose(m_file) != 0) Fail();
     m_file = nullptr;
     return !m_failed;

@@ -11,7 +11,7 @@
 namespace wm {
 
 class FileErrorImpl : public IWMFileError {
-  public:
+public:
     HRESULT GetFileError(char* text, DWORD size) override {
         if (!text || size == 0) return E_POINTER;
         std::lock_guard<std::mutex> lock(m_fileErrorMutex);
@@ -21,7 +21,7 @@ class FileErrorImpl : public IWMFileError {
         return m_fileError.empty() ? S_FALSE : S_OK;
     }
 
-  protected:
+protected:
     void SetFileError(std::string text) {
         std::lock_guard<std::mutex> lock(m_fileErrorMutex);
         m_fileError = std::move(text);
@@ -31,7 +31,7 @@ class FileErrorImpl : public IWMFileError {
         return m_fileError;
     }
 
-  private:
+private:
     std::mutex m_fileErrorMutex;
     std::string m_fileError;
 };
@@ -39,8 +39,7 @@ class FileErrorImpl : public IWMFileError {
 // The IWMFileError text of a runtime object ("path: reason"), empty when it has none.
 inline std::string FileErrorText(IUnknown* object) {
     IWMFileError* info = nullptr;
-    if (!object ||
-        Failed(object->QueryInterface(IID_IWMFileError, reinterpret_cast<void**>(&info))))
+    if (!object || Failed(object->QueryInterface(IID_IWMFileError, reinterpret_cast<void**>(&info))))
         return {};
     char text[1024];
     HRESULT hr = info->GetFileError(text, sizeof text);

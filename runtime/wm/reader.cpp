@@ -43,9 +43,7 @@ struct PlayState {
     bool ioFailed = false;
 };
 
-CReader::CReader() {
-    m_worker = std::thread([this] { WorkerLoop(); });
-}
+CReader::CReader() { m_worker = std::thread([this] { WorkerLoop(); }); }
 
 CReader::~CReader() {
     Post(Command::Quit);
@@ -312,8 +310,8 @@ void CReader::Play(std::unique_lock<std::mutex>& lock) {
     lock.unlock();
 
     for (const StreamDescription& d : m_profile.streams) {
-        bool selected = !deselected.count(d.number) &&
-                        (!manual || streamSamples[d.number & 0x7F] || !m_callbackAdvanced);
+        bool selected = !deselected.count(d.number) && (!manual || streamSamples[d.number & 0x7F] ||
+                                                        !m_callbackAdvanced);
         state.assembler.Select(d.number, selected);
     }
     const QWORD preroll = file.preroll * 10000;
@@ -444,8 +442,6 @@ HRESULT CReader::GetStream(DWORD index, IWMStreamConfig** config) {
 HRESULT CReader::GetStreamByNumber(WORD number, IWMStreamConfig** config) {
     return m_profile.GetStreamByNumber(number, config);
 }
-HRESULT CReader::ReconfigStream(IWMStreamConfig* config) {
-    return m_profile.ReconfigStream(config);
-}
+HRESULT CReader::ReconfigStream(IWMStreamConfig* config) { return m_profile.ReconfigStream(config); }
 
 }  // namespace wm

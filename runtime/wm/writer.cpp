@@ -34,8 +34,7 @@ uint64_t FileTimeNow() {
 // A new temporary file beside the output, never a link planted there.
 std::unique_ptr<asf::FileSink> CreateTemporaryFor(const std::string& output, std::string& path) {
     asf::Descriptor fd = asf::CreateFileBeside(output, ".part-", 0666, path);
-    std::unique_ptr<asf::FileSink> sink =
-        fd ? asf::FileSink::FromDescriptor(fd.Release()) : nullptr;
+    std::unique_ptr<asf::FileSink> sink = fd ? asf::FileSink::FromDescriptor(fd.Release()) : nullptr;
     if (!sink && !path.empty()) {
         int saved = errno;
         unlink(path.c_str());
@@ -175,8 +174,8 @@ HRESULT CWriter::BeginWriting() {
     std::vector<uint16_t> video;
     for (const StreamDescription& d : m_streams)
         if (d.type.head.majortype == asf::guids::kMediaTypeVideo) video.push_back(d.number);
-    m_packets =
-        std::make_unique<asf::PacketWriter>(*m_sink, h.file.minPacketSize, h.file.preroll, video);
+    m_packets = std::make_unique<asf::PacketWriter>(*m_sink, h.file.minPacketSize, h.file.preroll,
+                                                    video);
     m_failed = false;
     m_state = State::Writing;
     return S_OK;
@@ -215,9 +214,8 @@ void CWriter::FinishHeader() {
     h.file.maxBitrate = 0;
     for (asf::ExtendedStreamProperties& e : h.extended) {
         uint64_t measured = content ? p.StreamBytes(e.streamNumber) * 8 * 10000000 / content : 0;
-        if (e.dataBitrate == 0)
-            e.dataBitrate = e.altDataBitrate = static_cast<uint32_t>(
-                std::min<uint64_t>(std::max<uint64_t>(measured, 1), UINT32_MAX));
+        if (e.dataBitrate == 0) e.dataBitrate = e.altDataBitrate =
+            static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(measured, 1), UINT32_MAX));
         e.maxObjectSize = p.MaxObjectSize(e.streamNumber);
         for (asf::StreamBitrate& b : h.bitrates)
             if (b.stream == e.streamNumber) b.bitrate = e.dataBitrate;
