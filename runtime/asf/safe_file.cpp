@@ -62,7 +62,9 @@ Descriptor OpenLocked(const std::string& path, int waitMs, const std::atomic<boo
         Descriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!fd) return fd;
         while (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK) return Descriptor();
+            if (errno == EINTR) continue;
+            // A file system without locks (some network mounts): read and edit unlocked.
+            if (errno != EWOULDBLOCK) return fd;
             if (stop && stop->load()) {
                 errno = EINTR;
                 return Descriptor();

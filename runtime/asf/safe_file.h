@@ -47,9 +47,9 @@ Descriptor CreateFileBeside(const std::string& destination, const char* tag, mod
                             std::string& path);
 
 // Opens path (following links) for reading and takes its exclusive edit lock, waiting up to
-// waitMs for another editor; the lock holds the file that is at path once it is taken. An
-// empty descriptor with errno set on failure (EWOULDBLOCK after the wait, EINTR when stop
-// became true).
+// waitMs for another editor; the lock holds the file that is at path once it is taken (where
+// the file system has no locks, the file is returned unlocked). An empty descriptor with errno
+// set on failure (EWOULDBLOCK after the wait, EINTR when stop became true).
 Descriptor OpenLocked(const std::string& path, int waitMs, const std::atomic<bool>* stop);
 
 }  // namespace asf

@@ -39,7 +39,8 @@ private:
 // The IWMFileError text of a runtime object ("path: reason"), empty when it has none.
 inline std::string FileErrorText(IUnknown* object) {
     IWMFileError* info = nullptr;
-    if (!object || Failed(object->QueryInterface(IID_IWMFileError, reinterpret_cast<void**>(&info))))
+    if (!object ||
+        Failed(object->QueryInterface(IID_IWMFileError, reinterpret_cast<void**>(&info))))
         return {};
     char text[1024];
     HRESULT hr = info->GetFileError(text, sizeof text);

@@ -34,7 +34,8 @@ uint64_t FileTimeNow() {
 // A new temporary file beside the output, never a link planted there.
 std::unique_ptr<asf::FileSink> CreateTemporaryFor(const std::string& output, std::string& path) {
     asf::Descriptor fd = asf::CreateFileBeside(output, ".part-", 0666, path);
-    std::unique_ptr<asf::FileSink> sink = fd ? asf::FileSink::FromDescriptor(fd.Release()) : nullptr;
+    std::unique_ptr<asf::FileSink> sink =
+        fd ? asf::FileSink::FromDescriptor(fd.Release()) : nullptr;
     if (!sink && !path.empty()) {
         int saved = errno;
         unlink(path.c_str());

@@ -171,7 +171,8 @@ HRESULT CopyFile(const std::string& in, const std::string& out, std::string& err
         return advanced->WriteStreamSample(stream, time, 0, duration, flags, sample);
     });
     if (Failed(hr)) {
-        error = hr == E_ABORT ? "interrupted" : Why(out, "copying the samples failed", writer.Get());
+        error = hr == E_ABORT ? "interrupted"
+                              : Why(out, "copying the samples failed", writer.Get());
         driver.Close();
         return hr;  // the writer is released unfinished and leaves no file behind
     }
