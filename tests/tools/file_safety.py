@@ -232,8 +232,11 @@ def case_full_disk(work):
 def case_odd_names(work):
     odd = os.path.join(work.encode(), b"caf\xe9-\xff.wmv")
     shutil.copy(META, odd)
-    r = run([ASFTOOL, "info", odd])
+    r = run([ASFTOOL, "info", "--json", odd])
     check(r.returncode == 0, "asftool info cannot read a name that is not UTF-8: %s" % r.stderr)
+    if r.returncode == 0:
+        name = json.loads(r.stdout)["file"]  # valid JSON, each stray byte as its own escape
+        check(name.encode("utf-8", "surrogateescape") == odd, "JSON names %r" % name)
     r = run([ASFTOOL, "mark", odd, "0.5", "odd"])
     check(r.returncode == 0 and has_marker(odd, "odd"), "such a file cannot be marked: %s"
           % r.stderr)
