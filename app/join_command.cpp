@@ -8,11 +8,11 @@
 #include "app/settings_table.h"
 #include "i18n/language_table.h"
 #include "merger.h"
-#include "run_join.h"
 #include "platform/linux/file_helpers.h"
 #include "platform/message_box.h"
 #include "report_error.h"
 #include "resources/resource_ids.h"
+#include "run_join.h"
 
 namespace app {
 
@@ -110,7 +110,15 @@ HRESULT CMainDialogLogic::JoinFiles() {
     engine::CMerger merger;
     merger.m_inputPaths = m_inputPaths;
     merger.m_inputCount = m_inputCount;
-    return engine::RunJoin(merger, first, second, output);
+    hr = engine::RunJoin(merger, first, second, output);
+    // Damage survived is still loss: said once, before "Done".
+    std::vector<std::string> damage = engine::DamagedInputLines(merger);
+    if (merger.OutputFinished() && !damage.empty()) {
+        std::string text = "Damaged packets were skipped while joining:\n";
+        for (const std::string& line : damage) text += line + "\n";
+        engine::ReportError("%s", text.c_str());
+    }
+    return hr;
 }
 
 }  // namespace app

@@ -1,6 +1,7 @@
 #include "byte_io.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -95,33 +96,41 @@ bool MemorySource::ReadAt(uint64_t offset, void* buffer, size_t n) {
 }
 
 std::unique_ptr<FileSource> FileSource::Open(const std::string& path, int* error) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    std::unique_ptr<FileSource> source = fd < 0 ? nullptr : FromDescriptor(fd);
-    if (!source && error) *error = errno;
-    if (fd >= 0) close(fd);
-    return source;
+    // Opened without blocking so that a FIFO or a device is refused, not waited on.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    struct stat st;
+    int cause = fd < 0                 ? errno
+                : fstat(fd, &st) != 0  ? errno
+                : !S_ISREG(st.st_mode) ? kNotRegular
+                                       : 0;
+    std::FILE* f = nullptr;
+    if (cause == 0 && fcntl(fd, F_SETFL, O_RDONLY) == 0) f = fdopen(fd, "rb");
+    if (!f) {
+        if (cause == 0) cause = errno;
+        if (fd >= 0) ::close(fd);
+        if (error) *error = cause;
+        return nullptr;
+    }
+    // Reads are already large blocks; the stdio buffer would only add a copy.
+    std::setvbuf(f, nullptr, _IONBF, 0);
+    return std::unique_ptr<FileSource>(new FileSource(f, static_cast<uint64_t>(st.st_size)));
 }
 
 std::unique_ptr<FileSource> FileSource::FromDescriptor(int fd) {
     int own = fcntl(fd, F_DUPFD_CLOEXEC, 0);
     std::FILE* f = own < 0 ? nullptr : fdopen(own, "rb");
-    if (!f) {
+    struct stat st;
+    if (!f || fstat(own, &st) != 0) {
         int saved = errno;
-        if (own >= 0) close(own);
+        if (f)
+            std::fclose(f);
+        else if (own >= 0)
+            ::close(own);
         errno = saved;
         return nullptr;
     }
-    long size = -1;
-    if (std::fseek(f, 0, SEEK_END) != 0 || (size = std::ftell(f)) < 0 ||
-        std::fseek(f, 0, SEEK_SET) != 0) {
-        int saved = size < 0 && errno == 0 ? EISDIR : errno;
-        std::fclose(f);
-        errno = saved;
-        return nullptr;
-    }
-    // Reads are already large blocks; the stdio buffer would only add a copy.
     std::setvbuf(f, nullptr, _IONBF, 0);
-    return std::unique_ptr<FileSource>(new FileSource(f, static_cast<uint64_t>(size)));
+    return std::unique_ptr<FileSource>(new FileSource(f, static_cast<uint64_t>(st.st_size)));
 }
 
 FileSource::~FileSource() { std::fclose(m_file); }
@@ -148,7 +157,8 @@ bool MemorySink::Write(const void* data, size_t n) {
 int MemorySink::ErrorNumber() const { return m_failed && m_limit != UINT64_MAX ? ENOSPC : 0; }
 
 bool MemorySink::WriteAt(uint64_t offset, const void* data, size_t n) {
-    if (m_failed || offset > m_bytes.size() || n > m_bytes.size() - offset) return !(m_failed = true);
+    if (m_failed || offset > m_bytes.size() || n > m_bytes.size() - offset)
+        return !(m_failed = true);
     if (n) std::memcpy(m_bytes.data() + offset, data, n);
     return true;
 }

@@ -136,7 +136,9 @@ private:
 
 class FileSource : public ByteSource {
 public:
-    // Null when the file cannot be opened; *error then holds errno.
+    // Null when the file cannot be opened or is not a regular file; error gets errno, or
+    // kNotRegular.
+    static constexpr int kNotRegular = -1;
     static std::unique_ptr<FileSource> Open(const std::string& path, int* error = nullptr);
     // Reads through a duplicate of an open descriptor; null with errno on failure.
     static std::unique_ptr<FileSource> FromDescriptor(int fd);

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "join_checks.h"
-#include "run_join.h"
 #include "merger.h"
+#include "platform/linux/stop_signals.h"
 #include "report_error.h"
+#include "run_join.h"
 
 namespace {
 
@@ -36,6 +37,7 @@ int Refuse(const char* format, const char* a, int n = 0, const char* b = "") {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const std::atomic<bool>& stop = platform::CatchStopSignals();
     bool force = false;
     std::vector<const char*> names;
     bool options = true;
@@ -87,11 +89,12 @@ int main(int argc, char** argv) {
 
     HRESULT hr;
     bool finished;
-    std::vector<std::string> placement;
+    std::vector<std::string> placement, damage;
     {
         engine::CMerger merger;
         merger.m_inputPaths = table.get();
         merger.m_inputCount = count;
+        merger.SetStopFlag(&stop);
         hr = engine::RunJoin(merger, table.get()[0], table.get()[1], output);
         finished = merger.OutputFinished();
         for (int k = 0; k < count && finished; ++k) {
@@ -107,8 +110,22 @@ int main(int argc, char** argv) {
             }
             placement.emplace_back(line);
         }
+        if (finished) damage = engine::DamagedInputLines(merger);
     }
     for (const std::string& line : placement) std::printf("%s\n", line.c_str());
+    for (const std::string& line : damage)
+        std::fprintf(stderr, "splicora-join: %s\n", line.c_str());
+    if (int signal = platform::StopSignal()) {
+        if (finished)
+            std::fprintf(stderr,
+                         "splicora-join: interrupted; %s was written, but its markers or scripts "
+                         "may be incomplete\n",
+                         output);
+        else
+            std::fprintf(stderr, "splicora-join: interrupted; nothing was written to %s\n",
+                         output);
+        return 128 + signal;
+    }
     if (Failed(hr)) {
         if (finished)
             std::fprintf(stderr,
