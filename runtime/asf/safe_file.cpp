@@ -29,8 +29,10 @@ std::string FileFailure(const std::string& path, int error) {
 }
 
 void Descriptor::Reset(int fd) {
+    int saved = errno;  // the caller's reason outlives the close
     if (m_fd >= 0) close(m_fd);
     m_fd = fd;
+    errno = saved;
 }
 
 Descriptor CreateFileBeside(const std::string& destination, const char* tag, mode_t mode,
@@ -59,8 +61,16 @@ Descriptor CreateFileBeside(const std::string& destination, const char* tag, mod
 Descriptor OpenLocked(const std::string& path, int waitMs, const std::atomic<bool>* stop) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
-        Descriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        // Without blocking, so that a FIFO or a device is refused rather than waited on.
+        Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         if (!fd) return fd;
+        struct stat st;
+        if (fstat(fd.Get(), &st) != 0) return Descriptor();
+        if (!S_ISREG(st.st_mode)) {
+            errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+            return Descriptor();
+        }
+        if (fcntl(fd.Get(), F_SETFL, O_RDONLY) != 0) return Descriptor();
         while (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
             if (errno == EINTR) continue;
             // A file system without locks (some network mounts): read and edit unlocked.

@@ -46,7 +46,8 @@ private:
 Descriptor CreateFileBeside(const std::string& destination, const char* tag, mode_t mode,
                             std::string& path);
 
-// Opens path (following links) for reading and takes its exclusive edit lock, waiting up to
+// Opens the regular file at path (following links; EISDIR for a folder, EINVAL for a FIFO or a
+// device, never waiting on one) for reading and takes its exclusive edit lock, waiting up to
 // waitMs for another editor; the lock holds the file that is at path once it is taken (where
 // the file system has no locks, the file is returned unlocked). An empty descriptor with errno
 // set on failure (EWOULDBLOCK after the wait, EINTR when stop became true).

@@ -31,16 +31,13 @@ HRESULT CMetadataEditor::Open(LPCWSTR path) {
     std::string p = ToUtf8(path);
     SetFileError({});
     asf::Descriptor fd = asf::OpenLocked(p, kLockWaitMs, m_stop);
-    struct stat st;
-    if (fd && fstat(fd.Get(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        fd.Reset();
-        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    }
     if (!fd) {
         int error = errno;
         if (error == EINTR) return E_ABORT;
         if (error == EWOULDBLOCK)
             SetFileError(p + ": another program is editing it");
+        else if (error == EINVAL)
+            SetFileError(p + ": it is not a regular file (a FIFO or a device)");
         else
             SetFileError(asf::FileFailure(p, error));
         return error == ENOENT ? NS_E_FILE_NOT_FOUND : NS_E_FILE_OPEN_FAILED;
