@@ -28,6 +28,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import asftool_run  # noqa: E402
+
 BIN, DATA, CASE = sys.argv[1], sys.argv[2], sys.argv[3]
 ASFTOOL = os.path.join(BIN, "asftool")
 JOIN = os.path.join(BIN, "splicora-join")
@@ -43,8 +46,15 @@ def check(ok, what):
     return ok
 
 
+def sanitizer_clean(err, argv):
+    return check(not any(m.encode() in err for m in asftool_run.SANITIZER_MARKS),
+                 "sanitizer report from %s:\n%s" % (argv[:2], err.decode(errors="replace")))
+
+
 def run(argv, **kw):
-    return subprocess.run(argv, capture_output=True, timeout=120, **kw)
+    done = subprocess.run(argv, capture_output=True, timeout=120, **kw)
+    sanitizer_clean(done.stderr, argv)
+    return done
 
 
 def digest(path):
@@ -132,7 +142,10 @@ def case_concurrent(work):
         names = ["A%d" % round_ + LONG_NAME, "B%d" % round_ + LONG_NAME]
         procs = [subprocess.Popen([ASFTOOL, "mark", v, "1", n], stderr=subprocess.PIPE)
                  for n in names]
-        results = [(p.wait(timeout=120), p.stderr.read().decode(errors="replace")) for p in procs]
+        results = [(p.wait(timeout=120), p.stderr.read()) for p in procs]
+        for _, err in results:
+            sanitizer_clean(err, [ASFTOOL, "mark"])
+        results = [(code, err.decode(errors="replace")) for code, err in results]
         for (code, err), name in zip(results, names):
             if code == 0:
                 check(has_marker(v, name), "mark exited 0 but its marker was lost (round %d)" % round_)
@@ -160,8 +173,10 @@ def interrupted(argv, temp_pattern, sig):
         return
     proc.send_signal(sig)
     code = proc.wait(timeout=120)
+    err = proc.stderr.read()
+    sanitizer_clean(err, argv)
     check(code == 128 + sig, "%s exited %s after signal %d, not %d: %s"
-          % (os.path.basename(argv[0]), code, sig, 128 + sig, proc.stderr.read()))
+          % (os.path.basename(argv[0]), code, sig, 128 + sig, err))
 
 
 def case_interrupt(work):
