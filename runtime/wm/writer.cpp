@@ -1,13 +1,15 @@
 #include "writer.h"
 
+#include <unistd.h>
+
 #include <algorithm>
-#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <random>
 
 #include "../asf/asf_guids.h"
+#include "../asf/safe_file.h"
 #include "wide_string.h"
 
 namespace wm {
@@ -29,12 +31,18 @@ uint64_t FileTimeNow() {
     return static_cast<uint64_t>(since1970) * 10 + 116444736000000000ull;
 }
 
-std::string TempPathFor(const std::string& output) {
-    static std::atomic<unsigned> counter{0};
-    std::filesystem::path p(output);
-    std::string name = "." + p.filename().string() + ".part" + std::to_string(counter++) + "-" +
-                       std::to_string(std::random_device{}() & 0xFFFFFF);
-    return (p.parent_path() / name).string();
+// A new temporary file beside the output, never a link planted there.
+std::unique_ptr<asf::FileSink> CreateTemporaryFor(const std::string& output, std::string& path) {
+    asf::Descriptor fd = asf::CreateFileBeside(output, ".part-", 0666, path);
+    std::unique_ptr<asf::FileSink> sink =
+        fd ? asf::FileSink::FromDescriptor(fd.Release()) : nullptr;
+    if (!sink && !path.empty()) {
+        int saved = errno;
+        unlink(path.c_str());
+        path.clear();
+        errno = saved;
+    }
+    return sink;
 }
 
 std::vector<uint8_t> DataObjectHeader(const GUID& fileId, uint64_t packets, uint32_t packetSize) {
@@ -102,10 +110,14 @@ void CWriter::Discard() {
     m_packets.reset();
     m_sink.reset();
     if (!m_tempPath.empty()) {
-        std::error_code ec;
-        std::filesystem::remove(m_tempPath, ec);
+        unlink(m_tempPath.c_str());
         m_tempPath.clear();
     }
+}
+
+void CWriter::KeepSinkError() {
+    int error = m_sink ? m_sink->ErrorNumber() : 0;
+    if (error) SetFileError(asf::FileFailure(m_outputPath, error));
 }
 
 void CWriter::UseSink(std::unique_ptr<asf::ByteSink> sink) { m_testSink = std::move(sink); }
@@ -116,7 +128,8 @@ HRESULT CWriter::QueryInterface(REFIID iid, void** out) {
         Offer<IWMWriter>(iid, IID_IUnknown, this, out) ||
         Offer<IWMWriterAdvanced>(iid, IID_IWMWriterAdvanced, this, out) ||
         Offer<IWMHeaderInfo>(iid, IID_IWMHeaderInfo, this, out) ||
-        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out))
+        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out) ||
+        Offer<IWMFileError>(iid, IID_IWMFileError, this, out))
         return S_OK;
     *out = nullptr;
     return E_NOINTERFACE;
@@ -188,13 +201,13 @@ HRESULT CWriter::SetInputProps(DWORD input, IWMMediaProps* props) {
 HRESULT CWriter::BeginWriting() {
     if (m_state != State::Configured) return NS_E_INVALID_REQUEST;
     if (!m_testSink && m_outputPath.empty()) return NS_E_INVALID_REQUEST;
+    SetFileError({});
     if (m_testSink) {
         m_sink = std::move(m_testSink);
     } else {
-        m_tempPath = TempPathFor(m_outputPath);
-        m_sink = asf::FileSink::Create(m_tempPath);
+        m_sink = CreateTemporaryFor(m_outputPath, m_tempPath);
         if (!m_sink) {
-            m_tempPath.clear();
+            SetFileError(asf::FileFailure(m_outputPath, errno));
             return NS_E_FILE_OPEN_FAILED;
         }
     }
@@ -205,6 +218,7 @@ HRESULT CWriter::BeginWriting() {
     m_headerSize = header.size();
     std::vector<uint8_t> data = DataObjectHeader(h.file.fileId, 0, h.file.minPacketSize);
     if (!m_sink->Write(header.data(), header.size()) || !m_sink->Write(data.data(), data.size())) {
+        KeepSinkError();
         Discard();
         return NS_E_FILE_WRITE;
     }
@@ -235,6 +249,7 @@ HRESULT CWriter::WriteStreamSample(WORD stream, QWORD sampleTime, DWORD, QWORD d
     if (!m_packets->AddSample(stream, sampleTime, duration, (flags & WM_SF_CLEANPOINT) != 0, data,
                               length)) {
         m_failed = true;
+        KeepSinkError();
         return NS_E_FILE_WRITE;
     }
     return S_OK;
@@ -282,13 +297,13 @@ HRESULT CWriter::EndWriting() {
     m_packets.reset();
     m_state = State::Done;
     if (!ok) {
+        KeepSinkError();
         Discard();
         return NS_E_FILE_WRITE;
     }
     if (!m_tempPath.empty()) {
-        std::error_code ec;
-        std::filesystem::rename(m_tempPath, m_outputPath, ec);
-        if (ec) {
+        if (rename(m_tempPath.c_str(), m_outputPath.c_str()) != 0) {
+            SetFileError(asf::FileFailure(m_outputPath, errno));
             Discard();
             return NS_E_FILE_WRITE;
         }

@@ -9,6 +9,7 @@
 #include "asf/header.h"
 #include "asf/packet_parser.h"
 #include "test_files.h"
+#include "wm/file_error.h"
 #include "wm/nss_buffer.h"
 
 namespace {
@@ -22,7 +23,8 @@ std::vector<BYTE> Bytes(size_t n, BYTE seed) {
 TEST(Writer, EverySampleTimeAndFlagComesBack) {
     std::vector<TestSample> in;
     for (int i = 0; i < 120; ++i) {
-        in.push_back({1, QWORD(i) * 400000, i % 30 == 0, Bytes(i % 7 == 0 ? 9000 : 300 + i, BYTE(i))});
+        in.push_back(
+            {1, QWORD(i) * 400000, i % 30 == 0, Bytes(i % 7 == 0 ? 9000 : 300 + i, BYTE(i))});
         if (i % 2 == 0) in.push_back({2, QWORD(i) * 400000 + 1000, false, Bytes(185, BYTE(i + 1))});
     }
     in.push_back({1, 480000000, false, Bytes(70000, 3)});  // spans many packets
@@ -127,9 +129,7 @@ TEST(Writer, OutputAppearsOnlyWhenWritingEnds) {
     std::filesystem::create_directories(dir);
     std::u16string out = (dir / "out.wmv").u16string();
     TestProfile profile(TestStreams());
-    auto countFiles = [&] {
-        return std::distance(std::filesystem::directory_iterator(dir), {});
-    };
+    auto countFiles = [&] { return std::distance(std::filesystem::directory_iterator(dir), {}); };
     for (bool finish : {false, true}) {
         wm::ComPtr<IWMWriter> writer;
         ASSERT_EQ(WMCreateWriter(nullptr, writer.Out()), S_OK);
@@ -157,9 +157,11 @@ TEST(Writer, AFailingDiskFailsTheWriteAndLeavesNothing) {
     sink->FailAfter(20000);
     writer->UseSink(std::move(sink));
     writer->SetProfile(&profile);
+    writer->SetOutputFilename(u"/videos/out.wmv");
     writer->SetInputProps(0, nullptr);
     writer->SetInputProps(1, nullptr);
     ASSERT_EQ(writer->BeginWriting(), S_OK);
+    EXPECT_EQ(wm::FileErrorText(static_cast<IWMWriter*>(writer)), "");
     HRESULT hr = S_OK;
     for (int i = 0; i < 100 && Succeeded(hr); ++i) {
         auto* sample = new wm::CNssBuffer(Bytes(3000, 1));
@@ -168,6 +170,9 @@ TEST(Writer, AFailingDiskFailsTheWriteAndLeavesNothing) {
     }
     EXPECT_EQ(hr, NS_E_FILE_WRITE);
     EXPECT_LT(writer->EndWriting(), 0);
+    // The reason the engine adds to its message.
+    EXPECT_EQ(wm::FileErrorText(static_cast<IWMWriter*>(writer)),
+              "/videos/out.wmv: No space left on device");
     writer->Release();
 }
 
