@@ -294,22 +294,12 @@ HRESULT CMerger::Merge() {
     // 1. The first input, in reader 1, keeps its own time line.
     HRESULT copied = S_OK;
     if (Failed(hr = PlayInput(0, &copied))) return hr;
-    if (Failed(copied)) {
-        if (copied != kJoinStopped)
-            ReportError("Stream copying failed for the first file (hr=0x%08x).\n%s", copied,
-                        FileReasonLine(m_writer).c_str());
-        return copied;
-    }
+    if (Failed(copied)) return copied;
     m_placed[0] = true;
 
     // 2. The second input, in reader 2, opened with the first.
     if (Failed(hr = PlayInput(1, &copied))) return hr;
-    if (Failed(copied)) {
-        if (copied != kJoinStopped)
-            ReportError("Stream copying failed for the second file (hr=0x%08x).\n%s", copied,
-                        FileReasonLine(m_writer).c_str());
-        return copied;
-    }
+    if (Failed(copied)) return copied;
     m_placed[1] = true;
 
     // 3. Every later input through reader 2; a failing one is left out.
@@ -351,7 +341,12 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
     }
     WaitForEvent();
     *copied = m_status;
-    if (Succeeded(*copied)) NoteInputStats(k, advanced);
+    if (Succeeded(*copied))
+        NoteInputStats(k, advanced);
+    else if (*copied != kJoinStopped)
+        ReportError(first ? "Stream copying failed for the first file (hr=0x%08x).\n%s"
+                          : "Stream copying failed for the second file (hr=0x%08x).\n%s",
+                    *copied, FileReasonLine(m_writer).c_str());
     // Stopped after a failure too, so that no callback of this reader runs on, and the next
     // input starts past what was written.
     if (Failed(hr = StopReader(reader))) {
@@ -394,12 +389,7 @@ HRESULT CMerger::MergeLaterInput(int k) {
     }
     HRESULT copied = S_OK;
     if (Failed(hr = PlayInput(k, &copied))) return hr;
-    if (Failed(copied)) {
-        if (copied != kJoinStopped)
-            ReportError("Stream copying failed for the second file (hr=0x%08x).\n%s", copied,
-                        FileReasonLine(m_writer).c_str());
-        return copied;
-    }
+    if (Failed(copied)) return copied;
     m_placed[k] = true;
     return S_OK;
 }

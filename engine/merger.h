@@ -134,7 +134,8 @@ class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced
     // Stops a reader and waits until it has said so, past any stray signal.
     HRESULT StopReader(IWMReader* reader);
     // Plays input k (0 in reader 1, else reader 2) to its end and stops it; *copied gets how the
-    // copy went. Fails only when the reader could not be started or stopped.
+    // copy went, a failure reported here. Fails only when the reader could not be started or
+    // stopped.
     HRESULT PlayInput(int k, HRESULT* copied);
     void NoteInputStats(int k, IWMReaderAdvanced* reader);
     // Writes one sample as it stands in the output, noting its end; reports a failure once.
