@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
-          libwxgtk3.2-dev xvfb xauth xdg-utils ffmpeg libimage-exiftool-perl python3)
+          libwxgtk3.2-dev xvfb xauth xdg-utils ffmpeg libimage-exiftool-perl python3
+          dpkg-dev desktop-file-utils appstream man-db xdotool)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "join_checks.h"
-#include "run_join.h"
 #include "merger.h"
+#include "progress_line.h"
 #include "report_error.h"
+#include "run_join.h"
 
 namespace {
 
@@ -92,7 +93,10 @@ int main(int argc, char** argv) {
         engine::CMerger merger;
         merger.m_inputPaths = table.get();
         merger.m_inputCount = count;
-        hr = engine::RunJoin(merger, table.get()[0], table.get()[1], output);
+        {
+            CProgressLine progress(merger);
+            hr = engine::RunJoin(merger, table.get()[0], table.get()[1], output);
+        }
         finished = merger.OutputFinished();
         for (int k = 0; k < count && finished; ++k) {
             char line[400];
