@@ -100,7 +100,7 @@ void CMainDialogLogic::OnButtonConvert() {
     m_view.JoinEnded();
     m_services.waitCursor->EndWaitCursor();
     m_joinRunning = false;
-    if (hr == MakeHr(0x80004004) && m_stopJoin) return;  // STUB: E_ABORT
+    if (hr == engine::kJoinStopped && m_stopJoin) return;
     MessageBoxA(owner, lt.GetString(IDS_MESSAGE_CONVERSION_DONE).c_str(), "Message", MB_OK);
 }
 
@@ -137,6 +137,7 @@ HRESULT CMainDialogLogic::JoinFiles() {
     engine::CMerger merger;
     merger.m_inputPaths = m_inputPaths;
     merger.m_inputCount = m_inputCount;
+<<<<<<< HEAD
     merger.SetStopFlag(&m_stopJoin);
     {
         std::lock_guard<std::mutex> lock(m_runningLock);
@@ -145,6 +146,16 @@ HRESULT CMainDialogLogic::JoinFiles() {
     hr = engine::RunJoin(merger, first.c_str(), second.c_str(), output.c_str());
     std::lock_guard<std::mutex> lock(m_runningLock);
     m_runningMerger = nullptr;
+=======
+    hr = engine::RunJoin(merger, first, second, output);
+    // Damage survived is still loss: said once, before "Done".
+    std::vector<std::string> damage = engine::DamagedInputLines(merger);
+    if (merger.OutputFinished() && !damage.empty()) {
+        std::string text = "Damaged packets were skipped while joining:\n";
+        for (const std::string& line : damage) text += line + "\n";
+        engine::ReportError("%s", text.c_str());
+    }
+>>>>>>> main
     return hr;
 }
 

@@ -17,8 +17,6 @@ const WCHAR* const kCarriedAttributes[] = {
     u"BannerImageURL", u"CopyrightURL",
 };
 
-constexpr HRESULT kProtectedInput = MakeHr(0x80070005);  // E_ACCESSDENIED
-
 template <class I>
 void ReleaseAndNull(I*& p) {
     if (p) p->Release();
@@ -30,6 +28,12 @@ WCHAR* NewText(WORD characters) {
     WCHAR* text = new (std::nothrow) WCHAR[characters ? characters + 1 : 1];
     if (text) text[0] = u'\0';
     return text;
+}
+
+// An input's time in the output: moved back by its rebase (never before its start), then on by
+// its offset.
+QWORD Shifted(QWORD time, QWORD offset, QWORD rebase) {
+    return offset + (time > rebase ? time - rebase : 0);
 }
 
 }  // namespace
@@ -45,8 +49,15 @@ HRESULT CMerger::CheckProtected(LPCWSTR path) {
     HRESULT unreadable = S_OK;  // the file could not be looked at
     IWMHeaderInfo* header = nullptr;
     if (Failed(hr = editor->Open(path))) {
-        ReportError("Could not open file %ws (hr=0x%08x).\n", path, hr);
-        unreadable = hr;
+        // Said once, with the runtime's reason; the file was never open, so nothing to close.
+        WM_FILE_INSPECTION inspection{};
+        const char* why = "it cannot be read";
+        if (m_runtime.inspectFile && Failed(m_runtime.inspectFile(path, &inspection)) &&
+            inspection.reason[0])
+            why = inspection.reason;
+        ReportError("Could not open file %ws (hr=0x%08x): %s.\n", path, hr, why);
+        editor->Release();
+        return hr;
     } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
                                                   reinterpret_cast<void**>(&header)))) {
         header = nullptr;
@@ -170,7 +181,8 @@ HRESULT CMerger::CopyCodecInfo(IWMHeaderInfo* destination) {
     return hr;
 }
 
-HRESULT CMerger::CopyScripts(IWMHeaderInfo* destination, IWMHeaderInfo* source, QWORD offset) {
+HRESULT CMerger::CopyScripts(IWMHeaderInfo* destination, IWMHeaderInfo* source, QWORD offset,
+                             QWORD rebase) {
     if (!destination || !source) return E_INVALIDARG;
     WORD count = 0;
     HRESULT hr = source->GetScriptCount(&count);
@@ -198,7 +210,7 @@ HRESULT CMerger::CopyScripts(IWMHeaderInfo* destination, IWMHeaderInfo* source, 
         } else {
             type[typeLength < typeRoom ? typeLength : typeRoom] = u'\0';
             command[commandLength < commandRoom ? commandLength : commandRoom] = u'\0';
-            if (Failed(hr = destination->AddScript(type, command, time + offset)))
+            if (Failed(hr = destination->AddScript(type, command, Shifted(time, offset, rebase))))
                 ReportError("AddScript failed for Script no %d (hr=0x%08x).\n", int(i), hr);
         }
         delete[] type;
@@ -207,7 +219,8 @@ HRESULT CMerger::CopyScripts(IWMHeaderInfo* destination, IWMHeaderInfo* source, 
     return hr;
 }
 
-HRESULT CMerger::CopyMarkers(IWMHeaderInfo* source, IWMHeaderInfo* destination, QWORD offset) {
+HRESULT CMerger::CopyMarkers(IWMHeaderInfo* source, IWMHeaderInfo* destination, QWORD offset,
+                             QWORD rebase) {
     if (!destination || !source) return E_INVALIDARG;
     WORD count = 0;
     HRESULT hr = source->GetMarkerCount(&count);
@@ -232,7 +245,7 @@ HRESULT CMerger::CopyMarkers(IWMHeaderInfo* source, IWMHeaderInfo* destination, 
             ReportError("GetMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
         } else {
             name[nameLength < room ? nameLength : room] = u'\0';
-            if (Failed(hr = destination->AddMarker(name, time + offset)))
+            if (Failed(hr = destination->AddMarker(name, Shifted(time, offset, rebase))))
                 ReportError("AddMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
         }
         delete[] name;
@@ -322,11 +335,12 @@ HRESULT CMerger::CopyAllMarkers() {
         IWMHeaderInfo* input;
         if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath, &inputEditor, &input)))
             continue;
-        CopyMarkers(input, output, m_offsets[k - 1]);
+        CopyMarkers(input, output, m_offsets[k - 1], m_rebases[k]);
         CloseInputHeader(inputEditor, input);
     }
     int last = m_inputCount - 1;
-    if (InputPlaced(last) && m_headerInfo2) CopyMarkers(m_headerInfo2, output, m_offsets[last - 1]);
+    if (InputPlaced(last) && m_headerInfo2)
+        CopyMarkers(m_headerInfo2, output, m_offsets[last - 1], m_rebases[last]);
     return CloseEditorOnOutput(editor, output);
 }
 
@@ -342,7 +356,7 @@ HRESULT CMerger::CopyLaterScripts() {
         IWMHeaderInfo* input;
         if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath, &inputEditor, &input)))
             continue;
-        CopyScripts(output, input, m_offsets[k - 1]);
+        CopyScripts(output, input, m_offsets[k - 1], m_rebases[k]);
         CloseInputHeader(inputEditor, input);
     }
     return CloseEditorOnOutput(editor, output);

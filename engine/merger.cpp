@@ -136,11 +136,13 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
     *match = 0;
     HRESULT hr = CheckProtected(first);
     if (Failed(hr)) {
-        ReportError("First file is protected, cannot open, aborting...\n");
+        if (hr == kProtectedInput)
+            ReportError("First file is protected, cannot open, aborting...\n");
         return hr;
     }
     if (Failed(hr = CheckProtected(second))) {
-        ReportError("Second file is protected, cannot open, aborting...\n");
+        if (hr == kProtectedInput)
+            ReportError("Second file is protected, cannot open, aborting...\n");
         return hr;
     }
     if (Failed(hr = m_reader1->Open(first, this, nullptr))) {
@@ -274,54 +276,37 @@ HRESULT CMerger::Merge() {
         return E_INVALIDARG;
     m_offsetCount = 0;
     m_placed.fill(false);
+    m_damaged.fill(0);
+    m_rebases.fill(0);
     m_outputFinished = false;
-    HRESULT hr = m_writer->BeginWriting();
-    if (Failed(hr)) {
+    HRESULT hr = CheckTimeLine();
+    if (Failed(hr)) return hr;
+    if (Failed(hr = m_writer->BeginWriting())) {
         ReportError("BeginWriting on IWMWriter failed (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = m_reader1->Start(0, 0, 1.0f, nullptr))) {
-        ReportError("Could not start IWMReader for first file (hr=0x%08x).\n", hr);
-        return hr;
-    }
-    WaitForEvent();
-    if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Stream copying failed for the first file (hr=0x%08x).\n", status);
-        return status;
-    }
-    if (Failed(hr = m_reader1->Stop())) {
-        ReportError("Could not Stop IWMReader for the first file  (hr=0x%08x).\n", hr);
-        return hr;
-    }
-    WaitForEvent();
-    if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Could not Stop reader of the first file (hr=0x%08x).\n", status);
-        return status;
+    // 1. The first input, in reader 1, keeps its own time line.
+    HRESULT copied = S_OK;
+    if (Failed(hr = PlayInput(0, &copied))) return hr;
+    if (Failed(copied)) {
+        if (copied != kJoinStopped)
+            ReportError("Stream copying failed for the first file (hr=0x%08x).\n", copied);
+        return copied;
     }
     m_placed[0] = true;
 
-    m_currentInput = 1;
-    if (Failed(hr = m_reader2->Start(0, 0, 1.0f, nullptr))) {
-        ReportError("Could not start IWMReader for second file (hr=0x%08x).\n", hr);
-        return hr;
-    }
-    WaitForEvent();
-    if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Stream copying failed for the second file (hr=0x%08x).\n", status);
-        return status;
-    }
-    if (Failed(hr = m_reader2->Stop())) {
-        ReportError("Could not Stop IWMReader for the second file (hr=0x%08x).\n", hr);
-        return hr;
-    }
-    WaitForEvent();
-    if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Could not Stop IWMReader for the second file (hr=0x%08x).\n", status);
-        return status;
+    // 2. The second input, in reader 2, opened with the first.
+    if (Failed(hr = PlayInput(1, &copied))) return hr;
+    if (Failed(copied)) {
+        if (copied != kJoinStopped)
+            ReportError("Stream copying failed for the second file (hr=0x%08x).\n", copied);
+        return copied;
     }
     m_placed[1] = true;
 
-    for (int k = 2; k < m_inputCount; ++k) MergeLaterInput(k);
+    // 3. Every later input through reader 2; a failing one is left out.
+    for (int k = 2; k < m_inputCount && !StopRequested(); ++k) MergeLaterInput(k);
+    if (StopRequested()) return kJoinStopped;
 
     if (Failed(hr = m_writer->EndWriting())) {
         ReportError("Could not EndWriting on IWMWriter (hr=0x%08x).\n", hr);
@@ -330,6 +315,52 @@ HRESULT CMerger::Merge() {
     m_outputFinished = true;
     if (Failed(hr = CopyAllMarkers())) return hr;
     return CopyLaterScripts();
+}
+
+HRESULT CMerger::StopReader(IWMReader* reader) {
+    int32_t before = m_stopsSeen;
+    HRESULT hr = reader->Stop();
+    if (Failed(hr)) return hr;
+    // Stray signals of the segment (a failure after the one reported) are consumed here.
+    do WaitForEvent();
+    while (m_stopsSeen == before);
+    return m_status;
+}
+
+HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
+    const bool first = k == 0;
+    IWMReader* reader = first ? m_reader1 : m_reader2;
+    IWMReaderAdvanced* advanced = first ? m_readerAdvanced1 : m_readerAdvanced2;
+    m_currentInput = first ? 0 : k;
+    m_bytesRunning = 0;
+    HRESULT hr = reader->Start(0, 0, 1.0f, nullptr);
+    if (Failed(hr)) {
+        ReportError(first ? "Could not start IWMReader for first file (hr=0x%08x).\n"
+                          : "Could not start IWMReader for second file (hr=0x%08x).\n",
+                    hr);
+        return hr;
+    }
+    WaitForEvent();
+    *copied = m_status;
+    if (Succeeded(*copied)) NoteInputStats(k, advanced);
+    // Stopped after a failure too, so that no callback of this reader runs on, and the next
+    // input starts past what was written.
+    if (Failed(hr = StopReader(reader))) {
+        ReportError(first ? "Could not Stop IWMReader for the first file  (hr=0x%08x).\n"
+                          : "Could not Stop IWMReader for the second file (hr=0x%08x).\n",
+                    hr);
+        return hr;
+    }
+    m_bytesRunning = 0;
+    m_bytesDone += m_inputBytes[k];
+    return S_OK;
+}
+
+void CMerger::NoteInputStats(int k, IWMReaderAdvanced* reader) {
+    WM_READER_STATISTICS stats{};
+    stats.cbSize = sizeof stats;
+    if (k <= kMaxOffsets && Succeeded(reader->GetStatistics(&stats)))
+        m_damaged[k] = stats.cPacketsLost;
 }
 
 // One later input through the second reader; a failure only leaves that input out.
@@ -352,26 +383,13 @@ HRESULT CMerger::MergeLaterInput(int k) {
         ReportError("Could not start Configure2 the file (hr=0x%08x).\n", hr);
         return hr;
     }
-    m_currentInput = k;
-    if (Failed(hr = m_reader2->Start(0, 0, 1.0f, nullptr))) {
-        ReportError("Could not start IWMReader for second file (hr=0x%08x).\n", hr);
-        return hr;
+    HRESULT copied = S_OK;
+    if (Failed(hr = PlayInput(k, &copied))) return hr;
+    if (Failed(copied)) {
+        if (copied != kJoinStopped)
+            ReportError("Stream copying failed for the second file (hr=0x%08x).\n", copied);
+        return copied;
     }
-    WaitForEvent();
-    HRESULT copied = m_status;
-    if (Failed(copied))
-        ReportError("Stream copying failed for the second file (hr=0x%08x).\n", copied);
-    // Stopped even after a failure, so that the next input starts past what was written.
-    hr = m_reader2->Stop();
-    if (Succeeded(hr)) {
-        WaitForEvent();
-        hr = m_status;
-    }
-    if (Failed(hr)) {
-        ReportError("Could not Stop IWMReader for the second file (hr=0x%08x).\n", hr);
-        return hr;
-    }
-    if (Failed(copied)) return copied;
     m_placed[k] = true;
     return S_OK;
 }
@@ -398,7 +416,8 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     if (!m_reader1 || !m_reader2 || !m_event) return E_INVALIDARG;
     *match = 0;
     if (Failed(hr = CheckProtected(path))) {
-        ReportError("Second file is protected, cannot open, aborting...\n");
+        if (hr == kProtectedInput)
+            ReportError("Second file is protected, cannot open, aborting...\n");
         return hr;
     }
     {
@@ -490,6 +509,46 @@ HRESULT CMerger::Cleanup() {
     Drop(m_reader1);
     m_event.reset();
     return S_OK;
+}
+
+HRESULT CMerger::CheckTimeLine() {
+    m_inputBytes.fill(0);
+    m_bytesTotal = 0;
+    m_bytesDone = 0;
+    if (!m_inputPaths || !m_runtime.inspectFile) return S_OK;
+    // The clock ends each input on the whole second past its last sample; a second more covers
+    // that sample's duration. Later inputs lose the whole seconds before their first sample.
+    auto ceilSecond = [](QWORD t) { return (t / kClockStep + 1) * kClockStep; };
+    QWORD end = 0;
+    for (int k = 0; k < m_inputCount; ++k) {
+        std::u16string path;
+        WM_FILE_INSPECTION file{};
+        if (!SlotToWide(m_inputPaths[k], path) ||
+            Failed(m_runtime.inspectFile(path.c_str(), &file)))
+            continue;  // refused with its reason when it is opened
+        m_inputBytes[k] = file.fileSize;
+        m_bytesTotal += file.fileSize;
+        if (!file.hasSamples) continue;
+        QWORD rebase = k == 0 ? 0 : file.firstTime / kClockStep * kClockStep;
+        end += ceilSecond(file.endTime) + kClockStep - std::min(rebase, file.endTime);
+        QWORD limit = (QWORD(UINT32_MAX) - std::min<QWORD>(file.prerollMs, UINT32_MAX)) * 10000;
+        if (end > limit) {
+            ReportError(
+                "The joined time line is too long: with %s the output would run past "
+                "49.7 days, the longest time a Windows Media file can hold.\n",
+                m_inputPaths[k]);
+            return kTimeLineTooLong;
+        }
+    }
+    return S_OK;
+}
+
+DWORD CMerger::DamagedPackets(int k) const { return k >= 0 && k <= kMaxOffsets ? m_damaged[k] : 0; }
+
+double CMerger::Progress() const {
+    if (m_outputFinished) return 1.0;
+    if (m_bytesTotal == 0) return 0.0;  // not started, or no sizes known
+    return std::min(1.0, double(m_bytesDone + m_bytesRunning) / double(m_bytesTotal));
 }
 
 bool CMerger::InputPlaced(int k) const { return k >= 0 && k < int(m_placed.size()) && m_placed[k]; }

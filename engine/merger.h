@@ -21,7 +21,15 @@ struct MergerRuntime {
     std::function<HRESULT(IUnknown*, DWORD, IWMReader**)> createReader = WMCreateReader;
     std::function<HRESULT(IUnknown*, IWMWriter**)> createWriter = WMCreateWriter;
     std::function<HRESULT(IWMMetadataEditor**)> createEditor = WMCreateEditor;
+    std::function<HRESULT(LPCWSTR, WM_FILE_INSPECTION*)> inspectFile = WMInspectFile;
 };
+
+// CheckProtected's answer for a protected input.
+constexpr HRESULT kProtectedInput = MakeHr(0x80070005);  // E_ACCESSDENIED
+// A join that was asked to stop.
+constexpr HRESULT kJoinStopped = MakeHr(0x80004004);  // E_ABORT
+// A join whose time line would not fit the format's 32-bit milliseconds.
+constexpr HRESULT kTimeLineTooLong = MakeHr(0x800700DF);  // ERROR_FILE_TOO_LARGE
 
 constexpr QWORD kClockStep = 10000000;  // one second in 100 ns
 constexpr int kMaxOffsets = 1000;
@@ -71,8 +79,10 @@ class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced
     HRESULT CopyAttribute(WORD srcStream, WORD dstStream, IWMHeaderInfo* destination, LPCWSTR name);
     HRESULT CopyAttributes(IWMHeaderInfo* destination);
     HRESULT CopyCodecInfo(IWMHeaderInfo* destination);
-    HRESULT CopyScripts(IWMHeaderInfo* destination, IWMHeaderInfo* source, QWORD offset);
-    HRESULT CopyMarkers(IWMHeaderInfo* source, IWMHeaderInfo* destination, QWORD offset);
+    HRESULT CopyScripts(IWMHeaderInfo* destination, IWMHeaderInfo* source, QWORD offset,
+                        QWORD rebase = 0);
+    HRESULT CopyMarkers(IWMHeaderInfo* source, IWMHeaderInfo* destination, QWORD offset,
+                        QWORD rebase = 0);
     HRESULT CopyAllMarkers();
     HRESULT CopyLaterScripts();
 
@@ -87,6 +97,14 @@ class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced
     QWORD InputOffset(int k) const;
     // EndWriting succeeded: the output is a complete file.
     bool OutputFinished() const { return m_outputFinished; }
+    // Packets of input k that its reader skipped as damaged or found missing.
+    DWORD DamagedPackets(int k) const;
+
+    // While *flag is true a running join stops quietly: Merge returns kJoinStopped and the
+    // unfinished output is discarded. The flag may be set from any thread or a signal handler.
+    void SetStopFlag(const std::atomic<bool>* flag) { m_stopFlag = flag; }
+    // Share of the join done, 0 to 1, by the inputs' bytes; readable from any thread.
+    double Progress() const;
 
     // The caller's path table (not owned; must outlive the join) and its used entries.
     const PathSlot* m_inputPaths = nullptr;
@@ -105,6 +123,17 @@ class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced
     HRESULT OpenEditorOnOutput(IWMMetadataEditor** editor, IWMHeaderInfo** header);
     HRESULT CloseEditorOnOutput(IWMMetadataEditor* editor, IWMHeaderInfo* header);
     HRESULT MergeLaterInput(int k);
+    bool StopRequested() const { return m_stopFlag && m_stopFlag->load(); }
+    // Hands the driver one failure for the running segment; later ones are dropped quietly.
+    void FailSegment(HRESULT hr, const char* format = nullptr);
+    // Stops a reader and waits until it has said so, past any stray signal.
+    HRESULT StopReader(IWMReader* reader);
+    // Plays input k (0 in reader 1, else reader 2) to its end and stops it; *copied gets how the
+    // copy went. Fails only when the reader could not be started or stopped.
+    HRESULT PlayInput(int k, HRESULT* copied);
+    void NoteInputStats(int k, IWMReaderAdvanced* reader);
+    // Refuses, before anything is written, a join whose time line passes the format's limit.
+    HRESULT CheckTimeLine();
 
     MergerRuntime m_runtime;
 
@@ -138,7 +167,22 @@ class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced
     std::array<bool, kMaxOffsets + 1> m_placed{};
     // The running segment has already handed a failure to the driver; its end must not hide it.
     std::atomic<int32_t> m_segmentFailed{0};
-    bool m_outputFinished = false;
+    std::atomic<bool> m_outputFinished{false};
+    std::atomic<int32_t> m_stopsSeen{0};
+    const std::atomic<bool>* m_stopFlag = nullptr;
+
+    // A later input whose time line starts late is moved back by the whole seconds before its
+    // first sample: the clock step before the one that brought that sample.
+    bool m_rebaseKnown = false;
+    QWORD m_rebase = 0;
+    std::array<QWORD, kMaxOffsets + 1> m_rebases{};
+    std::array<DWORD, kMaxOffsets + 1> m_damaged{};
+
+    // Progress by bytes: inputs finished, the running one's samples, and the whole.
+    std::atomic<uint64_t> m_bytesDone{0};
+    std::atomic<uint64_t> m_bytesRunning{0};
+    std::atomic<uint64_t> m_bytesTotal{0};
+    std::array<uint64_t, kMaxOffsets + 1> m_inputBytes{};
 };
 
 }  // namespace engine

@@ -1,4 +1,6 @@
 // The callback side of CMerger: runs on the runtime's reader threads.
+#include <algorithm>
+
 #include "merger.h"
 
 namespace engine {
@@ -51,6 +53,11 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
                 m_clock1 = kClockStep;
                 if (reader) reader->DeliverTime(m_clock1);
             } else if (phase == 2) {
+                {
+                    std::lock_guard<std::mutex> g(m_lock);
+                    m_rebaseKnown = false;
+                    m_rebase = 0;
+                }
                 m_clock2 = kClockStep;
                 if (reader) reader->DeliverTime(m_clock2);
             }
@@ -63,13 +70,16 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
             std::lock_guard<std::mutex> g(m_lock);
             if (m_phase == 2) {
                 // Recorded by path-table position: a skipped input leaves its entry unused.
-                if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets)
+                if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets) {
                     m_offsets[m_currentInput - 1] = m_clock1;
+                    m_rebases[m_currentInput] = m_rebase;
+                }
                 ++m_offsetCount;
                 m_phase = 3;
-                m_clock1 += m_clock2;
+                m_clock1 += m_clock2 - std::min(m_rebase, m_clock2);
             }
         }
+            ++m_stopsSeen;
             Signal(S_OK);
             break;
         case WMT_CLOSED:
@@ -79,6 +89,12 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
             break;
     }
     return S_OK;
+}
+
+void CMerger::FailSegment(HRESULT hr, const char* format) {
+    if (m_segmentFailed.exchange(1)) return;
+    if (format) ReportError(format, hr);
+    Signal(hr);
 }
 
 HRESULT CMerger::OnSample(DWORD, QWORD, QWORD, DWORD, INSSBuffer*, void*) {
@@ -92,6 +108,12 @@ HRESULT CMerger::OnSample(DWORD, QWORD, QWORD, DWORD, INSSBuffer*, void*) {
 
 HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD flags,
                                 INSSBuffer* sample, void*) {
+    // After a failure or a stop request the rest of the segment is dropped quietly.
+    if (m_segmentFailed) return S_OK;
+    if (StopRequested()) {
+        FailSegment(kJoinStopped);
+        return S_OK;
+    }
     HRESULT hr = S_OK;
     IWMWriterAdvanced* writer = nullptr;
     {
@@ -105,8 +127,12 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
             if (mapped == 0) {
                 hr = E_UNEXPECTED;
             } else {
+                if (!m_rebaseKnown) {
+                    m_rebaseKnown = true;
+                    m_rebase = m_clock2 >= kClockStep ? m_clock2 - kClockStep : 0;
+                }
                 stream = mapped;
-                time += m_clock1;
+                time = m_clock1 + (time > m_rebase ? time - m_rebase : 0);
                 writer = m_writerAdvanced;
             }
         } else {
@@ -117,19 +143,23 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
     if (writer) {
         hr = writer->WriteStreamSample(stream, time, 0, duration, flags, sample);
         writer->Release();
+        BYTE* data = nullptr;
+        DWORD length = 0;
+        if (Succeeded(hr) && Succeeded(sample->GetBufferAndLength(&data, &length)))
+            m_bytesRunning += length;
     } else if (Succeeded(hr)) {
         hr = E_UNEXPECTED;  // no writer
     }
-    if (Failed(hr)) {
-        ReportError("Error in WriteStreamSample (hr=0x%08x).\n", hr);
-        m_segmentFailed = 1;
-        Signal(hr);
-    }
+    if (Failed(hr)) FailSegment(hr, "Error in WriteStreamSample (hr=0x%08x).\n");
     return hr;
 }
 
 HRESULT CMerger::OnTime(QWORD, void*) {
     if (m_endSeen) return S_OK;
+    if (StopRequested()) {
+        FailSegment(kJoinStopped);
+        return S_OK;
+    }
     int16_t phase;
     IWMReaderAdvanced* reader = nullptr;
     {

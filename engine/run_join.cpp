@@ -1,5 +1,7 @@
 #include "run_join.h"
 
+#include <cstring>
+
 #include "join_checks.h"
 #include "report_error.h"
 
@@ -40,6 +42,19 @@ HRESULT RunJoin(CMerger& merger, const char* first, const char* second, const ch
     if (Failed(hr = merger.Configure(wide.output))) return hr;
     if (Failed(hr = merger.Merge())) return hr;
     return merger.Cleanup();
+}
+
+std::vector<std::string> DamagedInputLines(const CMerger& merger) {
+    std::vector<std::string> lines;
+    for (int k = 0; k < merger.m_inputCount && merger.m_inputPaths; ++k) {
+        DWORD damaged = merger.DamagedPackets(k);
+        if (!merger.InputPlaced(k) || damaged == 0) continue;
+        lines.push_back(
+            std::string(merger.m_inputPaths[k], strnlen(merger.m_inputPaths[k], kMaxPath)) + ": " +
+            std::to_string(damaged) +
+            (damaged == 1 ? " damaged packet skipped" : " damaged packets skipped"));
+    }
+    return lines;
 }
 
 }  // namespace engine

@@ -2,11 +2,17 @@
 // The steps of one whole join after its name checks: Init, the wide names, OpenInputs, the
 // profile check, Configure, Merge and Cleanup, stopping at the first failure.
 
+#include <string>
+#include <vector>
+
 #include "merger.h"
 
 namespace engine {
 
 // merger holds the caller's path table already; first, second and output are UTF-8 paths.
 HRESULT RunJoin(CMerger& merger, const char* first, const char* second, const char* output);
+
+// After a finished join: "FILE: N damaged packets skipped" for each input that had damage.
+std::vector<std::string> DamagedInputLines(const CMerger& merger);
 
 }  // namespace engine

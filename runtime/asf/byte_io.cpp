@@ -1,5 +1,10 @@
 #include "byte_io.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 namespace asf {
@@ -90,21 +95,25 @@ bool MemorySource::ReadAt(uint64_t offset, void* buffer, size_t n) {
     return true;
 }
 
-std::unique_ptr<FileSource> FileSource::Open(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return nullptr;
-    if (std::fseek(f, 0, SEEK_END) != 0) {
-        std::fclose(f);
-        return nullptr;
-    }
-    long size = std::ftell(f);
-    if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0) {
-        std::fclose(f);
+std::unique_ptr<FileSource> FileSource::Open(const std::string& path, int* error) {
+    // Opened without blocking so that a FIFO or a device is refused, not waited on.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    struct stat st;
+    int cause = fd < 0                 ? errno
+                : fstat(fd, &st) != 0  ? errno
+                : !S_ISREG(st.st_mode) ? kNotRegular
+                                       : 0;
+    std::FILE* f = nullptr;
+    if (cause == 0 && fcntl(fd, F_SETFL, O_RDONLY) == 0) f = fdopen(fd, "rb");
+    if (!f) {
+        if (cause == 0) cause = errno;
+        if (fd >= 0) ::close(fd);
+        if (error) *error = cause;
         return nullptr;
     }
     // Reads are already large blocks; the stdio buffer would only add a copy.
     std::setvbuf(f, nullptr, _IONBF, 0);
-    return std::unique_ptr<FileSource>(new FileSource(f, static_cast<uint64_t>(size)));
+    return std::unique_ptr<FileSource>(new FileSource(f, static_cast<uint64_t>(st.st_size)));
 }
 
 FileSource::~FileSource() { std::fclose(m_file); }
@@ -129,7 +138,8 @@ bool MemorySink::Write(const void* data, size_t n) {
 }
 
 bool MemorySink::WriteAt(uint64_t offset, const void* data, size_t n) {
-    if (m_failed || offset > m_bytes.size() || n > m_bytes.size() - offset) return !(m_failed = true);
+    if (m_failed || offset > m_bytes.size() || n > m_bytes.size() - offset)
+        return !(m_failed = true);
     if (n) std::memcpy(m_bytes.data() + offset, data, n);
     return true;
 }

@@ -136,8 +136,10 @@ private:
 
 class FileSource : public ByteSource {
 public:
-    // Null when the file cannot be opened.
-    static std::unique_ptr<FileSource> Open(const std::string& path);
+    // Null when the file cannot be opened or is not a regular file; error gets errno, or
+    // kNotRegular.
+    static constexpr int kNotRegular = -1;
+    static std::unique_ptr<FileSource> Open(const std::string& path, int* error = nullptr);
     ~FileSource() override;
     bool ReadAt(uint64_t offset, void* buffer, size_t n) override;
     uint64_t Size() const override { return m_size; }

@@ -49,6 +49,7 @@ struct AsfLayout {
     uint64_t firstPacketOffset = 0;
     uint32_t packetSize = 0;
     uint64_t packetCount = 0;      // whole packets that can be read
+    uint64_t promisedPackets = 0;  // packets the data object's size promises
     uint64_t dataObjectEnd = 0;    // end of the data object as far as the file holds it
     bool truncated = false;        // the data object was cut short
     std::vector<SimpleIndex> simpleIndexes;

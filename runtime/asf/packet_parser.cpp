@@ -90,14 +90,22 @@ bool ParsePacket(const uint8_t* bytes, uint32_t packetSize, Packet& packet) {
     unsigned count = multi & 0x3F;
     unsigned payloadLengthType = multi >> 6;
     if (!r.ok()) return false;
-    ByteReader body(bytes, payloadEnd);
-    if (!body.Skip(r.Position())) return false;
-    for (unsigned i = 0; i < count; ++i) {
-        Payload p;
-        if (!ParsePayload(body, propertyFlags, true, payloadLengthType, payloadEnd, p)) return false;
-        packet.payloads.push_back(p);
-    }
-    return true;
+    auto parseAll = [&](size_t end) {
+        packet.payloads.clear();
+        ByteReader body(bytes, end);
+        if (!body.Skip(r.Position())) return false;
+        for (unsigned i = 0; i < count; ++i) {
+            Payload p;
+            if (!ParsePayload(body, propertyFlags, true, payloadLengthType, end, p)) return false;
+            packet.payloads.push_back(p);
+        }
+        return true;
+    };
+    if (parseAll(payloadEnd)) return true;
+    // Some writers count the padding outside a shorter explicit length: the two add up to the
+    // packet size, and the padding is not to be taken twice.
+    if (padding + uint64_t(packetLength) != packetSize || padding == 0) return false;
+    return parseAll(packetLength);
 }
 
 }  // namespace asf

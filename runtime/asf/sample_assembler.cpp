@@ -56,7 +56,6 @@ void SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationTime
     Sample& sample = out.emplace_back();
     sample.stream = number;
     sample.time = ToSampleTime(s, presentationTime);
-    m_reached = std::max(m_reached, sample.time);
     sample.duration = duration;
     sample.flags = key ? kSampleCleanPoint : 0;
     if (!s.started) sample.flags |= kSampleDiscontinuity;
@@ -99,10 +98,6 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
         auto it = m_streams.find(p.stream);
         if (it == m_streams.end() || !it->second.selected) continue;
         Stream& s = it->second;
-        if (ToSampleTime(s, p.presentationTime) > m_reached + kMaxTimeLeap) {
-            Lose(s);
-            continue;
-        }
         if (p.compressed) {
             if (s.active) Lose(s);
             ByteReader r(p.data, p.length);

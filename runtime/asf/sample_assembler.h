@@ -15,9 +15,6 @@ constexpr uint32_t kSampleCleanPoint = 0x1;
 constexpr uint32_t kSampleDiscontinuity = 0x2;
 constexpr uint32_t kSampleDataLoss = 0x4;
 constexpr uint32_t kMaxObjectSize = 32u << 20;
-// How far a time may leap past every time before it; further is damage. A user clock must
-// reach each sample, so one wild time would otherwise hold a play for days.
-constexpr uint64_t kMaxTimeLeap = 600ull * 10000000;  // 10 min in 100 ns
 
 struct Sample {
     uint16_t stream = 0;
@@ -67,7 +64,6 @@ private:
     std::vector<uint8_t> NewBuffer(const uint8_t* data, size_t length, size_t capacity);
 
     uint64_t m_preroll;
-    uint64_t m_reached = 0;  // latest sample time emitted
     std::map<uint16_t, Stream> m_streams;
     std::vector<std::vector<uint8_t>> m_spares;
 };

@@ -1,5 +1,9 @@
+#include <cstdio>
+
+#include "input_file.h"
 #include "metadata_editor.h"
 #include "reader.h"
+#include "wide_string.h"
 #include "writer.h"
 
 HRESULT WMCreateReader(IUnknown* certificate, DWORD, IWMReader** reader) {
@@ -21,5 +25,24 @@ HRESULT WMCreateWriter(IUnknown* certificate, IWMWriter** writer) {
 HRESULT WMCreateEditor(IWMMetadataEditor** editor) {
     if (!editor) return E_POINTER;
     *editor = new wm::CMetadataEditor();
+    return S_OK;
+}
+
+HRESULT WMInspectFile(LPCWSTR path, WM_FILE_INSPECTION* inspection) {
+    if (!path || !inspection) return E_POINTER;
+    *inspection = {};
+    wm::InputFile file;
+    std::string why;
+    HRESULT hr = wm::OpenInputFile(wm::ToUtf8(path), file, why);
+    if (Failed(hr)) {
+        std::snprintf(inspection->reason, sizeof inspection->reason, "%s", why.c_str());
+        return hr;
+    }
+    wm::TimeLine line = wm::ReadTimeLine(*file.source, file.header, file.layout);
+    inspection->firstTime = line.first;
+    inspection->endTime = line.end;
+    inspection->prerollMs = line.prerollMs;
+    inspection->fileSize = file.source->Size();
+    inspection->hasSamples = line.hasSamples;
     return S_OK;
 }

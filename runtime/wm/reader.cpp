@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "block_prefetcher.h"
+#include "input_file.h"
 #include "nss_buffer.h"
 #include "wide_string.h"
 
@@ -41,7 +42,9 @@ struct PlayState {
     bool ioFailed = false;
 };
 
-CReader::CReader() { m_worker = std::thread([this] { WorkerLoop(); }); }
+CReader::CReader() {
+    m_worker = std::thread([this] { WorkerLoop(); });
+}
 
 CReader::~CReader() {
     Post(Command::Quit);
@@ -191,6 +194,20 @@ std::string CReader::OpenError() {
     return m_openError;
 }
 
+HRESULT CReader::GetStatistics(WM_READER_STATISTICS* statistics) {
+    if (!statistics || statistics->cbSize < sizeof(WM_READER_STATISTICS)) return E_INVALIDARG;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!IsOpen()) return NS_E_INVALID_REQUEST;
+    statistics->cPacketsLost =
+        static_cast<DWORD>(std::min<uint64_t>(m_statistics.damagedPackets, UINT32_MAX));
+    statistics->cPacketsReceived =
+        static_cast<DWORD>(std::min<uint64_t>(m_layout.packetCount, UINT32_MAX));
+    statistics->cPacketsRecovered = 0;
+    statistics->dwBandwidth = 0;
+    statistics->wQuality = 100;
+    return S_OK;
+}
+
 ReaderStatistics CReader::Statistics() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_statistics;
@@ -227,30 +244,28 @@ HRESULT CReader::DoOpen() {
         m_openError = why;
         return hr;
     };
-    if (!source) {
-        std::error_code ec;
-        if (!std::filesystem::exists(path, ec)) return fail(NS_E_FILE_NOT_FOUND, "no such file");
-        if (std::filesystem::is_directory(path, ec))
-            return fail(NS_E_FILE_OPEN_FAILED, "it is a folder");
-        source = asf::FileSource::Open(path);
-        if (!source) return fail(NS_E_FILE_OPEN_FAILED, "it cannot be opened for reading");
+    InputFile file;
+    std::string why;
+    HRESULT hr = S_OK;
+    if (source) {
+        file.source = std::move(source);
+        if (!asf::ReadAsfStructure(*file.source, file.header, file.layout, why))
+            hr = NS_E_INVALID_INPUT_FORMAT;
+    } else {
+        hr = OpenInputFile(path, file, why);
     }
-    asf::AsfHeader header;
-    asf::AsfLayout layout;
-    std::string error;
-    if (!asf::ReadAsfStructure(*source, header, layout, error))
-        return fail(NS_E_INVALID_INPUT_FORMAT, error);
+    if (Failed(hr)) return fail(hr, why);
+    const asf::AsfLayout& layout = file.layout;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_openError.clear();
     m_layout = layout;
-    m_profile.streams = DescribeStreams(header);
-    m_store.SetFromFile(std::move(header));
+    m_profile.streams = DescribeStreams(file.header);
+    m_store.SetFromFile(std::move(file.header));
     m_statistics = {};
     m_statistics.hasSimpleIndex = !layout.simpleIndexes.empty();
     m_statistics.prerollMs = m_store.header.file.preroll;
-    uint64_t tail = layout.dataObjectEnd - layout.firstPacketOffset;
-    if (layout.truncated && tail % layout.packetSize) m_statistics.damagedPackets = 1;
-    m_source = std::move(source);
+    m_statistics.damagedPackets = layout.promisedPackets - layout.packetCount;
+    m_source = std::move(file.source);
     return S_OK;
 }
 
@@ -304,8 +319,8 @@ void CReader::Play(std::unique_lock<std::mutex>& lock) {
     lock.unlock();
 
     for (const StreamDescription& d : m_profile.streams) {
-        bool selected = !deselected.count(d.number) && (!manual || streamSamples[d.number & 0x7F] ||
-                                                        !m_callbackAdvanced);
+        bool selected = !deselected.count(d.number) &&
+                        (!manual || streamSamples[d.number & 0x7F] || !m_callbackAdvanced);
         state.assembler.Select(d.number, selected);
     }
     const QWORD preroll = file.preroll * 10000;
@@ -342,10 +357,8 @@ void CReader::Play(std::unique_lock<std::mutex>& lock) {
             ++state.nextPacket;
             readAny = true;
             bool whole = asf::ParsePacket(bytes, layout.packetSize, packet);
-            // A send time leaping ahead is damage: reading must not wait for a clock to get there.
-            QWORD sendTime = QWORD(packet.sendTime) * 10000;
-            if (whole && sendTime > state.lastSendTime + asf::kMaxTimeLeap) whole = false;
-            if (whole) state.lastSendTime = sendTime;
+            if (whole)
+                state.lastSendTime = std::max(state.lastSendTime, QWORD(packet.sendTime) * 10000);
             assembled.clear();
             state.assembler.AddPayloads(packet.payloads, assembled);
             if (!whole) {
@@ -436,6 +449,8 @@ HRESULT CReader::GetStream(DWORD index, IWMStreamConfig** config) {
 HRESULT CReader::GetStreamByNumber(WORD number, IWMStreamConfig** config) {
     return m_profile.GetStreamByNumber(number, config);
 }
-HRESULT CReader::ReconfigStream(IWMStreamConfig* config) { return m_profile.ReconfigStream(config); }
+HRESULT CReader::ReconfigStream(IWMStreamConfig* config) {
+    return m_profile.ReconfigStream(config);
+}
 
 }  // namespace wm

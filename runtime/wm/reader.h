@@ -20,7 +20,7 @@ namespace wm {
 
 // What a finished play saw; asftool reports it.
 struct ReaderStatistics {
-    uint64_t damagedPackets = 0;
+    uint64_t damagedPackets = 0;  // skipped as damaged, or promised by the header and missing
     bool hasSimpleIndex = false;
     uint64_t prerollMs = 0;
 };
@@ -53,6 +53,7 @@ public:
     HRESULT SetStreamsSelected(WORD count, WORD* streams, WMT_STREAM_SELECTION* selections) override;
     HRESULT SetReceiveStreamSamples(WORD stream, BOOL on) override;
     HRESULT GetReceiveStreamSamples(WORD stream, BOOL* on) override;
+    HRESULT GetStatistics(WM_READER_STATISTICS* statistics) override;
     // IWMProfile
     HRESULT GetStreamCount(DWORD* count) override;
     HRESULT GetStream(DWORD index, IWMStreamConfig** config) override;

@@ -165,6 +165,8 @@ struct IWMReaderAdvanced : IUnknown {
                                        WMT_STREAM_SELECTION* selections) = 0;
     virtual HRESULT SetReceiveStreamSamples(WORD stream, BOOL on) = 0;
     virtual HRESULT GetReceiveStreamSamples(WORD stream, BOOL* on) = 0;
+    // cPacketsLost counts damaged packets skipped and promised packets missing.
+    virtual HRESULT GetStatistics(WM_READER_STATISTICS* statistics) = 0;
 
 protected:
     ~IWMReaderAdvanced() = default;
@@ -203,3 +205,15 @@ protected:
 HRESULT WMCreateReader(IUnknown* certificate, DWORD rights, IWMReader** reader);
 HRESULT WMCreateWriter(IUnknown* certificate, IWMWriter** writer);
 HRESULT WMCreateEditor(IWMMetadataEditor** editor);
+
+// This runtime's own: looks at a file without playing it. On failure reason says why in words;
+// on success the time line comes from the first and last packets.
+struct WM_FILE_INSPECTION {
+    QWORD firstTime;  // 100 ns, preroll removed
+    QWORD endTime;    // latest sample time
+    QWORD prerollMs;
+    QWORD fileSize;  // bytes
+    BOOL hasSamples;
+    char reason[256];
+};
+HRESULT WMInspectFile(LPCWSTR path, WM_FILE_INSPECTION* inspection);

@@ -87,6 +87,15 @@ constexpr DWORD WM_SF_DATALOSS = 0x4;
 
 struct IUnknown;
 
+struct WM_READER_STATISTICS {
+    DWORD cbSize;
+    DWORD dwBandwidth;
+    DWORD cPacketsReceived;
+    DWORD cPacketsRecovered;
+    DWORD cPacketsLost;
+    WORD wQuality;
+};
+
 struct WM_MEDIA_TYPE {
     GUID majortype;
     GUID subtype;

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Remakes the bundled ASF samples from FFmpeg's synthetic sources (testsrc2, sine).
 # Usage: tests/data/make_samples.sh [OUTDIR]   (default: the folder of this script)
+#        tests/data/make_samples.sh --foreign OUTDIR
+#   --foreign makes, instead, files from other writers and files whose time lines start late;
+#   the tests make them afresh in a scratch folder (they are not bundled).
 #
 # Every file is deterministic for a given FFmpeg build: fixed sizes, rates, durations and
 # bitrates, one encoder thread, bitexact muxer and encoders. The committed files were made
@@ -8,6 +11,8 @@
 # compare against what the files contain, never against checksums.
 set -euo pipefail
 
+foreign=false
+if [ "${1:-}" = --foreign ]; then foreign=true; shift; fi
 out=${1:-$(cd "$(dirname "$0")" && pwd)}
 mkdir -p "$out"
 tmp=$(mktemp -d)
@@ -16,9 +21,42 @@ trap 'rm -rf "$tmp"' EXIT
 ff=(ffmpeg -hide_banner -nostdin -loglevel error -y)
 exact=(-threads 1 -fflags +bitexact -flags +bitexact)
 
+
 # Synthetic sources. Video: 160x120 test pattern at 15 frames/s. Audio: a sine tone.
 video() { echo "testsrc2=size=160x120:rate=15:duration=$1"; }
 tone() { echo "sine=frequency=$1:sample_rate=$2:duration=$3"; }
+
+if $foreign; then
+  # GStreamer's asfmux fed by its libav encoders: the video runs 1000 hours after the audio
+  # (the encoders' running-time offset), and the last packet's length excludes its padding.
+  gst() { gst-launch-1.0 -q "$@" >/dev/null; }
+  gst videotestsrc num-buffers=95 ! video/x-raw,width=160,height=120,framerate=25/1 ! avenc_wmv2 \
+    ! queue ! asfmux name=m ! filesink location="$out/gst_av.wmv" \
+    audiotestsrc num-buffers=170 ! audio/x-raw,rate=44100,channels=1 ! avenc_wmav2 ! queue ! m.
+  for n in 1 2; do
+    gst audiotestsrc num-buffers=$((60 * n + 40)) freq=$((300 * n)) ! audio/x-raw,rate=44100,channels=1 \
+      ! avenc_wmav2 ! asfmux ! filesink location="$out/gst_audio$n.wma"
+  done
+  # VLC's ASF muxer, transcoding an FFmpeg source; VLC will not run as root.
+  as_user=(); [ "$(id -u)" -eq 0 ] && as_user=(runuser -u nobody --)
+  vlc_dir=$(mktemp -d); chmod 777 "$vlc_dir"
+  for n in 1 2; do
+    "${ff[@]}" -f lavfi -i "$(video $((n + 1)))" -f lavfi -i "$(tone $((300 * n)) 22050 $((n + 1)))" \
+      -c:v mpeg4 -c:a mp2 "$vlc_dir/src$n.mkv"
+    "${as_user[@]}" env HOME="$vlc_dir" cvlc -q -I dummy "$vlc_dir/src$n.mkv" --sout \
+      "#transcode{vcodec=WMV2,vb=200,acodec=wma2,ab=64,channels=1,samplerate=22050}:std{access=file,mux=asf,dst=$vlc_dir/vlc_av$n.wmv}" \
+      vlc://quit >/dev/null 2>&1
+    cp "$vlc_dir/vlc_av$n.wmv" "$out/"
+  done
+  rm -rf "$vlc_dir"
+  # Parts cut from a longer recording: time lines starting at 0 s, 700 s and 3700 s.
+  for start in 0 700 3700; do
+    "${ff[@]}" -f lavfi -i "$(video 3)" -f lavfi -i "$(tone 440 22050 3)" -map 0:v -map 1:a \
+      -c:v msmpeg4 -b:v 200k -c:a wmav2 -b:a 32k -ar 22050 -ac 1 "${exact[@]}" \
+      -output_ts_offset $start "$out/late_$start.wmv"
+  done
+  exit 0
+fi
 
 # The reference encoding: every file that must join with av_wmv2_wma2_meta.wmv uses exactly
 # these settings (WMV2 200 kb/s, key frame every second; WMA2 32 kb/s, 22050 Hz mono).

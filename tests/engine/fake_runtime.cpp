@@ -386,6 +386,7 @@ class Reader final : public IWMReader,
         return world.Fail(m_name + ".SetReceiveStreamSamples");
     }
     HRESULT GetReceiveStreamSamples(WORD, BOOL*) override { return E_NOTIMPL; }
+    HRESULT GetStatistics(WM_READER_STATISTICS*) override { return E_NOTIMPL; }
 
   private:
     void Status(WMT_STATUS status, HRESULT hr) {

@@ -11,6 +11,8 @@ damaged_read  `asftool info --json FILE` exits 0 and lists the streams of SOURCE
               counts damaged packets (damaged_packets > 0) or delivers fewer samples in total
               than SOURCE (a file cut at a packet boundary loses samples without a bad packet);
               files whose damaged packets cannot be parsed must count them (damaged_packets > 0).
+whole_read    `asftool info --json FILE` exits 0 and reads every sample of SOURCE with no damage:
+              odd but well-formed times are data, not damage.
 Either way: no crash, no hang, no sanitizer report.
 --check-listing checks that expected.tsv and the files of REGRESS_DIR list the same files.
 """
@@ -87,6 +89,21 @@ def check_damaged_read(asftool, path, source):
     return failures
 
 
+def check_whole_read(asftool, path, source):
+    got, run, error = asftool_run.info_json(asftool, path)
+    intact, _, _ = asftool_run.info_json(asftool, source)
+    if got is None or intact is None:
+        return ["could not read a well-formed file: %s\n%s" % (error, run.describe())]
+    counts = [(stream_key(s), s.get("samples")) for s in got.get("streams", [])]
+    intact_counts = [(stream_key(s), s.get("samples")) for s in intact.get("streams", [])]
+    failures = []
+    if got.get("damaged_packets") != 0:
+        failures.append("damaged_packets is %s for a well-formed file" % got.get("damaged_packets"))
+    if counts != intact_counts:
+        failures.append("samples per stream %s, the source's %s" % (counts, intact_counts))
+    return failures
+
+
 def check_listing(regress_dir):
     listed = set(read_expected(regress_dir))
     present = set(os.listdir(regress_dir)) - NOT_SAMPLES
@@ -107,6 +124,8 @@ def main(argv):
             failures = check_refused(asftool, path)
         elif outcome == "damaged_read":
             failures = check_damaged_read(asftool, path, source)
+        elif outcome == "whole_read":
+            failures = check_whole_read(asftool, path, source)
         else:
             failures = ["no known outcome in expected.tsv: %r" % outcome]
     else:

@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
 
     HRESULT hr;
     bool finished;
-    std::vector<std::string> placement;
+    std::vector<std::string> placement, damage;
     {
         engine::CMerger merger;
         merger.m_inputPaths = table.get();
@@ -111,8 +111,11 @@ int main(int argc, char** argv) {
             }
             placement.emplace_back(line);
         }
+        if (finished) damage = engine::DamagedInputLines(merger);
     }
     for (const std::string& line : placement) std::printf("%s\n", line.c_str());
+    for (const std::string& line : damage)
+        std::fprintf(stderr, "splicora-join: %s\n", line.c_str());
     if (Failed(hr)) {
         if (finished)
             std::fprintf(stderr,
