@@ -137,17 +137,16 @@ HRESULT CMainDialogLogic::JoinFiles() {
     engine::CMerger merger;
     merger.m_inputPaths = m_inputPaths;
     merger.m_inputCount = m_inputCount;
-<<<<<<< HEAD
     merger.SetStopFlag(&m_stopJoin);
     {
         std::lock_guard<std::mutex> lock(m_runningLock);
         m_runningMerger = &merger;
     }
     hr = engine::RunJoin(merger, first.c_str(), second.c_str(), output.c_str());
-    std::lock_guard<std::mutex> lock(m_runningLock);
-    m_runningMerger = nullptr;
-=======
-    hr = engine::RunJoin(merger, first, second, output);
+    {
+        std::lock_guard<std::mutex> lock(m_runningLock);
+        m_runningMerger = nullptr;
+    }
     // Damage survived is still loss: said once, before "Done".
     std::vector<std::string> damage = engine::DamagedInputLines(merger);
     if (merger.OutputFinished() && !damage.empty()) {
@@ -155,7 +154,6 @@ HRESULT CMainDialogLogic::JoinFiles() {
         for (const std::string& line : damage) text += line + "\n";
         engine::ReportError("%s", text.c_str());
     }
->>>>>>> main
     return hr;
 }
 

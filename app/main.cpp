@@ -6,8 +6,11 @@
 #include <cstdio>
 
 #include "app/main_app.h"
+#include "platform/gui/desktop_identity.h"
+#include "resources/maker_info.h"
 
 int main(int argc, char** argv) {
+    platform::SetDesktopApplicationId(resources::kApplicationId);
     auto* app = new app::CMainApp;
     wxApp::SetInstance(app);
     if (!wxEntryStart(argc, argv)) {

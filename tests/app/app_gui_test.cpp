@@ -582,21 +582,23 @@ TEST(Program, FilesOnTheCommandLineAreAddedInOrderAsADropIs) {
                                          "merged.");
 }
 
-// A long join through the running program: its progress shows in the title a few times a second,
-// and Escape offers to stop it; stopped, it writes nothing and says no "Done".
-TEST(Program, AJoinShowsItsProgressAndEscapeStopsItLeavingNothing) {
+// A long join through the running program: its progress shows in the title a few times a second.
+// Escape, then the close box, offer to stop it; stopped, it writes nothing and says no "Done", and
+// the window closed during the join closes once it has stopped.
+TEST(Program, AJoinShowsItsProgressAndEscapeOrClosingStopsItLeavingNothing) {
     REQUIRE_DISPLAY();
     TempFolder dir;
     setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
     auto* theApp = static_cast<app::CMainApp*>(wxTheApp);
     platform::RecordingMessageBox box;
-    box.answers = {IDYES};  // to the question whether to stop
+    box.answers = {IDYES, IDYES};  // to the questions whether to stop
     platform::IMessageBox* previous = platform::SetMessageBox(&box);
     std::string output = dir.Path() + "/out/joined.wmv";
     std::filesystem::create_directory(dir.Path() + "/out");
     std::vector<std::string> titles;
     std::string titleAfter;
-    bool escaped = false;
+    int stopRequests = 0;
+    bool closing = false;
     wxTimer sampler;
     wxTheApp->CallAfter([&] {
         auto* dialog = dynamic_cast<app::CMainDialog*>(wxTheApp->GetTopWindow());
@@ -609,12 +611,18 @@ TEST(Program, AJoinShowsItsProgressAndEscapeStopsItLeavingNothing) {
                           k == 0 ? "av_wmv2_wma2_meta.wmv" : "av_part2.wmv");
         dialog->RefreshFileList();
         dialog->m_outputEdit->ChangeValue(wxString::FromUTF8(output));
+        // Once the title shows more than nothing done: Escape from the keyboard, or the close box.
         sampler.Bind(wxEVT_TIMER, [&, dialog](wxTimerEvent&) {
             std::string title = dialog->GetTitle().utf8_string();
             if (titles.empty() || titles.back() != title) titles.push_back(title);
-            if (escaped || title.find('%') == std::string::npos || title.rfind("0%", 0) == 0)
+            if (stopRequests > int(closing) || title.find('%') == std::string::npos ||
+                title.rfind("0%", 0) == 0)
                 return;
-            escaped = true;
+            ++stopRequests;
+            if (closing) {
+                dialog->Close();
+                return;
+            }
             wxUIActionSimulator keys;
             keys.MouseMove(dialog->GetScreenRect().GetPosition() + wxPoint(20, 20));
             keys.Char(WXK_ESCAPE);
@@ -622,27 +630,34 @@ TEST(Program, AJoinShowsItsProgressAndEscapeStopsItLeavingNothing) {
         sampler.Start(40);
         wxCommandEvent click(wxEVT_BUTTON, IDC_BUTTON_CONVERT);
         dialog->Control(IDC_BUTTON_CONVERT)->ProcessWindowEvent(click);
-        sampler.Stop();
         titleAfter = dialog->GetTitle().utf8_string();
-        dialog->Close();
+        titles.push_back(titleAfter);
+        closing = true;
+        dialog->Control(IDC_BUTTON_CONVERT)->ProcessWindowEvent(click);
+        sampler.Stop();
     });
-    EXPECT_FALSE(theApp->InitInstance());
+    EXPECT_FALSE(theApp->InitInstance());  // ends with the window closed during the second join
     platform::SetMessageBox(previous);
     unsetenv("XDG_CONFIG_HOME");
 
-    EXPECT_TRUE(escaped) << "no progress was shown";
+    EXPECT_EQ(stopRequests, 2) << "no progress was shown";
     int last = -1;
     for (const std::string& title : titles) {
         int percent = -1;
-        if (std::sscanf(title.c_str(), "%d%% - ", &percent) != 1) continue;
+        if (std::sscanf(title.c_str(), "%d%% - ", &percent) != 1) {
+            last = -1;  // between the joins
+            continue;
+        }
         EXPECT_GE(percent, last) << title;
         EXPECT_LE(percent, 100) << title;
         EXPECT_EQ(title.substr(title.find(" - ") + 3), "Splicora");
         last = percent;
     }
     EXPECT_EQ(titleAfter, "Splicora");
-    ASSERT_EQ(box.calls.size(), 1u);  // the question, and no "Done"
-    EXPECT_EQ(box.calls[0].text, "Do you want to stop joining the files? Nothing will be written.");
+    const std::string question = "Do you want to stop joining the files? Nothing will be written.";
+    ASSERT_EQ(box.calls.size(), 2u);  // the two questions, and no "Done"
+    EXPECT_EQ(box.calls[0].text, question);
+    EXPECT_EQ(box.calls[1].text, question);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path() + "/out"));
 }
 

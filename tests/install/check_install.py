@@ -112,6 +112,9 @@ def check_window(prefix, data, scratch):
         wid = found.stdout.split()[0] if found.stdout.split() else None
         check(wid is not None, "the installed window did not show")
         if wid:
+            # The desktop matches the window to its entry by the window class.
+            wm_class = run(["xprop", "-id", wid, "WM_CLASS"]).stdout
+            check(f'"{APP_ID}"' in wm_class, "window class: " + wm_class)
             run(["xdotool", "windowfocus", "--sync", wid])
             # Focus starts on Add WMV; Help is eleven Tab steps on, Exit one step back from Add.
             run(["xdotool", "key", "--delay", "100"] + ["Tab"] * 11 + ["space"])
