@@ -117,7 +117,8 @@ double CMainDialogLogic::JoinProgress() {
 }
 
 bool CMainDialogLogic::AskToStopJoin() {
-    if (!m_joinRunning || m_stopJoin) return m_stopJoin;
+    if (!m_joinRunning) return false;
+    if (m_stopJoin) return true;
     int answer = MessageBoxA(
         m_view.OwnerWindow(), "Do you want to stop joining the files? Nothing will be written.",
         g_languageTable.GetString(IDS_MESSAGE_WARNING).c_str(), MB_ICONQUESTION | MB_YESNO);
