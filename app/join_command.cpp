@@ -138,6 +138,7 @@ HRESULT CMainDialogLogic::JoinFiles() {
     engine::CMerger merger;
     merger.m_inputPaths = m_inputPaths;
     merger.m_inputCount = m_inputCount;
+    merger.SetGapless(GaplessJoining());
     merger.SetStopFlag(&m_stopJoin);
     {
         std::lock_guard<std::mutex> lock(m_runningLock);
@@ -156,6 +157,14 @@ HRESULT CMainDialogLogic::JoinFiles() {
         engine::ReportError("%s", text.c_str());
     }
     return hr;
+}
+
+bool CMainDialogLogic::GaplessJoining() {
+    return m_services.settings->GetProfileInt(kSectionOption, kKeyGapless, 0) != 0;
+}
+
+void CMainDialogLogic::OnGaplessCommand() {
+    m_services.settings->WriteProfileInt(kSectionOption, kKeyGapless, GaplessJoining() ? 0 : 1);
 }
 
 }  // namespace app

@@ -200,6 +200,8 @@ void CMainDialog::OnMenuCommand(int commandId) {
         OnAbout();
     else if (commandId == IDM_POPUPMENU_FONT)
         OnPopupMenuFont();
+    else if (commandId == IDM_GAPLESS)
+        OnGaplessCommand();
 }
 
 void CMainDialog::OnAbout() {

@@ -94,6 +94,9 @@ class CMainDialogLogic {
     // Escape or the close box during a join: asks whether to stop it; true when the user said
     // yes, and the join then stops and writes nothing.
     bool AskToStopJoin();
+    // The "Gapless joining" menu item: kept in the settings, off unless set.
+    bool GaplessJoining();
+    void OnGaplessCommand();
 
     // The input list.
     void OnButtonAddVideo();

@@ -1,4 +1,5 @@
-// The main window's pop-up menu: Language (one entry per language file), Font and About.
+// The main window's pop-up menu: Language (one entry per language file), Font, Gapless joining
+// and About.
 
 #include <wx/menu.h>
 
@@ -21,6 +22,8 @@ void CMainDialog::ShowPopupMenu(int x, int y, int menuId) {
     if (top && top->GetSubMenu()) {
         wxMenu* popup = top->GetSubMenu();
         FillLanguageMenu(menu, popup);
+        if (wxMenuItem* gapless = popup->FindItem(platform::ToWxMenuId(IDM_GAPLESS)))
+            gapless->Check(GaplessJoining());
         // A submenu is shown on its own only once taken out of its menu.
         menu->Remove(top);
         TrackPopup(popup, wxPoint(x, y));

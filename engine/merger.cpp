@@ -121,6 +121,8 @@ HRESULT CMerger::BuildStreamMap(BOOL* match) {
     if (Failed(hr)) return hr;
     WORD* map = nullptr;
     *match = first.Match(second, &map);
+    for (DWORD i = 0; first.streamNumbers && i < first.count; ++i)
+        m_inputEnd.SetFormat(first.streamNumbers[i], first.mediaTypes[i]);
     WORD* old;
     {
         std::lock_guard<std::mutex> g(m_lock);
@@ -278,6 +280,7 @@ HRESULT CMerger::Merge() {
     m_placed.fill(false);
     m_damaged.fill(0);
     m_rebases.fill(0);
+    m_placedEnd = m_inputStart = 0;
     m_outputFinished = false;
     HRESULT hr = CheckTimeLine();
     if (Failed(hr)) return hr;
@@ -486,6 +489,7 @@ void CMerger::CloseSecondReader() {
 }
 
 HRESULT CMerger::Cleanup() {
+    DropHeld();
     delete[] m_outputPath;
     m_outputPath = nullptr;
     WORD* map;

@@ -9,8 +9,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "completion_event.h"
+#include "input_end.h"
 #include "join_checks.h"
 #include "wm_interfaces.h"
 
@@ -105,6 +107,9 @@ class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced
     void SetStopFlag(const std::atomic<bool>* flag) { m_stopFlag = flag; }
     // Share of the join done, 0 to 1, by the inputs' bytes; readable from any thread.
     double Progress() const;
+    // Gapless placement: each later input starts where the one before it truly ends (its
+    // latest sample end), not at the next whole second. Set before Merge.
+    void SetGapless(bool on) { m_gapless = on; }
 
     // The caller's path table (not owned; must outlive the join) and its used entries.
     const PathSlot* m_inputPaths = nullptr;
@@ -132,6 +137,12 @@ class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced
     // copy went. Fails only when the reader could not be started or stopped.
     HRESULT PlayInput(int k, HRESULT* copied);
     void NoteInputStats(int k, IWMReaderAdvanced* reader);
+    // Writes one sample as it stands in the output, noting its end; reports a failure once.
+    HRESULT Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample);
+    // Gapless: the first step's samples of a later input are held until the earliest of them
+    // is known, then shifted to the end of what is placed and written.
+    void PlaceHeld();
+    void DropHeld();
     // Refuses, before anything is written, a join whose time line passes the format's limit.
     HRESULT CheckTimeLine();
 
@@ -177,6 +188,21 @@ class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced
     QWORD m_rebase = 0;
     std::array<QWORD, kMaxOffsets + 1> m_rebases{};
     std::array<DWORD, kMaxOffsets + 1> m_damaged{};
+
+    // Gapless placement; touched only by the running reader's callbacks.
+    bool m_gapless = false;
+    InputEnd m_inputEnd;
+    QWORD m_placedEnd = 0;   // true end of the inputs placed so far
+    QWORD m_inputStart = 0;  // where the running later input starts in the output
+    bool m_shiftKnown = false;
+    struct HeldSample {
+        WORD stream;
+        QWORD time;
+        QWORD duration;
+        DWORD flags;
+        INSSBuffer* sample;  // one reference
+    };
+    std::vector<HeldSample> m_held;
 
     // Progress by bytes: inputs finished, the running one's samples, and the whole.
     std::atomic<uint64_t> m_bytesDone{0};

@@ -31,6 +31,7 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
             // Only the first end of a segment reaches the driver, and not over a failure it
             // already has.
             if (m_endSeen.exchange(1)) break;
+            PlaceHeld();  // an input shorter than one clock step
             if (ReadPhase() < 3 && !m_segmentFailed) {
                 Signal(hr);
             }
@@ -49,6 +50,8 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
                 reader = phase == 1 ? m_readerAdvanced1 : phase == 2 ? m_readerAdvanced2 : nullptr;
                 if (reader) reader->AddRef();
             }
+            m_inputEnd.Reset();
+            m_shiftKnown = false;
             if (phase == 1) {
                 m_clock1 = kClockStep;
                 if (reader) reader->DeliverTime(m_clock1);
@@ -67,17 +70,20 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
             break;
         }
         case WMT_STOPPED: {
+            DropHeld();  // a stopped or failed segment places nothing more
             std::lock_guard<std::mutex> g(m_lock);
             if (m_phase == 2) {
                 // Recorded by path-table position: a skipped input leaves its entry unused.
                 if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets) {
-                    m_offsets[m_currentInput - 1] = m_clock1;
+                    m_offsets[m_currentInput - 1] = m_gapless ? m_inputStart : m_clock1;
                     m_rebases[m_currentInput] = m_rebase;
                 }
                 ++m_offsetCount;
                 m_phase = 3;
                 m_clock1 += m_clock2 - std::min(m_rebase, m_clock2);
             }
+            if (m_phase == 3 || m_currentInput == 0)
+                m_placedEnd = std::max(m_placedEnd, m_inputEnd.End());
         }
             ++m_stopsSeen;
             Signal(S_OK);
@@ -114,44 +120,86 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
         FailSegment(kJoinStopped);
         return S_OK;
     }
-    HRESULT hr = S_OK;
-    IWMWriterAdvanced* writer = nullptr;
+    bool unknown = false;  // reported once the lock is left
     {
         std::lock_guard<std::mutex> g(m_lock);
-        if (m_phase == 1) {
-            writer = m_writerAdvanced;
-        } else if (m_phase == 2) {
+        if (m_phase == 2) {
             WORD mapped = 0;
             for (DWORD i = 0; m_streamMap && i < m_streamCount && !mapped; ++i)
                 if (m_streamMap[m_streamCount + i] == stream) mapped = m_streamMap[i];
-            if (mapped == 0) {
-                hr = E_UNEXPECTED;
-            } else {
-                if (!m_rebaseKnown) {
-                    m_rebaseKnown = true;
-                    m_rebase = m_clock2 >= kClockStep ? m_clock2 - kClockStep : 0;
-                }
-                stream = mapped;
-                time = m_clock1 + (time > m_rebase ? time - m_rebase : 0);
-                writer = m_writerAdvanced;
+            unknown = mapped == 0;
+            stream = mapped;
+        }
+        if (m_phase == 2 && !unknown) {
+            if (!m_rebaseKnown) {
+                m_rebaseKnown = true;
+                m_rebase = m_clock2 >= kClockStep ? m_clock2 - kClockStep : 0;
             }
-        } else {
+            if (m_gapless && !m_shiftKnown) {
+                sample->AddRef();
+                m_held.push_back({stream, time, duration, flags, sample});
+                return S_OK;
+            }
+            const QWORD start = m_gapless ? m_inputStart : m_clock1;
+            time = start + (time > m_rebase ? time - m_rebase : 0);
+        } else if (m_phase != 1) {
             return S_OK;  // no segment is running: dropped
         }
+    }
+    if (unknown) {
+        FailSegment(E_UNEXPECTED, "Error in WriteStreamSample (hr=0x%08x).\n");
+        return E_UNEXPECTED;
+    }
+    return Forward(stream, time, duration, flags, sample);
+}
+
+HRESULT CMerger::Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample) {
+    IWMWriterAdvanced* writer = nullptr;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        writer = m_writerAdvanced;
         if (writer) writer->AddRef();
     }
+    HRESULT hr = E_UNEXPECTED;  // no writer
     if (writer) {
         hr = writer->WriteStreamSample(stream, time, 0, duration, flags, sample);
         writer->Release();
-        BYTE* data = nullptr;
-        DWORD length = 0;
-        if (Succeeded(hr) && Succeeded(sample->GetBufferAndLength(&data, &length)))
-            m_bytesRunning += length;
-    } else if (Succeeded(hr)) {
-        hr = E_UNEXPECTED;  // no writer
+    }
+    BYTE* data = nullptr;
+    DWORD length = 0;
+    if (Succeeded(hr) && Succeeded(sample->GetBufferAndLength(&data, &length))) {
+        m_bytesRunning += length;
+        m_inputEnd.Add(stream, time, duration, length);
     }
     if (Failed(hr)) FailSegment(hr, "Error in WriteStreamSample (hr=0x%08x).\n");
     return hr;
+}
+
+void CMerger::PlaceHeld() {
+    if (m_held.empty()) return;
+    // The earliest held sample starts at the true end of what is placed, on a whole
+    // millisecond at or past it: the format keeps milliseconds.
+    QWORD earliest = m_held.front().time;
+    for (const HeldSample& h : m_held) earliest = std::min(earliest, h.time);
+    constexpr QWORD kMs = 10000;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_inputStart = (m_placedEnd + kMs - 1) / kMs * kMs;
+        m_rebase = earliest;
+        m_shiftKnown = true;
+    }
+    std::vector<HeldSample> held;
+    held.swap(m_held);
+    for (const HeldSample& h : held) {
+        if (!m_segmentFailed)
+            Forward(h.stream, m_inputStart + (h.time - earliest), h.duration, h.flags, h.sample);
+        h.sample->Release();
+    }
+}
+
+void CMerger::DropHeld() {
+    for (const HeldSample& h : m_held) h.sample->Release();
+    m_held.clear();
 }
 
 HRESULT CMerger::OnTime(QWORD, void*) {
@@ -160,6 +208,7 @@ HRESULT CMerger::OnTime(QWORD, void*) {
         FailSegment(kJoinStopped);
         return S_OK;
     }
+    PlaceHeld();  // the first step of samples is complete
     int16_t phase;
     IWMReaderAdvanced* reader = nullptr;
     {

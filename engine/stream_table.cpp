@@ -11,8 +11,6 @@ namespace engine {
 namespace {
 
 // The format types whose bit rate is ignored between VBR streams, and where that field sits.
-constexpr GUID kFormatVideoInfo = GUID::FromText("05589F80-C356-11CE-BF01-00AA0055595A");
-constexpr GUID kFormatWaveFormatEx = GUID::FromText("05589F81-C356-11CE-BF01-00AA0055595A");
 constexpr size_t kVideoBitRateOffset = 32;    // VIDEOINFOHEADER.dwBitRate
 constexpr size_t kWaveBytesPerSecOffset = 8;  // WAVEFORMATEX.nAvgBytesPerSec
 
@@ -144,10 +142,10 @@ bool SameMediaType(WM_MEDIA_TYPE* a, WM_MEDIA_TYPE* b, BOOL vbr) {
     if (a->cbFormat == 0) return true;
     if (!a->pbFormat || !b->pbFormat) return false;
     if (vbr) {
-        if (a->formattype == kFormatVideoInfo) {
+        if (a->formattype == WMFORMAT_VideoInfo) {
             ClearField(a, kVideoBitRateOffset);
             ClearField(b, kVideoBitRateOffset);
-        } else if (a->formattype == kFormatWaveFormatEx) {
+        } else if (a->formattype == WMFORMAT_WaveFormatEx) {
             ClearField(a, kWaveBytesPerSecOffset);
             ClearField(b, kWaveBytesPerSecOffset);
         }

@@ -11,6 +11,7 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {32783, "IDM_ABOUT"},
     {264 << 16, "IDM_SELECT_LANGUAGE"},
     {32784, "IDM_POPUPMENU_FONT"},
+    {32785, "IDM_GAPLESS"},
     {100, "IDC_BUTTON_ABOUT"},
     {1016, "IDD_PROGRAM_CAPTION"},
     {1019, "IDC_BUTTON_HELP"},

@@ -13,6 +13,7 @@ constexpr MenuItemResource kLanguagePlaceholder[] = {
 constexpr MenuItemResource kPopupItems[] = {
     {"Language", 0, kLanguagePlaceholder, true},
     {"Font", IDM_POPUPMENU_FONT, {}, false},
+    {"Gapless joining", IDM_GAPLESS, {}, false, true},
     {"About", IDM_ABOUT, {}, false},
 };
 

@@ -11,6 +11,7 @@ struct MenuItemResource {
     int id;                                      // command id; 0 for submenus and separators
     std::span<const MenuItemResource> children;  // non-empty only for submenus
     bool isSubmenu;
+    bool checkable = false;
 };
 
 struct MenuResource {

@@ -16,6 +16,8 @@ wxMenu* BuildMenu(std::span<const resources::MenuItemResource> items) {
             menu->AppendSeparator();
         else if (item.isSubmenu)
             menu->AppendSubMenu(BuildMenu(item.children), wxString::FromUTF8(item.text));
+        else if (item.checkable)
+            menu->AppendCheckItem(platform::ToWxMenuId(item.id), wxString::FromUTF8(item.text));
         else
             menu->Append(platform::ToWxMenuId(item.id), wxString::FromUTF8(item.text));
     }

@@ -255,14 +255,15 @@ HRESULT CReader::DoOpen() {
         hr = OpenInputFile(path, file, why);
     }
     if (Failed(hr)) return fail(hr, why);
-    const asf::AsfLayout& layout = file.layout;
+    asf::AsfLayout& layout = file.layout;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_openError.clear();
+    m_statistics = {};
+    m_statistics.hasSimpleIndex = !layout.simpleIndexes.empty();
+    layout.simpleIndexes.clear();  // playing never seeks; a long time line has a large index
     m_layout = layout;
     m_profile.streams = DescribeStreams(file.header);
     m_store.SetFromFile(std::move(file.header));
-    m_statistics = {};
-    m_statistics.hasSimpleIndex = !layout.simpleIndexes.empty();
     m_statistics.prerollMs = m_store.header.file.preroll;
     m_statistics.damagedPackets = layout.promisedPackets - layout.packetCount;
     m_source = std::move(file.source);

@@ -108,6 +108,10 @@ struct WM_MEDIA_TYPE {
     BYTE* pbFormat;
 };
 
+// Format types of WM_MEDIA_TYPE.formattype.
+constexpr GUID WMFORMAT_VideoInfo = GUID::FromText("05589F80-C356-11CE-BF01-00AA0055595A");
+constexpr GUID WMFORMAT_WaveFormatEx = GUID::FromText("05589F81-C356-11CE-BF01-00AA0055595A");
+
 // Coded and well-known attribute names.
 constexpr const WCHAR* g_wszWMDuration = u"Duration";
 constexpr const WCHAR* g_wszWMBitrate = u"Bitrate";

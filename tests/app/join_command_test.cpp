@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "app_fixture.h"
+#include "wm_interfaces.h"
 
 namespace {
 
@@ -191,6 +192,32 @@ TEST_F(MergeTest, AFailedJoinShowsTheEngineMessagesThenDone) {
     EXPECT_EQ(e[e.size() - 3],
               "box (null)|Profile Mismatch\nCan not continue... Aborting the process\n|2030|none");
     EXPECT_FALSE(std::filesystem::exists(m_view.output));
+}
+
+}  // namespace
+
+namespace {
+
+// The menu's "Gapless joining" is kept in the settings and reaches the join: the second part
+// follows the first's true end (4.05 s) rather than the next whole second (5 s).
+TEST_F(MergeTest, GaplessJoiningIsKeptInTheSettingsAndPlacesThePartsEndToEnd) {
+    SetList({m_first, m_second});
+    auto lastSampleAt = [&](const std::string& name) {
+        m_view.output = m_dir.Path() + "/" + name;
+        m_dialog->OnButtonConvert();
+        WM_FILE_INSPECTION file{};
+        std::u16string wide(m_view.output.begin(), m_view.output.end());
+        EXPECT_EQ(WMInspectFile(wide.c_str(), &file), S_OK);
+        return file.endTime;
+    };
+    EXPECT_FALSE(m_dialog->GaplessJoining());
+    QWORD whole = lastSampleAt("whole.wmv");
+    m_dialog->OnGaplessCommand();
+    EXPECT_EQ(m_settings.GetProfileInt("Option", "Gapless", 0), 1);
+    QWORD gapless = lastSampleAt("gapless.wmv");
+    EXPECT_GT(whole - gapless, 9000000u);  // 0.95 s: the rest of the first part's last second
+    m_dialog->OnGaplessCommand();
+    EXPECT_FALSE(m_dialog->GaplessJoining());
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Joins of the bundled samples through splicora-join, checked with FFmpeg.
+"""Joins of the bundled samples through splicora-join, checked with FFmpeg, ExifTool and
+../shared/tools/dump_asf.py.
 
 usage: real_joins.py SPLICORA_JOIN DATA_DIR CASE
-Exits 77 (skipped) when ffprobe or ffmpeg is missing.
+Exits 77 (skipped) when one of them is missing, 1 under CI.
 """
 import json
 import os
@@ -15,11 +16,17 @@ import sys
 import tempfile
 import uuid
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+import asf_facts  # noqa: E402
+import asftool_run  # noqa: E402
+
 JOIN, DATA, CASE = sys.argv[1], sys.argv[2], sys.argv[3]
 META = os.path.join(DATA, "av_wmv2_wma2_meta.wmv")
 PART2 = os.path.join(DATA, "av_part2.wmv")
 PART3 = os.path.join(DATA, "av_part3.wmv")
 WMV1 = os.path.join(DATA, "av_wmv1_incompatible.wmv")
+VIDEO = os.path.join(DATA, "video_only.wmv")
+SECOND = 10000000  # 100 ns
 failures = []
 
 
@@ -42,13 +49,15 @@ def run_join(out, inputs, *options):
 def probe(path):
     p = subprocess.run(["ffprobe", "-v", "error", "-show_data_hash", "md5", "-of", "json",
                         "-show_entries",
-                        "stream=index,codec_type,codec_name:packet=stream_index,pts,dts,data_hash:"
+                        "stream=index,codec_type,codec_name,time_base:"
+                        "packet=stream_index,pts,dts,data_hash:"
                         "format_tags:chapter=start_time:chapter_tags=title",
                         path], capture_output=True, text=True, timeout=120)
     if p.returncode != 0:
         raise SystemExit(f"ffprobe failed on {path}: {p.stderr}")
     info = json.loads(p.stdout)
     streams = info.get("streams", [])
+    check(all(s.get("time_base") in (None, "1/1000") for s in streams), f"ms time base in {path}")
     packets = {s["index"]: [] for s in streams}
     for k in info.get("packets", []):
         # FFmpeg leaves some MPEG-4 B-frame pts unset; the stored time is then the dts.
@@ -70,37 +79,60 @@ def partner_streams(out_streams, in_streams):
     return pairs
 
 
-def check_output(out, inputs, placed):
+def placed_length(path, packets):
+    """Where the join's clock stops on an input (100 ns). The clock starts at 1 s and steps by
+    1 s; it stops at the first step past every sample's time and at or after the content's end:
+    the last sample time, raised to the header's declared duration when that lies at most 2 s
+    beyond. (These inputs declare no sample durations.)"""
+    facts = asf_facts.Facts(path)
+    check(not any("PES Sample Duration" in line for line in facts.lines),
+          f"{path} declares no sample durations")
+    last = max(t for ps in packets.values() for t, _ in ps) * 10000
+    end = last
+    if end < facts.declared_duration() <= end + 2 * SECOND:
+        end = facts.declared_duration()
+    clock = SECOND
+    while clock <= last or clock < end:
+        clock += SECOND
+    return clock
+
+
+def check_output(out, inputs, placed, left_out):
+    """The output holds every placed input's packets at its expected offset; returns them."""
     dec = subprocess.run(["ffmpeg", "-v", "error", "-i", out, "-f", "null", "-"],
                          capture_output=True, text=True, timeout=300)
     check(dec.stdout == "" and dec.stderr == "", f"ffmpeg decodes {out} silently: {dec.stderr[:300]}")
     out_streams, out_packets, out_chapters, out_tags = probe(out)
     expected = {s["index"]: [] for s in out_streams}
     chapters = []
-    previous_end = None
+    offsets = {}
+    offset = 0
     for k, path in enumerate(inputs):
-        if k not in placed:
+        if k in left_out:
             continue
-        offset = placed[k]
-        check(offset % 1000 == 0, f"input {k + 1} starts at a whole second ({offset} ms)")
+        offsets[k] = offset
         streams, packets, marks, _ = probe(path)
-        if previous_end is not None:
-            check(offset >= previous_end, f"input {k + 1} at {offset} ms covers the one before "
-                                          f"(ends {previous_end} ms)")
-        last = max(p for ps in packets.values() for p, _ in ps)
-        previous_end = offset + last
         for o, i in partner_streams(out_streams, streams).items():
-            expected[o] += [(pts + offset, h) for pts, h in packets[i]]
-        chapters += [(title, start + offset) for title, start in marks]
+            expected[o] += [(pts + offset // 10000, h) for pts, h in packets[i]]
+        chapters += [(title, start + offset // 10000) for title, start in marks]
+        offset += placed_length(path, packets)
     for index, wanted in expected.items():
         got = out_packets[index]
-        check(got == wanted, f"stream {index}: {len(got)} packets in order and byte for byte "
-                             f"(expected {len(wanted)})")
+        n = next((n for n, (g, w) in enumerate(zip(got, wanted)) if g != w), len(wanted))
+        check(got == wanted, f"stream {index}: {len(got)} packets in order and byte for byte, "
+                             f"inputs at {offsets} (100 ns); expected {len(wanted)}, packet {n} "
+                             f"is {got[n:n + 1]} instead of {wanted[n:n + 1]}")
+    expected_ms = {k: o // 10000 for k, o in offsets.items()}
+    check(placed == expected_ms, f"printed placement {placed} is {expected_ms} (ms)")
     check(out_chapters == chapters, f"markers at their inputs' offsets: {out_chapters} vs {chapters}")
     first_tags = probe(inputs[0])[3]
     for tag in ("title", "artist", "genre"):
         check(out_tags.get(tag) == first_tags.get(tag),
               f"{tag} carried: {out_tags.get(tag)!r} vs {first_tags.get(tag)!r}")
+    facts = asf_facts.Facts(out)
+    for fault in facts.failures + facts.index_faults():
+        check(False, f"{out}: {fault}")
+    return offsets, facts
 
 
 def join_and_check(inputs, name="out.wmv", left_out=()):
@@ -109,8 +141,8 @@ def join_and_check(inputs, name="out.wmv", left_out=()):
     check(rc == 0, f"join exits 0 (got {rc}): {stderr}")
     check(set(placed) == set(range(len(inputs))) - set(left_out), f"placement printed: {stdout}")
     if rc == 0:
-        check_output(out, inputs, placed)
-    return stderr
+        return stderr, check_output(out, inputs, placed, left_out)
+    return stderr, ({}, None)
 
 
 def refused(inputs, messages, code=1, out_name="out.wmv", *options):
@@ -126,22 +158,86 @@ def guid_bytes(text):
     return uuid.UUID(text).bytes_le
 
 
+def edited_copy(source, target, guid=None, body=b"", declared=None, replace=None):
+    """source with an object added to its header, another declared duration (100 ns) or, from
+    the Codec List on, its first occurrence of replace[0] replaced by as many bytes."""
+    data = bytearray(open(source, "rb").read())
+    props = data.find(guid_bytes("8CABDCA1-A947-11CF-8EE4-00C00C205365"))
+    if declared is not None:
+        preroll = struct.unpack_from("<Q", data, props + 80)[0]
+        struct.pack_into("<Q", data, props + 64, declared + preroll * 10000)
+    if replace:
+        at = data.find(replace[0], data.find(guid_bytes("86D15240-311D-11D0-A3A4-00A0C90348F6")))
+        check(at > 0, f"{replace[0]} in the codec list of {source}")
+        data[at:at + len(replace[1])] = replace[1]
+    if guid:
+        size, count = struct.unpack_from("<QI", data, 16)
+        data[30:30] = guid_bytes(guid) + struct.pack("<Q", 24 + len(body)) + body
+        struct.pack_into("<QI", data, 16, size + 24 + len(body), count + 1)
+        struct.pack_into("<Q", data, props + 24 + len(body) + 40, len(data))
+    open(target, "wb").write(data)
+    return target
+
+
 def protected_copy(source, target):
     """source with an Extended Content Encryption object added to its header."""
-    data = bytearray(open(source, "rb").read())
-    size, count = struct.unpack_from("<QI", data, 16)
     payload = b"<WRMHEADER/>"
-    obj = guid_bytes("298AE614-2622-4C17-B935-DAE07EE9289C") + \
-        struct.pack("<QI", 24 + 4 + len(payload), len(payload)) + payload
-    data[30:30] = obj
-    struct.pack_into("<QI", data, 16, size + len(obj), count + 1)
-    open(target, "wb").write(data)
+    edited_copy(source, target, "298AE614-2622-4C17-B935-DAE07EE9289C",
+                struct.pack("<I", len(payload)) + payload)
+
+
+def scripted_copy(source, name, ms, command, replace=None):
+    """source with a Script Command object: one URL command at ms after the preroll."""
+    def text(s):
+        return struct.pack("<H", len(s) + 1) + (s + "\0").encode("utf-16-le")
+    preroll = asf_facts.Facts(source).header.preroll_ms
+    body = guid_bytes("4B1ACBE3-100B-11D0-A39B-00A0C90348F6") + struct.pack("<HH", 1, 1) + \
+        text("URL") + struct.pack("<IH", preroll + ms, 0) + text(command)
+    return edited_copy(source, os.path.join(work, name), "1EFB1A30-0B62-11D0-A39B-00A0C90348F6",
+                       body, replace=replace)
+
+
+def codecs(path):
+    out = subprocess.run(["exiftool", "-j", "-*Codec*", path], capture_output=True, text=True)
+    return {k: v for k, v in json.loads(out.stdout)[0].items() if k != "SourceFile"}
+
+
+def check_boundaries():
+    """A declared duration ending exactly on a whole second ends the input there; a last sample
+    exactly on a clock step waits for the next one."""
+    frames = [t for t, _ in probe(VIDEO)[1][0]]
+    step = next((t for t in frames if t and t % 1000 == 0), None)
+    check(step is not None, f"a frame of {VIDEO} lies on a whole second: {frames}")
+    on_second = edited_copy(VIDEO, os.path.join(work, "on_second.wmv"),
+                            declared=(frames[-1] // 1000 + 1) * SECOND)
+    cut = os.path.join(work, "cut.wmv")
+    subprocess.run(["ffmpeg", "-v", "error", "-i", VIDEO, "-c", "copy", "-frames:v",
+                    str(frames.index(step) + 1), cut], check=True, timeout=120)
+    stepped = edited_copy(cut, os.path.join(work, "stepped.wmv"), declared=step * 10000)
+    join_and_check([on_second, stepped, on_second])
+
+
+def check_header_carry():
+    """Codec list of the first input; scripts of the second at the first one's declared duration,
+    the others' at their own offsets."""
+    renamed = ("wmv2".encode("utf-16-le"), "WMV2".encode("utf-16-le"))
+    inputs = [scripted_copy(META, "first.wmv", 500, "first", renamed),
+              scripted_copy(PART2, "second.wmv", 250, "second"),
+              scripted_copy(PART3, "third.wmv", 750, "third")]
+    _, (offsets, facts) = join_and_check(inputs)
+    if facts is None:
+        return
+    preroll = facts.header.preroll_ms
+    first_duration = asf_facts.Facts(inputs[0]).declared_duration() // 10000
+    wanted = [(preroll + 500, "first"), (preroll + first_duration + 250, "second"),
+              (preroll + offsets[2] // 10000 + 750, "third")]
+    check(sorted(facts.scripts) == wanted, f"scripts {facts.scripts}, expected {wanted}")
+    check(codecs(facts.path) == codecs(inputs[0]) != codecs(inputs[1]),
+          f"codec list of the first input: {codecs(facts.path)}")
 
 
 def main():
-    if not shutil.which("ffprobe") or not shutil.which("ffmpeg"):
-        print("ffprobe or ffmpeg missing: skipped")
-        return 77
+    asftool_run.require("ffprobe", "ffmpeg", "exiftool", asf_facts.DUMP_ASF)
     if CASE == "two":
         join_and_check([META, PART2])
     elif CASE == "three":
@@ -153,6 +249,10 @@ def main():
     elif CASE == "audio_only":
         audio = os.path.join(DATA, "audio_only.wma")
         join_and_check([audio, audio, audio], "out.wma")
+    elif CASE == "boundaries":
+        check_boundaries()
+    elif CASE == "header_carry":
+        check_header_carry()
     elif CASE == "mpeg4_bframes":
         mp4 = os.path.join(DATA, "mpeg4_bframes_mp3.asf")
         join_and_check([mp4, mp4], "out.asf")
@@ -168,7 +268,7 @@ def main():
         out = refused([META, locked], [f"Protected attributes set for input file {locked} .",
                                        "Second file is protected, cannot open, aborting..."])
         check(not os.path.exists(out), "no output after a protected input")
-        stderr = join_and_check([META, PART2, WMV1, PART3], left_out=(2,))
+        stderr, _ = join_and_check([META, PART2, WMV1, PART3], left_out=(2,))
         check("Mismatch in Media types of both the Streams." in stderr, "third input reported")
     elif CASE == "command_line":
         copy = os.path.join(work, "Clip.wmv")

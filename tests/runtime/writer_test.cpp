@@ -86,6 +86,22 @@ TEST(Writer, FileKeepsTheFormatInvariants) {
     }
 }
 
+// A packet's payload count has six bits: the 64th small sample starts a second packet.
+TEST(Writer, APacketHoldsAtMostSixtyThreePayloads) {
+    std::vector<TestSample> in;
+    for (int i = 0; i < 64; ++i) in.push_back({2, QWORD(i) * 10000, false, {BYTE(i)}});
+    std::vector<uint8_t> file = WriteTestFile(in);
+    asf::MemorySource source(file);
+    asf::AsfHeader h;
+    asf::AsfLayout layout;
+    std::string error;
+    ASSERT_TRUE(asf::ReadAsfStructure(source, h, layout, error)) << error;
+    ASSERT_EQ(layout.packetCount, 2u);
+    asf::Packet p;
+    ASSERT_TRUE(asf::ParsePacket(&file[layout.firstPacketOffset], layout.packetSize, p));
+    EXPECT_EQ(p.payloads.size(), 63u);
+}
+
 TEST(Writer, RefusesSamplesItCannotTake) {
     TestProfile profile(TestStreams());
     auto* writer = new wm::CWriter();

@@ -9,7 +9,7 @@ type, codec, sample count, first and last sample time (file order, within 1 ms),
 video streams. For the file: Duration against ffprobe's stream duration, preroll and the last
 stream's number against ExifTool, codec names against ExifTool, markers against ffprobe's
 chapters, and title, author and genre against both ExifTool and ffprobe.
-Exit status: 0 agree, 1 differ or asftool failed, 77 ffprobe or exiftool missing.
+Exit status: 0 agree, 1 differ or asftool failed, 77 ffprobe or exiftool missing (1 under CI).
 """
 import json
 import os

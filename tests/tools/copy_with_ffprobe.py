@@ -6,10 +6,11 @@ Usage: copy_with_ffprobe.py copy ASFTOOL FILE      a lossless copy of FILE
 
 copy: ffprobe finds the same packets, byte for byte (md5), with the same times (within 1 ms) and
 key flags; FFmpeg decodes the copy without one message; title, author, genre and chapters are
-those of the input; a file with video has a seek index.
+those of the input; a file with video has a seek index whose every entry names the packet of the
+latest key frame at or before its time, as ../shared/tools/dump_asf.py finds them.
 mark: the markers show up as ffprobe chapters, ExifTool still reads the title, and every packet
 is unchanged.
-Exit status: 0 pass, 1 fail, 77 ffprobe, ffmpeg or exiftool missing.
+Exit status: 0 pass, 1 fail, 77 ffprobe, ffmpeg or exiftool missing (1 under CI).
 """
 import json
 import os
@@ -18,6 +19,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import asf_facts  # noqa: E402
 import asftool_run  # noqa: E402
 
 TOLERANCE = 0.001
@@ -99,6 +101,8 @@ def check_copy(asftool, source, work, failures):
         failures.append("asftool info on the copy: " + error)
     elif any(s["type"] == "video" for s in info["streams"]) and not info["has_index"]:
         failures.append("a file with video has no seek index")
+    facts = asf_facts.Facts(out)
+    failures += facts.failures + facts.index_faults()
 
 
 def check_mark(asftool, source, work, failures):
@@ -141,7 +145,7 @@ def main():
     if len(sys.argv) != 4 or sys.argv[1] not in ("copy", "mark"):
         print(__doc__)
         return 2
-    asftool_run.require("ffprobe", "ffmpeg", "exiftool")
+    asftool_run.require("ffprobe", "ffmpeg", "exiftool", asf_facts.DUMP_ASF)
     mode, asftool, source = sys.argv[1:]
     failures = []
     with tempfile.TemporaryDirectory() as work:

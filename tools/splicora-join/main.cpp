@@ -22,9 +22,10 @@ constexpr int kExitRefused = 2;
 void Usage(FILE* to) {
     std::fprintf(
         to,
-        "usage: splicora-join [--force] OUTPUT INPUT1 INPUT2 [INPUT...]\n"
+        "usage: splicora-join [--force] [--gapless] OUTPUT INPUT1 INPUT2 [INPUT...]\n"
         "Joins Windows Media files with the same streams into OUTPUT, in the given order,\n"
-        "without re-encoding. --force replaces an existing OUTPUT.\n");
+        "without re-encoding. --force replaces an existing OUTPUT. --gapless starts each\n"
+        "input where the one before it ends, not at the next whole second.\n");
 }
 
 int Refuse(const char* format, const char* a, int n = 0, const char* b = "") {
@@ -38,6 +39,7 @@ int Refuse(const char* format, const char* a, int n = 0, const char* b = "") {
 
 int main(int argc, char** argv) {
     bool force = false;
+    bool gapless = false;
     std::vector<const char*> names;
     bool options = true;
     for (int i = 1; i < argc; ++i) {
@@ -46,6 +48,8 @@ int main(int argc, char** argv) {
             options = false;
         } else if (options && std::strcmp(a, "--force") == 0) {
             force = true;
+        } else if (options && std::strcmp(a, "--gapless") == 0) {
+            gapless = true;
         } else if (options && (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0)) {
             Usage(stdout);
             return kExitJoined;
@@ -93,6 +97,7 @@ int main(int argc, char** argv) {
         engine::CMerger merger;
         merger.m_inputPaths = table.get();
         merger.m_inputCount = count;
+        merger.SetGapless(gapless);
         {
             CProgressLine progress(merger);
             hr = engine::RunJoin(merger, table.get()[0], table.get()[1], output);

@@ -1,0 +1,75 @@
+// The engine over the real runtime where the fake cannot tell: a disk that fills up, a stop.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+
+#include "engine_test_support.h"
+#include "run_join.h"
+#include "writer.h"
+
+namespace {
+
+const std::string kData = SPLICORA_TEST_DATA;
+
+class RealJoinTest : public EngineTest {
+  protected:
+    HRESULT RunJoin(engine::MergerRuntime runtime, const std::atomic<bool>* stop = nullptr) {
+        const char* inputs[] = {"av_wmv2_wma2_meta.wmv", "av_part2.wmv", "av_part3.wmv"};
+        table.reset(new engine::PathSlot[3]());
+        for (int k = 0; k < 3; ++k) (kData + "/" + inputs[k]).copy(table[k], engine::kMaxPath - 1);
+        merger = std::make_unique<engine::CMerger>(std::move(runtime));
+        merger->m_inputPaths = table.get();
+        merger->m_inputCount = 3;
+        merger->SetStopFlag(stop);
+        return engine::RunJoin(*merger, table[0], table[1], output.c_str());
+    }
+    void TearDown() override {
+        EngineTest::TearDown();
+        std::filesystem::remove_all(folder);
+    }
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("real_join_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::string output = (folder / "out.wmv").string();
+    bool FolderEmpty() { return std::filesystem::is_empty(folder); }
+    void SetUp() override {
+        EngineTest::SetUp();
+        std::filesystem::create_directories(folder);
+    }
+};
+
+TEST_F(RealJoinTest, AFullDiskIsReportedOnceAndTheJoinEndsWithNothingWritten) {
+    engine::MergerRuntime runtime;
+    runtime.createWriter = [](IUnknown*, IWMWriter** out) {
+        auto* writer = new wm::CWriter();
+        auto sink = std::make_unique<asf::MemorySink>();
+        sink->FailAfter(40000);  // inside the first input
+        writer->UseSink(std::move(sink));
+        *out = writer;
+        return S_OK;
+    };
+    EXPECT_LT(RunJoin(std::move(runtime)), 0);
+    int reports = 0;
+    for (const std::string& m : Messages())
+        reports += m.rfind("Error in WriteStreamSample", 0) == 0;
+    EXPECT_EQ(reports, 1);
+    EXPECT_FALSE(merger->OutputFinished());
+    merger.reset();  // readers torn down on this thread, after they stopped
+}
+
+TEST_F(RealJoinTest, AStopRequestEndsTheJoinQuietlyAndLeavesNothing) {
+    std::atomic<bool> stop{true};
+    EXPECT_EQ(RunJoin({}, &stop), engine::kJoinStopped);
+    EXPECT_EQ(Messages(), std::vector<std::string>{});
+    EXPECT_LT(merger->Progress(), 1.0);
+    merger.reset();
+    EXPECT_TRUE(FolderEmpty());
+    // Without the request the same join runs to its end.
+    stop = false;
+    EXPECT_EQ(RunJoin({}, &stop), S_OK);
+    EXPECT_EQ(merger->Progress(), 1.0);
+    EXPECT_TRUE(std::filesystem::exists(output));
+}
+
+}  // namespace
