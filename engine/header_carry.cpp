@@ -4,6 +4,7 @@
 #include <new>
 
 #include "merger.h"
+#include "report_error.h"
 
 namespace engine {
 
@@ -263,7 +264,8 @@ HRESULT CMerger::OpenEditorOnOutput(IWMMetadataEditor** editor, IWMHeaderInfo** 
         return hr;
     }
     if (Failed(hr = (*editor)->Open(m_outputPath))) {
-        ReportError("Could not open outfile %ws (hr=0x%08x).\n", m_outputPath, hr);
+        ReportError("Could not open outfile %ws (hr=0x%08x).\n%s", m_outputPath, hr,
+                    FileReasonLine(*editor).c_str());
     } else if (Failed(hr = (*editor)->QueryInterface(IID_IWMHeaderInfo,
                                                      reinterpret_cast<void**>(header)))) {
         *header = nullptr;
@@ -277,7 +279,9 @@ HRESULT CMerger::OpenEditorOnOutput(IWMMetadataEditor** editor, IWMHeaderInfo** 
 // Saves the edits; a failing Flush is the pass's result even when Close succeeds.
 HRESULT CMerger::CloseEditorOnOutput(IWMMetadataEditor* editor, IWMHeaderInfo* header) {
     HRESULT flushed = editor->Flush();
-    if (Failed(flushed)) ReportError("Could not Flush the Editor (hr=0x%08x).\n", flushed);
+    if (Failed(flushed))
+        ReportError("Could not Flush the Editor (hr=0x%08x).\n%s", flushed,
+                    FileReasonLine(editor).c_str());
     HRESULT hr = editor->Close();
     if (Failed(hr)) ReportError("Could not close the Editor (hr=0x%08x).\n", hr);
     header->Release();
@@ -303,8 +307,8 @@ static HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slo
     std::u16string wide;
     hr = Utf8ToWide(path, wide) ? (*editor)->Open(wide.c_str()) : MakeHr(0x80070459);
     if (Failed(hr)) {
-        CMerger::ReportError("Could not open pEditorInput outfile %ws (hr=0x%08x).\n", outputPath,
-                             hr);
+        CMerger::ReportError("Could not open pEditorInput outfile %ws (hr=0x%08x).\n%s",
+                             outputPath, hr, FileReasonLine(*editor).c_str());
     } else if (Failed(hr = (*editor)->QueryInterface(IID_IWMHeaderInfo,
                                                      reinterpret_cast<void**>(header)))) {
         *header = nullptr;

@@ -6,12 +6,11 @@
 #include <new>
 
 #include "report_error.h"
+#include "wide_string.h"
 
 namespace engine {
 
 namespace {
-
-constexpr HRESULT kNoUnicodeTranslation = MakeHr(0x80070459);  // ERROR_NO_UNICODE_TRANSLATION
 
 // Next code point of a UTF-8 string; false at a malformed sequence.
 bool NextCodePoint(const unsigned char*& p, uint32_t& cp) {
@@ -53,27 +52,14 @@ uint32_t FoldCase(uint32_t c) {
 }  // namespace
 
 bool Utf8ToWide(const char* text, std::u16string& out) {
-    out.clear();
-    if (!text) return false;
-    auto p = reinterpret_cast<const unsigned char*>(text);
-    while (*p) {
-        uint32_t cp;
-        if (!NextCodePoint(p, cp)) return false;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return true;
+    out = text ? wm::FromUtf8(text) : std::u16string();
+    return text != nullptr;
 }
 
 HRESULT ToWideString(const char* path, WCHAR** out) {
     if (!path || !out) return E_INVALIDARG;
     std::u16string wide;
-    if (!Utf8ToWide(path, wide)) return kNoUnicodeTranslation;
+    Utf8ToWide(path, wide);
     WCHAR* copy = new (std::nothrow) WCHAR[wide.size() + 1];
     if (!copy) return E_OUTOFMEMORY;
     wide.copy(copy, wide.size());

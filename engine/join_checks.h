@@ -12,11 +12,12 @@ constexpr int kMaxPath = 260;         // a path slot with its terminator
 constexpr int kMaxInputFiles = 1000;  // slots of the input path table
 using PathSlot = char[kMaxPath];
 
-// *out receives a new UTF-16 copy of the UTF-8 path, released with delete[].
-// E_INVALIDARG for null arguments, E_OUTOFMEMORY, 0x80070459 for bytes that are not UTF-8.
+// *out receives a new UTF-16 copy of the UTF-8 path, released with delete[]; bytes that are not
+// UTF-8 travel as the runtime carries them (U+DC80..U+DCFF). E_INVALIDARG for null arguments,
+// E_OUTOFMEMORY.
 HRESULT ToWideString(const char* path, WCHAR** out);
 
-// UTF-8 to UTF-16; false when the bytes are not UTF-8.
+// UTF-8 to UTF-16 as the runtime converts names; false only for a null text.
 bool Utf8ToWide(const char* text, std::u16string& out);
 
 // Equal ignoring letter case.

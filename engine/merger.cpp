@@ -153,7 +153,8 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for first file %ws (hr=0x%08x).\n", first, status);
+        ReportError("Open failed for first file %ws (hr=0x%08x).\n%s", first, status,
+                    FileReasonLine(m_reader1).c_str());
         return status;
     }
     if (Failed(hr = m_reader2->Open(second, this, nullptr))) {
@@ -162,7 +163,8 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for second file %ws (hr=0x%08x).\n", second, status);
+        ReportError("Open failed for second file %ws (hr=0x%08x).\n%s", second, status,
+                    FileReasonLine(m_reader2).c_str());
         return status;
     }
     if (Failed(hr = QueryFor(m_reader1, IID_IWMProfile, &m_profile1))) {
@@ -285,7 +287,8 @@ HRESULT CMerger::Merge() {
     HRESULT hr = CheckTimeLine();
     if (Failed(hr)) return hr;
     if (Failed(hr = m_writer->BeginWriting())) {
-        ReportError("BeginWriting on IWMWriter failed (hr=0x%08x).\n", hr);
+        ReportError("BeginWriting on IWMWriter failed (hr=0x%08x).\n%s", hr,
+                    FileReasonLine(m_writer).c_str());
         return hr;
     }
     // 1. The first input, in reader 1, keeps its own time line.
@@ -293,7 +296,8 @@ HRESULT CMerger::Merge() {
     if (Failed(hr = PlayInput(0, &copied))) return hr;
     if (Failed(copied)) {
         if (copied != kJoinStopped)
-            ReportError("Stream copying failed for the first file (hr=0x%08x).\n", copied);
+            ReportError("Stream copying failed for the first file (hr=0x%08x).\n%s", copied,
+                        FileReasonLine(m_writer).c_str());
         return copied;
     }
     m_placed[0] = true;
@@ -302,7 +306,8 @@ HRESULT CMerger::Merge() {
     if (Failed(hr = PlayInput(1, &copied))) return hr;
     if (Failed(copied)) {
         if (copied != kJoinStopped)
-            ReportError("Stream copying failed for the second file (hr=0x%08x).\n", copied);
+            ReportError("Stream copying failed for the second file (hr=0x%08x).\n%s", copied,
+                        FileReasonLine(m_writer).c_str());
         return copied;
     }
     m_placed[1] = true;
@@ -312,7 +317,8 @@ HRESULT CMerger::Merge() {
     if (StopRequested()) return kJoinStopped;
 
     if (Failed(hr = m_writer->EndWriting())) {
-        ReportError("Could not EndWriting on IWMWriter (hr=0x%08x).\n", hr);
+        ReportError("Could not EndWriting on IWMWriter (hr=0x%08x).\n%s", hr,
+                    FileReasonLine(m_writer).c_str());
         return hr;
     }
     m_outputFinished = true;
@@ -390,7 +396,8 @@ HRESULT CMerger::MergeLaterInput(int k) {
     if (Failed(hr = PlayInput(k, &copied))) return hr;
     if (Failed(copied)) {
         if (copied != kJoinStopped)
-            ReportError("Stream copying failed for the second file (hr=0x%08x).\n", copied);
+            ReportError("Stream copying failed for the second file (hr=0x%08x).\n%s", copied,
+                        FileReasonLine(m_writer).c_str());
         return copied;
     }
     m_placed[k] = true;
@@ -434,7 +441,8 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for second file %ws (hr=0x%08x).\n", path, status);
+        ReportError("Open failed for second file %ws (hr=0x%08x).\n%s", path, status,
+                    FileReasonLine(m_reader2).c_str());
         return status;
     }
     Drop(m_profile2);

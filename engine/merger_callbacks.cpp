@@ -142,7 +142,7 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
             }
             const QWORD start = m_gapless ? m_inputStart : m_clock1;
             time = start + (time > m_rebase ? time - m_rebase : 0);
-        } else if (m_phase != 1) {
+        } else if (m_phase != 1 && !unknown) {
             return S_OK;  // no segment is running: dropped
         }
     }

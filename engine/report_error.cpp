@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "file_error.h"
 #include "platform/message_box.h"
 
 namespace engine {
@@ -199,6 +200,11 @@ int ReportError(const char* format, ...) {
     va_end(args);
     MessageBoxA(nullptr, g_reportBuffer, nullptr, MB_OK | MB_ICONWARNING | MB_TASKMODAL);
     return 1;
+}
+
+std::string FileReasonLine(IUnknown* object) {
+    std::string reason = wm::FileErrorText(object);
+    return reason.empty() ? reason : reason + "\n";
 }
 
 }  // namespace engine

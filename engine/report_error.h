@@ -3,6 +3,9 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <string>
+
+#include "wm_interfaces.h"
 
 namespace engine {
 
@@ -16,5 +19,9 @@ int FormatMessageText(char* buffer, size_t size, const char* format, va_list arg
 // Formats into the one shared 1024-byte buffer and shows it as a task-modal warning without owner
 // or caption; returns 1 once the box is dismissed. Callable from any thread.
 int ReportError(const char* format, ...);
+
+// The runtime's account of object's last failed file operation as one more message line
+// ("path: No space left on device\n"), or "" when it knows none.
+std::string FileReasonLine(IUnknown* object);
 
 }  // namespace engine

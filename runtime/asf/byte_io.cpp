@@ -116,6 +116,23 @@ std::unique_ptr<FileSource> FileSource::Open(const std::string& path, int* error
     return std::unique_ptr<FileSource>(new FileSource(f, static_cast<uint64_t>(st.st_size)));
 }
 
+std::unique_ptr<FileSource> FileSource::FromDescriptor(int fd) {
+    int own = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    std::FILE* f = own < 0 ? nullptr : fdopen(own, "rb");
+    struct stat st;
+    if (!f || fstat(own, &st) != 0) {
+        int saved = errno;
+        if (f)
+            std::fclose(f);
+        else if (own >= 0)
+            ::close(own);
+        errno = saved;
+        return nullptr;
+    }
+    std::setvbuf(f, nullptr, _IONBF, 0);
+    return std::unique_ptr<FileSource>(new FileSource(f, static_cast<uint64_t>(st.st_size)));
+}
+
 FileSource::~FileSource() { std::fclose(m_file); }
 
 bool FileSource::ReadAt(uint64_t offset, void* buffer, size_t n) {
@@ -137,6 +154,8 @@ bool MemorySink::Write(const void* data, size_t n) {
     return true;
 }
 
+int MemorySink::ErrorNumber() const { return m_failed && m_limit != UINT64_MAX ? ENOSPC : 0; }
+
 bool MemorySink::WriteAt(uint64_t offset, const void* data, size_t n) {
     if (m_failed || offset > m_bytes.size() || n > m_bytes.size() - offset)
         return !(m_failed = true);
@@ -144,9 +163,14 @@ bool MemorySink::WriteAt(uint64_t offset, const void* data, size_t n) {
     return true;
 }
 
-std::unique_ptr<FileSink> FileSink::Create(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return nullptr;
+std::unique_ptr<FileSink> FileSink::FromDescriptor(int fd) {
+    std::FILE* f = fdopen(fd, "wb");
+    if (!f) {
+        int saved = errno;
+        close(fd);
+        errno = saved;
+        return nullptr;
+    }
     auto sink = std::unique_ptr<FileSink>(new FileSink(f));
     // Large writes: stdio ignores a size given without a buffer of our own.
     sink->m_buffer.reset(new char[kBufferSize]);
@@ -158,29 +182,39 @@ FileSink::~FileSink() {
     if (m_file) std::fclose(m_file);
 }
 
+bool FileSink::Fail() {
+    if (!m_failed) m_error = errno ? errno : EIO;
+    m_failed = true;
+    return false;
+}
+
 bool FileSink::Write(const void* data, size_t n) {
     if (m_failed) return false;
     if (n == 0) return true;
-    if (std::fwrite(data, 1, n, m_file) != n) return !(m_failed = true);
+    errno = 0;
+    if (std::fwrite(data, 1, n, m_file) != n) return Fail();
     m_pos += n;
     return true;
 }
 
 bool FileSink::WriteAt(uint64_t offset, const void* data, size_t n) {
     if (m_failed) return false;
+    errno = 0;
     if (std::fseek(m_file, static_cast<long>(offset), SEEK_SET) != 0 ||
         std::fwrite(data, 1, n, m_file) != n ||
         std::fseek(m_file, static_cast<long>(m_pos), SEEK_SET) != 0)
-        return !(m_failed = true);
+        return Fail();
     return true;
 }
 
 bool FileSink::Finish() {
     if (!m_file) return !m_failed;
-    bool ok = std::fflush(m_file) == 0 && !m_failed;
-    ok = std::fclose(m_file) == 0 && ok;
+    errno = 0;
+    if (!m_failed && (std::fflush(m_file) != 0 || (m_sync && fsync(fileno(m_file)) != 0)))
+        Fail();
+    if (std::fclose(m_file) != 0) Fail();
     m_file = nullptr;
-    return ok;
+    return !m_failed;
 }
 
 }  // namespace asf

@@ -140,6 +140,8 @@ public:
     // kNotRegular.
     static constexpr int kNotRegular = -1;
     static std::unique_ptr<FileSource> Open(const std::string& path, int* error = nullptr);
+    // Reads through a duplicate of an open descriptor; null with errno on failure.
+    static std::unique_ptr<FileSource> FromDescriptor(int fd);
     ~FileSource() override;
     bool ReadAt(uint64_t offset, void* buffer, size_t n) override;
     uint64_t Size() const override { return m_size; }
@@ -158,6 +160,8 @@ public:
     virtual bool WriteAt(uint64_t offset, const void* data, size_t n) = 0;
     virtual uint64_t Position() const = 0;
     virtual bool Finish() = 0;  // flushes everything; false when anything failed
+    // errno of the first failure (ENOSPC, EIO, ...); 0 when none is known.
+    virtual int ErrorNumber() const { return 0; }
 };
 
 class MemorySink : public ByteSink {
@@ -166,7 +170,8 @@ public:
     bool WriteAt(uint64_t offset, const void* data, size_t n) override;
     uint64_t Position() const override { return m_bytes.size(); }
     bool Finish() override { return !m_failed; }
-    // Tests: every write after this many bytes fails.
+    int ErrorNumber() const override;
+    // Tests: every write after this many bytes fails, as on a full disk.
     void FailAfter(uint64_t bytes) { m_limit = bytes; }
     std::vector<uint8_t>& Bytes() { return m_bytes; }
 
@@ -178,20 +183,27 @@ private:
 
 class FileSink : public ByteSink {
 public:
-    static std::unique_ptr<FileSink> Create(const std::string& path);
+    // Takes over a descriptor open for writing; null with errno on failure (fd is closed).
+    static std::unique_ptr<FileSink> FromDescriptor(int fd);
     ~FileSink() override;
     bool Write(const void* data, size_t n) override;
     bool WriteAt(uint64_t offset, const void* data, size_t n) override;
     uint64_t Position() const override { return m_pos; }
     bool Finish() override;
+    int ErrorNumber() const override { return m_error; }
+    // Finish also waits until the bytes are on the disk.
+    void SyncOnFinish() { m_sync = true; }
 
 private:
     explicit FileSink(std::FILE* f) : m_file(f) {}
+    bool Fail();
     static constexpr size_t kBufferSize = 1u << 20;
     std::unique_ptr<char[]> m_buffer;  // outlives the fclose in the destructor
     std::FILE* m_file;
     uint64_t m_pos = 0;
+    int m_error = 0;
     bool m_failed = false;
+    bool m_sync = false;
 };
 
 }  // namespace asf

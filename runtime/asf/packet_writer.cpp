@@ -6,6 +6,7 @@ namespace asf {
 
 namespace {
 constexpr uint64_t kIndexInterval = 10000000;  // 1 s in 100 ns
+constexpr uint64_t kMaxStep = 10000000;        // 1 s: a gap, not a sample's length
 constexpr unsigned kMaxPayloads = 63;
 constexpr uint8_t kLengthTypeFlags = 0x11;     // multiple payloads, WORD padding length
 constexpr uint8_t kPropertyFlags = 0x5D;       // BYTE replicated length, DWORD offset, BYTE
@@ -58,10 +59,15 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
     if (presentation > UINT32_MAX) return false;
     // Send times follow the samples but never go back, whatever order the samples come in.
     m_lastSend = std::max<uint64_t>(m_lastSend, time / 10000);
-    m_contentEnd = std::max(m_contentEnd, time + duration);
     StreamState& s = m_streams[stream];
+    if (s.started && time > s.lastTime && time - s.lastTime <= kMaxStep) {
+        s.steps += time - s.lastTime;
+        ++s.stepCount;
+    }
+    s.started = true;
+    s.lastTime = std::max(s.lastTime, time);
+    if (duration) s.lastEnd = std::max(s.lastEnd, time + duration);
     s.maxObject = std::max(s.maxObject, length);
-    s.bytes += length;
 
     uint64_t firstPacket = m_packets;
     uint32_t offset = 0;
@@ -108,14 +114,18 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
 
 bool PacketWriter::Finish() { return FlushPacket(); }
 
+uint64_t PacketWriter::ContentEnd() const {
+    uint64_t end = 0;
+    for (const auto& [number, s] : m_streams) {
+        uint64_t step = s.stepCount ? (s.steps / s.stepCount + 5000) / 10000 * 10000 : 0;
+        end = std::max({end, s.lastEnd, s.lastTime + step});
+    }
+    return end;
+}
+
 uint32_t PacketWriter::MaxObjectSize(uint16_t stream) const {
     auto it = m_streams.find(stream);
     return it == m_streams.end() ? 0 : it->second.maxObject;
-}
-
-uint64_t PacketWriter::StreamBytes(uint16_t stream) const {
-    auto it = m_streams.find(stream);
-    return it == m_streams.end() ? 0 : it->second.bytes;
 }
 
 SimpleIndex PacketWriter::BuildIndex(uint16_t stream) const {
@@ -125,7 +135,7 @@ SimpleIndex PacketWriter::BuildIndex(uint16_t stream) const {
     if (it == m_indexes.end()) return index;
     const IndexState& ix = it->second;
     index.entries = ix.entries;
-    uint64_t end = m_contentEnd + m_preroll * 10000;
+    uint64_t end = ContentEnd() + m_preroll * 10000;
     if (ix.haveKey)
         while (index.entries.size() * kIndexInterval <= end) index.entries.push_back(ix.lastKey);
     for (const SimpleIndex::Entry& e : index.entries)

@@ -25,10 +25,11 @@ public:
     bool Finish();
 
     uint64_t PacketCount() const { return m_packets; }
-    uint64_t ContentEnd() const { return m_contentEnd; }  // 100 ns, preroll not included
+    // End of the last sample, 100 ns, preroll not included. A sample without a duration lasts as
+    // long as its stream's average step between samples (steps over a second left out), in ms.
+    uint64_t ContentEnd() const;
     uint64_t LastSendTime() const { return m_lastSend; }   // ms
     uint32_t MaxObjectSize(uint16_t stream) const;
-    uint64_t StreamBytes(uint16_t stream) const;
     // The index of a video stream, entries up to the content's end.
     SimpleIndex BuildIndex(uint16_t stream) const;
 
@@ -40,7 +41,11 @@ private:
     struct StreamState {
         uint8_t objectNumber = 0;
         uint32_t maxObject = 0;
-        uint64_t bytes = 0;
+        bool started = false;
+        uint64_t lastTime = 0;
+        uint64_t lastEnd = 0;  // of a sample with a duration
+        uint64_t steps = 0;    // sum and count of the steps between samples
+        uint64_t stepCount = 0;
     };
     struct IndexState {
         std::vector<SimpleIndex::Entry> entries;
@@ -58,7 +63,6 @@ private:
     bool m_open = false;
     uint64_t m_packets = 0;
     uint64_t m_lastSend = 0;
-    uint64_t m_contentEnd = 0;
     bool m_failed = false;
     std::map<uint16_t, StreamState> m_streams;
     std::map<uint16_t, IndexState> m_indexes;

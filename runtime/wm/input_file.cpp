@@ -20,7 +20,7 @@ HRESULT OpenInputFile(const std::string& path, InputFile& out, std::string& why)
     if (!source) {
         switch (error) {
             case ENOENT:
-                why = "no such file";
+                why = std::strerror(error);
                 return NS_E_FILE_NOT_FOUND;
             case EISDIR:
                 why = "it is a folder";

@@ -1,8 +1,13 @@
 #include "metadata_editor.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
+#include <cerrno>
+#include <cstdlib>
 
 #include "wide_string.h"
 
@@ -13,7 +18,8 @@ HRESULT CMetadataEditor::QueryInterface(REFIID iid, void** out) {
     if (Offer<IWMMetadataEditor>(iid, IID_IWMMetadataEditor, this, out) ||
         Offer<IWMMetadataEditor>(iid, IID_IUnknown, this, out) ||
         Offer<IWMHeaderInfo>(iid, IID_IWMHeaderInfo, this, out) ||
-        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out))
+        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out) ||
+        Offer<IWMFileError>(iid, IID_IWMFileError, this, out))
         return S_OK;
     *out = nullptr;
     return E_NOINTERFACE;
@@ -23,10 +29,24 @@ HRESULT CMetadataEditor::Open(LPCWSTR path) {
     if (!path) return E_INVALIDARG;
     if (m_open) return NS_E_INVALID_REQUEST;
     std::string p = ToUtf8(path);
-    std::error_code ec;
-    if (!std::filesystem::exists(p, ec)) return NS_E_FILE_NOT_FOUND;
-    auto source = asf::FileSource::Open(p);
-    if (!source) return NS_E_FILE_OPEN_FAILED;
+    SetFileError({});
+    asf::Descriptor fd = asf::OpenLocked(p, kLockWaitMs, m_stop);
+    if (!fd) {
+        int error = errno;
+        if (error == EINTR) return E_ABORT;
+        if (error == EWOULDBLOCK)
+            SetFileError(p + ": another program is editing it");
+        else if (error == EINVAL)
+            SetFileError(p + ": it is not a regular file (a FIFO or a device)");
+        else
+            SetFileError(asf::FileFailure(p, error));
+        return error == ENOENT ? NS_E_FILE_NOT_FOUND : NS_E_FILE_OPEN_FAILED;
+    }
+    auto source = asf::FileSource::FromDescriptor(fd.Get());
+    if (!source) {
+        SetFileError(asf::FileFailure(p, errno));
+        return NS_E_FILE_OPEN_FAILED;
+    }
     asf::AsfHeader header;
     asf::AsfLayout layout;
     std::string error;
@@ -35,6 +55,7 @@ HRESULT CMetadataEditor::Open(LPCWSTR path) {
     m_layout = layout;
     m_fileSize = source->Size();
     m_path = p;
+    m_file = std::move(fd);
     m_open = true;
     return S_OK;
 }
@@ -43,6 +64,7 @@ HRESULT CMetadataEditor::Close() {
     if (!m_open) return NS_E_INVALID_REQUEST;
     m_open = false;
     m_store = HeaderStore{};
+    m_file.Reset();
     return S_OK;
 }
 
@@ -51,9 +73,13 @@ HRESULT CMetadataEditor::Flush() {
     PlaceNewMarkers();
     std::vector<uint8_t> bare = m_store.header.Render(0);
     uint64_t old = m_layout.headerSize;
-    if (bare.size() == old || bare.size() + 24 <= old)
-        return RewriteInPlace(bare.size() == old ? bare : m_store.header.Render(old - bare.size()));
-    return RewriteWhole();
+    bool fits = bare.size() == old || bare.size() + 24 <= old;
+    if (m_testSink && !fits) return RewriteWhole(-1);
+    asf::Descriptor fd = OpenForWriting();
+    if (!fd) return NS_E_FILE_WRITE;
+    if (!fits) return RewriteWhole(fd.Get());
+    return RewriteInPlace(fd.Get(),
+                          bare.size() == old ? bare : m_store.header.Render(old - bare.size()));
 }
 
 // A marker's offset points at the data packet where its time starts, found in the seek index.
@@ -67,53 +93,131 @@ void CMetadataEditor::PlaceNewMarkers() {
     }
 }
 
-HRESULT CMetadataEditor::RewriteInPlace(const std::vector<uint8_t>& header) {
-    std::FILE* f = std::fopen(m_path.c_str(), "r+b");
-    if (!f) return NS_E_FILE_WRITE;
-    bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    return ok ? S_OK : NS_E_FILE_WRITE;
+HRESULT CMetadataEditor::Fail(HRESULT hr, int error) {
+    SetFileError(asf::FileFailure(m_path, error ? error : EIO));
+    return hr;
 }
 
-// The header outgrew its padding: the file is written anew beside the original and renamed over
-// it, so a failure leaves the original as it was.
-HRESULT CMetadataEditor::RewriteWhole() {
+// The locked file, opened for writing where its permissions allow. A file without any write
+// permission is refused even where the system would let this process write it.
+asf::Descriptor CMetadataEditor::OpenForWriting() {
+    struct stat held, opened;
+    if (fstat(m_file.Get(), &held) != 0) return Fail(NS_E_FILE_WRITE, errno), asf::Descriptor();
+    if ((held.st_mode & 0222) == 0) return Fail(NS_E_FILE_WRITE, EACCES), asf::Descriptor();
+    asf::Descriptor fd(open(m_path.c_str(), O_RDWR | O_CLOEXEC));
+    if (!fd) return Fail(NS_E_FILE_WRITE, errno), asf::Descriptor();
+    if (fstat(fd.Get(), &opened) != 0 || opened.st_dev != held.st_dev ||
+        opened.st_ino != held.st_ino) {
+        SetFileError(m_path + ": the file was replaced by another program");
+        return asf::Descriptor();
+    }
+    return fd;
+}
+
+HRESULT CMetadataEditor::RewriteInPlace(int fd, const std::vector<uint8_t>& header) {
+    errno = 0;
+    if (pwrite(fd, header.data(), header.size(), 0) != ssize_t(header.size()) || fsync(fd) != 0)
+        return Fail(NS_E_FILE_WRITE, errno);
+    return S_OK;
+}
+
+// The header outgrew its padding: the file is written anew beside the original (beside the
+// target of a link) and renamed over it with the original's mode and owner, so a failure leaves
+// the original as it was. A file with other hard links is copied back into itself instead,
+// once its new size is reserved, so that every name keeps seeing one file.
+HRESULT CMetadataEditor::RewriteWhole(int fd) {
     uint64_t oldHeader = m_layout.headerSize;
+    uint64_t oldSize = m_fileSize;
     uint64_t growth = m_store.header.Render(kRewritePadding).size();
     m_store.header.file.fileSize = m_fileSize - oldHeader + growth;
     std::vector<uint8_t> header = m_store.header.Render(kRewritePadding);
 
-    auto source = asf::FileSource::Open(m_path);
-    if (!source || source->Size() != m_fileSize) return NS_E_FILE_READ;
-    std::string temp;
+    errno = 0;
+    auto source = asf::FileSource::FromDescriptor(m_file.Get());
+    if (!source || source->Size() != m_fileSize) return Fail(NS_E_FILE_READ, errno);
+    struct stat st {};
+    std::string target, temp;
+    asf::Descriptor tempFd;
     std::unique_ptr<asf::ByteSink> sink = std::move(m_testSink);
     if (!sink) {
-        std::filesystem::path p(m_path);
-        temp = (p.parent_path() / ("." + p.filename().string() + ".edit")).string();
-        sink = asf::FileSink::Create(temp);
-        if (!sink) return NS_E_FILE_WRITE;
+        char* resolved = realpath(m_path.c_str(), nullptr);
+        target = resolved ? resolved : m_path;
+        std::free(resolved);
+        if (fstat(fd, &st) != 0) return Fail(NS_E_FILE_WRITE, errno);
+        tempFd = asf::CreateFileBeside(target, ".edit-", 0600, temp);
+        if (!tempFd) return Fail(NS_E_FILE_WRITE, errno);
+        // Locked before it takes the original's name, so a waiting editor sees the edit.
+        int own = fcntl(tempFd.Get(), F_DUPFD_CLOEXEC, 0);
+        auto fileSink = own < 0 ? nullptr : asf::FileSink::FromDescriptor(own);
+        if (!fileSink || flock(tempFd.Get(), LOCK_EX) != 0) {
+            int error = errno;
+            unlink(temp.c_str());
+            return Fail(NS_E_FILE_WRITE, error);
+        }
+        fileSink->SyncOnFinish();
+        sink = std::move(fileSink);
     }
     bool ok = sink->Write(header.data(), header.size());
     std::vector<uint8_t> chunk(1u << 20);
     for (uint64_t at = oldHeader; ok && at < m_fileSize;) {
         size_t n = static_cast<size_t>(std::min<uint64_t>(chunk.size(), m_fileSize - at));
-        ok = source->ReadAt(at, chunk.data(), n) && sink->Write(chunk.data(), n);
+        ok = !Stopped() && source->ReadAt(at, chunk.data(), n) && sink->Write(chunk.data(), n);
         at += n;
     }
     ok = sink->Finish() && ok;
+    int error = ok ? 0 : sink->ErrorNumber();
     sink.reset();
-    std::error_code ec;
+    HRESULT hr = ok ? S_OK : Stopped() ? E_ABORT : NS_E_FILE_WRITE;
     if (ok && !temp.empty()) {
-        std::filesystem::rename(temp, m_path, ec);
-        ok = !ec;
+        if (st.st_nlink > 1) {
+            bool touched = false;
+            hr = CopyBack(tempFd.Get(), fd, m_store.header.file.fileSize, oldSize, touched);
+            if (Failed(hr) && touched) {
+                SetFileError(FileError() + "; the edited file is kept as " + temp);
+                temp.clear();
+            }
+            error = 0;
+        } else {
+            // The owner where the system allows it; set-id bits only with the owner kept.
+            mode_t mode = st.st_mode & 07777;
+            if (fchown(tempFd.Get(), st.st_uid, st.st_gid) != 0) mode &= ~mode_t(06000);
+            if (fchmod(tempFd.Get(), mode) != 0 || rename(temp.c_str(), target.c_str()) != 0)
+                error = errno, hr = NS_E_FILE_WRITE;
+            else
+                temp.clear();
+        }
     }
-    if (!ok) {
-        if (!temp.empty()) std::filesystem::remove(temp, ec);
-        return NS_E_FILE_WRITE;
+    if (!temp.empty()) unlink(temp.c_str());
+    if (Failed(hr)) {
+        if (hr != E_ABORT && error) Fail(hr, error);
+        m_store.header.file.fileSize = oldSize;
+        return hr;
     }
+    if (st.st_nlink <= 1 && tempFd) m_file = std::move(tempFd);  // the renamed file, locked
     m_layout.headerSize = header.size();
     m_fileSize = m_store.header.file.fileSize;
+    return S_OK;
+}
+
+// Copies the finished rewrite into the original file. Its new size is reserved first, so that
+// a full disk is found before the original is touched.
+HRESULT CMetadataEditor::CopyBack(int from, int to, uint64_t size, uint64_t oldSize,
+                                  bool& touched) {
+    if (int error = posix_fallocate(to, 0, off_t(size))) {
+        touched = ftruncate(to, off_t(oldSize)) != 0;
+        return Fail(NS_E_FILE_WRITE, error);
+    }
+    touched = true;
+    std::vector<uint8_t> chunk(1u << 20);
+    for (uint64_t at = 0; at < size;) {
+        size_t n = static_cast<size_t>(std::min<uint64_t>(chunk.size(), size - at));
+        errno = 0;
+        if (pread(from, chunk.data(), n, off_t(at)) != ssize_t(n) ||
+            pwrite(to, chunk.data(), n, off_t(at)) != ssize_t(n))
+            return Fail(NS_E_FILE_WRITE, errno);
+        at += n;
+    }
+    if (ftruncate(to, off_t(size)) != 0 || fsync(to) != 0) return Fail(NS_E_FILE_WRITE, errno);
     return S_OK;
 }
 

@@ -22,7 +22,21 @@ std::optional<BOOL> StreamIsVbr(const asf::AsfHeader& header, WORD number) {
     return std::nullopt;
 }
 
+// AvgTimePerFrame of a VIDEOINFOHEADER format block.
+std::optional<QWORD> FrameTimeOf(const MediaType& type) {
+    if (type.head.formattype != asf::guids::kFormatVideoInfo || type.format.size() < 48)
+        return std::nullopt;
+    asf::ByteReader r(type.format);
+    r.Skip(40);
+    return r.U64();
+}
+
 }  // namespace
+
+std::u16string StreamDescription::Language() const {
+    if (!extended || extended->languageIndex >= languages.size()) return {};
+    return languages[extended->languageIndex];
+}
 
 std::vector<StreamDescription> DescribeStreams(const asf::AsfHeader& header) {
     std::vector<StreamDescription> out;
@@ -37,6 +51,13 @@ std::vector<StreamDescription> DescribeStreams(const asf::AsfHeader& header) {
             if (b.stream == d.number) d.bitrate = b.bitrate;
         d.type = MediaTypeFromStream(s, d.bitrate, d.avgTimePerFrame);
         d.vbr = StreamIsVbr(header, d.number);
+        if (e) d.extended = *e;
+        if (header.languages) d.languages = header.languages->languages;
+        for (const auto* list : {&header.metadata, &header.metadataLibrary})
+            for (const asf::StoredAttribute& a : *list)
+                if (a.stream == d.number &&
+                    (a.name == g_wszWMAspectRatioX || a.name == g_wszWMAspectRatioY))
+                    d.aspectRatio.push_back({0, a.stream, a.name, a.type, a.value});
         out.push_back(std::move(d));
     }
     return out;
@@ -66,6 +87,13 @@ HRESULT ReadProfile(IWMProfile* profile, std::vector<StreamDescription>& out) {
         auto* type = reinterpret_cast<WM_MEDIA_TYPE*>(block.data());
         if (Failed(hr = props->GetMediaType(type, &size))) return hr;
         d.type = MediaType::FromBlock(*type);
+        if (auto* ours = dynamic_cast<CStreamConfig*>(config.Get())) {
+            d.avgTimePerFrame = ours->Description().avgTimePerFrame;
+            d.extended = ours->Description().extended;
+            d.languages = ours->Description().languages;
+            d.aspectRatio = ours->Description().aspectRatio;
+        }
+        d.avgTimePerFrame = FrameTimeOf(d.type).value_or(d.avgTimePerFrame);
         ComPtr<IWMPropertyVault> vault;
         if (Succeeded(config->QueryInterface(IID_IWMPropertyVault,
                                              reinterpret_cast<void**>(vault.Out())))) {

@@ -17,11 +17,19 @@ struct StreamDescription {
     QWORD avgTimePerFrame = 0;
     MediaType type;
     std::optional<BOOL> vbr;  // "_VBRENABLED"; absent when the file does not say
+    // The file's Extended Stream Properties for the stream, and the Language List its language
+    // indexes point into; a writer keeps what they declare.
+    std::optional<asf::ExtendedStreamProperties> extended;
+    std::vector<std::u16string> languages;
+    // The stream's pixel aspect ratio attributes (AspectRatioX, AspectRatioY), as stored.
+    std::vector<asf::StoredAttribute> aspectRatio;
+
+    std::u16string Language() const;
 };
 
 std::vector<StreamDescription> DescribeStreams(const asf::AsfHeader& header);
 
-// Reads any IWMProfile (ours or not) through its interface.
+// Reads any IWMProfile through its interface, and what only our stream configurations know.
 HRESULT ReadProfile(IWMProfile* profile, std::vector<StreamDescription>& out);
 
 class CStreamConfig final : public IWMStreamConfig,

@@ -62,7 +62,8 @@ HRESULT CReader::QueryInterface(REFIID iid, void** out) {
         Offer<IWMReaderAdvanced>(iid, IID_IWMReaderAdvanced, this, out) ||
         Offer<IWMProfile>(iid, IID_IWMProfile, this, out) ||
         Offer<IWMHeaderInfo>(iid, IID_IWMHeaderInfo, this, out) ||
-        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out))
+        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out) ||
+        Offer<IWMFileError>(iid, IID_IWMFileError, this, out))
         return S_OK;
     *out = nullptr;
     return E_NOINTERFACE;
@@ -254,6 +255,9 @@ HRESULT CReader::DoOpen() {
     } else {
         hr = OpenInputFile(path, file, why);
     }
+    // A file that could not be opened: the reason the engine adds to its message.
+    bool unopened = hr == NS_E_FILE_NOT_FOUND || hr == NS_E_FILE_OPEN_FAILED;
+    SetFileError(unopened ? path + ": " + why : "");
     if (Failed(hr)) return fail(hr, why);
     asf::AsfLayout& layout = file.layout;
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -13,6 +13,7 @@
 #include "../asf/header.h"
 #include "../asf/sample_assembler.h"
 #include "com_object.h"
+#include "file_error.h"
 #include "header_info_impl.h"
 #include "profile.h"
 
@@ -29,6 +30,7 @@ class CReader final : public IWMReader,
                       public IWMReaderAdvanced,
                       public IWMProfile,
                       public HeaderInfoImpl,
+                      public FileErrorImpl,
                       private RefCount<CReader> {
     friend class RefCount<CReader>;
 

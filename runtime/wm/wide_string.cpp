@@ -11,14 +11,23 @@ size_t WideLength(const WCHAR* s) {
 
 std::string ToUtf8(const WCHAR* s) { return ToUtf8(std::u16string(s ? s : u"")); }
 
+// Bytes that are not UTF-8 (legal in Linux file names) travel as the lone surrogates
+// U+DC80..U+DCFF and come back as the same bytes, so every name survives the round trip.
+constexpr char16_t kByteEscape = 0xDC00;
+
 std::string ToUtf8(const std::u16string& s) {
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
         uint32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
-        else if (c >= 0xD800 && c < 0xE000)
+        } else if (c >= kByteEscape + 0x80 && c <= kByteEscape + 0xFF) {
+            out += static_cast<char>(c - kByteEscape);
+            continue;
+        } else if (c >= 0xD800 && c < 0xE000) {
             c = 0xFFFD;
+        }
         if (c < 0x80) {
             out += static_cast<char>(c);
         } else if (c < 0x800) {
@@ -50,8 +59,11 @@ std::u16string FromUtf8(const std::string& s) {
             if ((t & 0xC0) != 0x80) ok = false;
             c = c << 6 | (t & 0x3F);
         }
-        if (!ok || c > 0x10FFFF) {
-            out += u'\uFFFD';
+        // Overlong forms and encoded surrogates are not UTF-8 either.
+        static constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+        if (!ok || c > 0x10FFFF || c < kSmallest[extra < 0 ? 0 : extra] ||
+            (c >= 0xD800 && c < 0xE000)) {
+            out += static_cast<char16_t>(kByteEscape + b);
             ++i;
             continue;
         }

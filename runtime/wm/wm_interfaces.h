@@ -201,6 +201,19 @@ protected:
     ~IWMMetadataEditor() = default;
 };
 
+// This runtime's own addition, offered by the reader, the writer and the metadata editor: the
+// file and the system's reason behind the object's last failed open, write or rename.
+constexpr GUID IID_IWMFileError = GUID::FromText("55AB6FF0-72C2-43FC-9205-91479ABF4A8E");
+
+struct IWMFileError : IUnknown {
+    // Copies "path: reason" (UTF-8, cut to fit size with its terminator); S_FALSE and an empty
+    // text when no such failure is known.
+    virtual HRESULT GetFileError(char* text, DWORD size) = 0;
+
+protected:
+    ~IWMFileError() = default;
+};
+
 // Factories. certificate must be null; rights are ignored.
 HRESULT WMCreateReader(IUnknown* certificate, DWORD rights, IWMReader** reader);
 HRESULT WMCreateWriter(IUnknown* certificate, IWMWriter** writer);

@@ -1,13 +1,15 @@
 #include "writer.h"
 
+#include <unistd.h>
+
 #include <algorithm>
-#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <random>
 
 #include "../asf/asf_guids.h"
+#include "../asf/safe_file.h"
 #include "wide_string.h"
 
 namespace wm {
@@ -29,12 +31,18 @@ uint64_t FileTimeNow() {
     return static_cast<uint64_t>(since1970) * 10 + 116444736000000000ull;
 }
 
-std::string TempPathFor(const std::string& output) {
-    static std::atomic<unsigned> counter{0};
-    std::filesystem::path p(output);
-    std::string name = "." + p.filename().string() + ".part" + std::to_string(counter++) + "-" +
-                       std::to_string(std::random_device{}() & 0xFFFFFF);
-    return (p.parent_path() / name).string();
+// A new temporary file beside the output, never a link planted there.
+std::unique_ptr<asf::FileSink> CreateTemporaryFor(const std::string& output, std::string& path) {
+    asf::Descriptor fd = asf::CreateFileBeside(output, ".part-", 0666, path);
+    std::unique_ptr<asf::FileSink> sink =
+        fd ? asf::FileSink::FromDescriptor(fd.Release()) : nullptr;
+    if (!sink && !path.empty()) {
+        int saved = errno;
+        unlink(path.c_str());
+        path.clear();
+        errno = saved;
+    }
+    return sink;
 }
 
 std::vector<uint8_t> DataObjectHeader(const GUID& fileId, uint64_t packets, uint32_t packetSize) {
@@ -47,6 +55,53 @@ std::vector<uint8_t> DataObjectHeader(const GUID& fileId, uint64_t packets, uint
     return w.Take();
 }
 
+uint16_t AddLanguage(const std::u16string& language, std::vector<std::u16string>& languages) {
+    auto at = std::find(languages.begin(), languages.end(), language);
+    if (at == languages.end()) at = languages.insert(at, language);
+    return static_cast<uint16_t>(at - languages.begin());
+}
+
+// Where index points into the stream's own language list, the index of that language in the
+// file's list; an index that points nowhere is kept.
+uint16_t LanguageIndex(const StreamDescription& d, uint16_t index,
+                       std::vector<std::u16string>& languages) {
+    return index < d.languages.size() ? AddLanguage(d.languages[index], languages) : index;
+}
+
+// The stream's Extended Stream Properties: those of its source, with this file's stream number,
+// buffer window, frame time and language indexes. A stream whose source had none gets none when
+// the reader's defaults (the preroll as buffer window, no frame time) say the same; otherwise its
+// Data Bitrate is the declared bit rate, 0 where none is declared, so that no reader finds a
+// bit rate the source did not have.
+std::optional<asf::ExtendedStreamProperties> ExtendedFor(const StreamDescription& d,
+                                                         uint64_t preroll,
+                                                         std::vector<std::u16string>& languages) {
+    if (!d.extended && d.bufferWindow == preroll && d.avgTimePerFrame == 0) return std::nullopt;
+    for (size_t i = 0; i < d.languages.size(); ++i)  // the source's list, in its order
+        LanguageIndex(d, static_cast<uint16_t>(i), languages);
+    asf::ExtendedStreamProperties e;
+    if (d.extended) {
+        e = *d.extended;
+        e.startTime = e.endTime = 0;  // the source's times, not this file's
+        e.extensions.clear();         // the packets carry no payload extensions
+        e.embedded.reset();
+        e.languageIndex = LanguageIndex(d, e.languageIndex, languages);
+        for (asf::ExtendedStreamProperties::Name& n : e.names)
+            n.languageIndex = LanguageIndex(d, n.languageIndex, languages);
+    } else {
+        e.dataBitrate = e.altDataBitrate = d.bitrate;
+        e.altBufferSize = d.bufferWindow;
+        e.flags = 0x2;                                  // seekable
+        e.languageIndex = AddLanguage(u"", languages);  // none, as in the source
+    }
+    e.streamNumber = d.number;
+    e.bufferSize = d.bufferWindow;
+    e.initialBufferFullness = std::min(e.initialBufferFullness, e.bufferSize);
+    e.avgTimePerFrame = d.avgTimePerFrame;
+    e.maxObjectSize = 0;  // counted while writing
+    return e;
+}
+
 }  // namespace
 
 CWriter::~CWriter() { Discard(); }
@@ -55,10 +110,14 @@ void CWriter::Discard() {
     m_packets.reset();
     m_sink.reset();
     if (!m_tempPath.empty()) {
-        std::error_code ec;
-        std::filesystem::remove(m_tempPath, ec);
+        unlink(m_tempPath.c_str());
         m_tempPath.clear();
     }
+}
+
+void CWriter::KeepSinkError() {
+    int error = m_sink ? m_sink->ErrorNumber() : 0;
+    if (error) SetFileError(asf::FileFailure(m_outputPath, error));
 }
 
 void CWriter::UseSink(std::unique_ptr<asf::ByteSink> sink) { m_testSink = std::move(sink); }
@@ -69,7 +128,8 @@ HRESULT CWriter::QueryInterface(REFIID iid, void** out) {
         Offer<IWMWriter>(iid, IID_IUnknown, this, out) ||
         Offer<IWMWriterAdvanced>(iid, IID_IWMWriterAdvanced, this, out) ||
         Offer<IWMHeaderInfo>(iid, IID_IWMHeaderInfo, this, out) ||
-        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out))
+        Offer<IWMHeaderInfo3>(iid, IID_IWMHeaderInfo3, this, out) ||
+        Offer<IWMFileError>(iid, IID_IWMFileError, this, out))
         return S_OK;
     *out = nullptr;
     return E_NOINTERFACE;
@@ -86,8 +146,10 @@ HRESULT CWriter::SetProfile(IWMProfile* profile) {
     asf::AsfHeader h;
     h.file.flags = asf::FileProperties::kSeekable;
     h.file.minPacketSize = h.file.maxPacketSize = asf::PacketWriter::kDefaultPacketSize;
-    for (const StreamDescription& d : streams) {
+    for (const StreamDescription& d : streams)
         h.file.preroll = std::max<uint64_t>(h.file.preroll, d.bufferWindow);
+    std::vector<std::u16string> languages;
+    for (const StreamDescription& d : streams) {
         if (d.number == 0 || d.number > 127 || h.FindStream(d.number)) return NS_E_INVALID_STREAM;
         std::optional<StreamFormat> format = StreamFormatFromMediaType(d.type);
         if (!format) return NS_E_INVALID_STREAM;
@@ -97,16 +159,17 @@ HRESULT CWriter::SetProfile(IWMProfile* profile) {
         sp.flags = d.number;
         sp.typeSpecific = std::move(format->typeSpecific);
         h.streams.push_back(std::move(sp));
-        asf::ExtendedStreamProperties e;
-        e.streamNumber = d.number;
-        e.bufferSize = e.altBufferSize = d.bufferWindow;
-        e.dataBitrate = e.altDataBitrate = d.bitrate;
-        e.avgTimePerFrame = d.avgTimePerFrame;
-        e.flags = 0x2;
-        h.extended.push_back(std::move(e));
-        h.bitrates.push_back({d.number, d.bitrate});
-        if (d.vbr && *d.vbr) h.metadata.push_back({0, d.number, g_wszWMIsVBR, 2, {1, 0}});
+        if (std::optional<asf::ExtendedStreamProperties> e =
+                ExtendedFor(d, h.file.preroll, languages))
+            h.extended.push_back(std::move(*e));
+        if (d.bitrate) h.bitrates.push_back({d.number, d.bitrate});
+        if (d.vbr) h.metadata.push_back({0, d.number, g_wszWMIsVBR, 2, {BYTE(*d.vbr ? 1 : 0), 0}});
+        for (asf::StoredAttribute a : d.aspectRatio) {
+            a.stream = d.number;
+            h.metadata.push_back(std::move(a));
+        }
     }
+    if (!languages.empty()) h.languages = asf::LanguageList{languages};
     m_streams = std::move(streams);
     m_inputsWithoutProps.assign(m_streams.size(), false);
     m_store = HeaderStore{};
@@ -138,13 +201,13 @@ HRESULT CWriter::SetInputProps(DWORD input, IWMMediaProps* props) {
 HRESULT CWriter::BeginWriting() {
     if (m_state != State::Configured) return NS_E_INVALID_REQUEST;
     if (!m_testSink && m_outputPath.empty()) return NS_E_INVALID_REQUEST;
+    SetFileError({});
     if (m_testSink) {
         m_sink = std::move(m_testSink);
     } else {
-        m_tempPath = TempPathFor(m_outputPath);
-        m_sink = asf::FileSink::Create(m_tempPath);
+        m_sink = CreateTemporaryFor(m_outputPath, m_tempPath);
         if (!m_sink) {
-            m_tempPath.clear();
+            SetFileError(asf::FileFailure(m_outputPath, errno));
             return NS_E_FILE_OPEN_FAILED;
         }
     }
@@ -155,6 +218,7 @@ HRESULT CWriter::BeginWriting() {
     m_headerSize = header.size();
     std::vector<uint8_t> data = DataObjectHeader(h.file.fileId, 0, h.file.minPacketSize);
     if (!m_sink->Write(header.data(), header.size()) || !m_sink->Write(data.data(), data.size())) {
+        KeepSinkError();
         Discard();
         return NS_E_FILE_WRITE;
     }
@@ -185,6 +249,7 @@ HRESULT CWriter::WriteStreamSample(WORD stream, QWORD sampleTime, DWORD, QWORD d
     if (!m_packets->AddSample(stream, sampleTime, duration, (flags & WM_SF_CLEANPOINT) != 0, data,
                               length)) {
         m_failed = true;
+        KeepSinkError();
         return NS_E_FILE_WRITE;
     }
     return S_OK;
@@ -197,16 +262,15 @@ void CWriter::FinishHeader() {
     h.file.dataPacketsCount = p.PacketCount();
     h.file.playDuration = content + h.file.preroll * 10000;
     h.file.sendDuration = content;
-    h.file.maxBitrate = 0;
-    for (asf::ExtendedStreamProperties& e : h.extended) {
-        uint64_t measured = content ? p.StreamBytes(e.streamNumber) * 8 * 10000000 / content : 0;
-        if (e.dataBitrate == 0) e.dataBitrate = e.altDataBitrate =
-            static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(measured, 1), UINT32_MAX));
+    for (asf::ExtendedStreamProperties& e : h.extended)
         e.maxObjectSize = p.MaxObjectSize(e.streamNumber);
-        for (asf::StreamBitrate& b : h.bitrates)
-            if (b.stream == e.streamNumber) b.bitrate = e.dataBitrate;
-        h.file.maxBitrate += e.dataBitrate;
-    }
+    // The whole file's rate, packet overhead included; never below the declared stream rates.
+    double bits = 8.0 * static_cast<double>(p.PacketCount()) * h.file.minPacketSize;
+    double rate = content ? bits * 10000000 / static_cast<double>(content) : 0;
+    double declared = 0;
+    for (const asf::StreamBitrate& b : h.bitrates) declared += b.bitrate;
+    h.file.maxBitrate =
+        static_cast<uint32_t>(std::min<double>(std::max(rate, declared), UINT32_MAX));
 }
 
 HRESULT CWriter::EndWriting() {
@@ -233,13 +297,13 @@ HRESULT CWriter::EndWriting() {
     m_packets.reset();
     m_state = State::Done;
     if (!ok) {
+        KeepSinkError();
         Discard();
         return NS_E_FILE_WRITE;
     }
     if (!m_tempPath.empty()) {
-        std::error_code ec;
-        std::filesystem::rename(m_tempPath, m_outputPath, ec);
-        if (ec) {
+        if (rename(m_tempPath.c_str(), m_outputPath.c_str()) != 0) {
+            SetFileError(asf::FileFailure(m_outputPath, errno));
             Discard();
             return NS_E_FILE_WRITE;
         }

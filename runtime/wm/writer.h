@@ -8,6 +8,7 @@
 
 #include "../asf/packet_writer.h"
 #include "com_object.h"
+#include "file_error.h"
 #include "header_info_impl.h"
 #include "profile.h"
 
@@ -16,6 +17,7 @@ namespace wm {
 class CWriter final : public IWMWriter,
                       public IWMWriterAdvanced,
                       public HeaderInfoImpl,
+                      public FileErrorImpl,
                       private RefCount<CWriter> {
     friend class RefCount<CWriter>;
 
@@ -52,6 +54,7 @@ private:
     }
     void FinishHeader();
     void Discard();
+    void KeepSinkError();  // the sink's failure, as the output's reason
 
     State m_state = State::Idle;
     std::vector<StreamDescription> m_streams;

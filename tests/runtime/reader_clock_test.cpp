@@ -58,8 +58,9 @@ TEST(ReaderClock, DeliversEachSecondThenEndsOnTheFirstSecondPastTheContent) {
     std::vector<Event> events = ReadTestFile(file, kSecond);
     ExpectPaced(events);
     EXPECT_EQ(Times(events, Event::Sample).size(), 5u);
-    // Content ends at 2.9 s: OnTime for 1 s and 2 s, then the end once 3 s is released.
-    EXPECT_EQ(Times(events, Event::Time), (std::vector<QWORD>{kSecond, 2 * kSecond}));
+    // The last frame, at 2.9 s, lasts its stream's 0.5 s step: the content ends at 3.4 s, so
+    // OnTime for 1 s, 2 s and 3 s, then the end once 4 s is released.
+    EXPECT_EQ(Times(events, Event::Time), (std::vector<QWORD>{kSecond, 2 * kSecond, 3 * kSecond}));
     bool endAfterLastTime = false;
     for (const Event& e : events)
         if (e.kind == Event::Status && e.status == WMT_EOF) endAfterLastTime = true;

@@ -50,14 +50,20 @@ std::vector<wm::StreamDescription> TestStreams(DWORD bufferWindow) {
 }
 
 std::vector<uint8_t> WriteTestFile(const std::vector<TestSample>& samples, DWORD bufferWindow) {
-    TestProfile profile(TestStreams(bufferWindow));
+    return WriteTestFile(samples, TestStreams(bufferWindow));
+}
+
+std::vector<uint8_t> WriteTestFile(const std::vector<TestSample>& samples,
+                                   std::vector<wm::StreamDescription> streams) {
+    TestProfile profile(std::move(streams));
     auto* writer = new wm::CWriter();
     auto sink = std::make_unique<asf::MemorySink>();
     asf::MemorySink* bytes = sink.get();
     writer->UseSink(std::move(sink));
     writer->SetProfile(&profile);
-    writer->SetInputProps(0, nullptr);
-    writer->SetInputProps(1, nullptr);
+    DWORD inputs = 0;
+    writer->GetInputCount(&inputs);
+    for (DWORD i = 0; i < inputs; ++i) writer->SetInputProps(i, nullptr);
     std::vector<uint8_t> out;
     if (Succeeded(writer->BeginWriting())) {
         for (const TestSample& s : samples) {
@@ -99,6 +105,18 @@ std::vector<Event> ReadTestFile(std::vector<uint8_t> bytes, QWORD step, HRESULT*
     reader->Close();
     reader->Release();
     return callback.Events();
+}
+
+std::vector<wm::StreamDescription> DescribeTestFile(std::vector<uint8_t> bytes) {
+    auto* reader = new wm::CReader();
+    RecordingCallback callback(0);
+    reader->UseSource(std::make_unique<asf::MemorySource>(std::move(bytes)));
+    reader->Open(u"memory.wmv", &callback, nullptr);
+    std::vector<wm::StreamDescription> streams;
+    if (Succeeded(callback.WaitFor(WMT_OPENED))) wm::ReadProfile(reader, streams);
+    reader->Close();
+    reader->Release();
+    return streams;
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {

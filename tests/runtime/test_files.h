@@ -41,6 +41,11 @@ private:
 // Writes the samples with the writer into memory; the file's bytes.
 std::vector<uint8_t> WriteTestFile(const std::vector<TestSample>& samples,
                                    DWORD bufferWindow = 3000);
+std::vector<uint8_t> WriteTestFile(const std::vector<TestSample>& samples,
+                                   std::vector<wm::StreamDescription> streams);
+
+// The streams as a reader's profile describes them; empty when the bytes do not open.
+std::vector<wm::StreamDescription> DescribeTestFile(std::vector<uint8_t> bytes);
 
 // Reads bytes with a reader: manual selection, stream samples for every stream, clock step
 // (0: no user clock). Returns every event; openResult receives the open's answer.

@@ -1,5 +1,7 @@
 // The writer: what goes in comes back out, and its files keep the format's invariants.
 
+#include "wm/writer.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,8 +9,8 @@
 #include "asf/header.h"
 #include "asf/packet_parser.h"
 #include "test_files.h"
+#include "wm/file_error.h"
 #include "wm/nss_buffer.h"
-#include "wm/writer.h"
 
 namespace {
 
@@ -21,7 +23,8 @@ std::vector<BYTE> Bytes(size_t n, BYTE seed) {
 TEST(Writer, EverySampleTimeAndFlagComesBack) {
     std::vector<TestSample> in;
     for (int i = 0; i < 120; ++i) {
-        in.push_back({1, QWORD(i) * 400000, i % 30 == 0, Bytes(i % 7 == 0 ? 9000 : 300 + i, BYTE(i))});
+        in.push_back(
+            {1, QWORD(i) * 400000, i % 30 == 0, Bytes(i % 7 == 0 ? 9000 : 300 + i, BYTE(i))});
         if (i % 2 == 0) in.push_back({2, QWORD(i) * 400000 + 1000, false, Bytes(185, BYTE(i + 1))});
     }
     in.push_back({1, 480000000, false, Bytes(70000, 3)});  // spans many packets
@@ -64,14 +67,15 @@ TEST(Writer, FileKeepsTheFormatInvariants) {
     EXPECT_EQ(h.file.fileSize, file.size());
     EXPECT_EQ(h.file.preroll, 5000u);
     EXPECT_EQ(h.file.dataPacketsCount, layout.packetCount);
-    EXPECT_EQ(h.file.playDuration, 49000000u + 5000u * 10000);  // last video at 4.9 s
+    // The last video frame, at 4.9 s, lasts as long as the step between frames.
+    EXPECT_EQ(h.file.playDuration, 50000000u + 5000u * 10000);
     EXPECT_GE(h.paddingSize, 1024u);
     EXPECT_TRUE(h.file.flags & asf::FileProperties::kSeekable);
     ASSERT_EQ(layout.simpleIndexes.size(), 1u);
     for (const asf::SimpleIndex::Entry& e : layout.simpleIndexes[0].entries)
         EXPECT_LT(e.packetNumber, layout.packetCount);
     // entry i (preroll included) points at the latest key frame at or before it
-    EXPECT_EQ(layout.simpleIndexes[0].entries.size(), 10u);  // 0 s to 9.9 s, preroll included
+    EXPECT_EQ(layout.simpleIndexes[0].entries.size(), 11u);  // 0 s to 10 s, preroll included
 
     uint32_t lastSend = 0;
     for (uint64_t i = 0; i < layout.packetCount; ++i) {
@@ -125,9 +129,7 @@ TEST(Writer, OutputAppearsOnlyWhenWritingEnds) {
     std::filesystem::create_directories(dir);
     std::u16string out = (dir / "out.wmv").u16string();
     TestProfile profile(TestStreams());
-    auto countFiles = [&] {
-        return std::distance(std::filesystem::directory_iterator(dir), {});
-    };
+    auto countFiles = [&] { return std::distance(std::filesystem::directory_iterator(dir), {}); };
     for (bool finish : {false, true}) {
         wm::ComPtr<IWMWriter> writer;
         ASSERT_EQ(WMCreateWriter(nullptr, writer.Out()), S_OK);
@@ -155,9 +157,11 @@ TEST(Writer, AFailingDiskFailsTheWriteAndLeavesNothing) {
     sink->FailAfter(20000);
     writer->UseSink(std::move(sink));
     writer->SetProfile(&profile);
+    writer->SetOutputFilename(u"/videos/out.wmv");
     writer->SetInputProps(0, nullptr);
     writer->SetInputProps(1, nullptr);
     ASSERT_EQ(writer->BeginWriting(), S_OK);
+    EXPECT_EQ(wm::FileErrorText(static_cast<IWMWriter*>(writer)), "");
     HRESULT hr = S_OK;
     for (int i = 0; i < 100 && Succeeded(hr); ++i) {
         auto* sample = new wm::CNssBuffer(Bytes(3000, 1));
@@ -166,6 +170,9 @@ TEST(Writer, AFailingDiskFailsTheWriteAndLeavesNothing) {
     }
     EXPECT_EQ(hr, NS_E_FILE_WRITE);
     EXPECT_LT(writer->EndWriting(), 0);
+    // The reason the engine adds to its message.
+    EXPECT_EQ(wm::FileErrorText(static_cast<IWMWriter*>(writer)),
+              "/videos/out.wmv: No space left on device");
     writer->Release();
 }
 

@@ -5,9 +5,11 @@ Usage: copy_with_ffprobe.py copy ASFTOOL FILE      a lossless copy of FILE
        copy_with_ffprobe.py mark ASFTOOL FILE      markers added in place, then beyond the padding
 
 copy: ffprobe finds the same packets, byte for byte (md5), with the same times (within 1 ms) and
-key flags; FFmpeg decodes the copy without one message; title, author, genre and chapters are
-those of the input; a file with video has a seek index whose every entry names the packet of the
-latest key frame at or before its time, as ../shared/tools/dump_asf.py finds them.
+key flags, and the same stream parameters (-show_streams -show_data); FFmpeg decodes the copy
+without one message; title, author, genre and chapters are those of the input; the reader
+describes every stream as it described the input's; a file with video has a seek index whose
+every entry names the packet of the latest key frame at or before its time, as
+../shared/tools/dump_asf.py finds them.
 mark: the markers show up as ffprobe chapters, ExifTool still reads the title, and every packet
 is unchanged.
 Exit status: 0 pass, 1 fail, 77 ffprobe, ffmpeg or exiftool missing (1 under CI).
@@ -19,6 +21,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import asf_checks  # noqa: E402
 import asf_facts  # noqa: E402
 import asftool_run  # noqa: E402
 
@@ -96,10 +99,28 @@ def check_copy(asftool, source, work, failures):
         failures.append("tags %s != %s" % (tags(a), tags(b)))
     if chapters(a) != chapters(b):
         failures.append("chapters %s != %s" % (chapters(a), chapters(b)))
-    info, run, error = asftool_run.info_json(asftool, out)
+    failures.extend("ffprobe " + d for d in asf_checks.differences(
+        asf_checks.stream_parameters(source, asf_checks.LENGTH_FIELDS),
+        asf_checks.stream_parameters(out, asf_checks.LENGTH_FIELDS)))
+    # The play duration is computed: the end of the last sample, no earlier than the source says
+    # (the source's own value can be short, as VLC's is).
+    ends = [float(p["pts_time"]) + float(p.get("duration_time", 0)) for p in a.get("packets", [])
+            if p.get("pts_time") not in (None, "N/A")]
+    for x, y in zip(a.get("streams", []), b.get("streams", [])):
+        wanted = max([float(x.get("duration", 0))] + ends)
+        if abs(float(y.get("duration", 0)) - wanted) > 0.010:
+            failures.append("stream %d lasts %s s, not %.3f s" % (x["index"], y.get("duration"),
+                                                                  wanted))
+    before, _, error = asftool_run.info_json(asftool, source)
+    info, run, error = (None, None, error) if error else asftool_run.info_json(asftool, out)
     if error:
-        failures.append("asftool info on the copy: " + error)
-    elif any(s["type"] == "video" for s in info["streams"]) and not info["has_index"]:
+        failures.append("asftool info: " + error)
+        return
+    for s, t in zip(info["streams"], before["streams"]):
+        for key in ("number", "media_type", "bitrate", "buffer_window_ms", "vbr", "language"):
+            if s[key] != t[key]:
+                failures.append("stream %d %s: %r != %r" % (t["number"], key, s[key], t[key]))
+    if any(s["type"] == "video" for s in info["streams"]) and not info["has_index"]:
         failures.append("a file with video has no seek index")
     facts = asf_facts.Facts(out)
     failures += facts.failures + facts.index_faults()

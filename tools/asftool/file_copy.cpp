@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "file_error.h"
+#include "metadata_editor.h"
 #include "reader.h"
 #include "reader_driver.h"
 #include "wide_string.h"
@@ -94,6 +96,12 @@ HRESULT Query(IUnknown* from, REFIID iid, wm::ComPtr<I>& to) {
     return from->QueryInterface(iid, reinterpret_cast<void**>(to.Out()));
 }
 
+// "path: reason; what" when the runtime knows the system's reason, else "file: what".
+std::string Why(const std::string& file, const std::string& what, IUnknown* object) {
+    std::string reason = wm::FileErrorText(object);
+    return reason.empty() ? file + ": " + what : reason + "; " + what;
+}
+
 HRESULT WriteMarkers(IWMHeaderInfo* from, const std::string& out, std::string& error) {
     WORD count = 0;
     HRESULT hr = from->GetMarkerCount(&count);
@@ -102,20 +110,21 @@ HRESULT WriteMarkers(IWMHeaderInfo* from, const std::string& out, std::string& e
     wm::ComPtr<IWMHeaderInfo> header;
     if (Failed(hr = WMCreateEditor(editor.Out()))) return hr;
     if (Failed(hr = editor->Open(wm::FromUtf8(out).c_str()))) {
-        error = "the copy cannot be opened to add its markers";
+        error = Why(out, "the copy cannot be opened to add its markers", editor.Get());
         return hr;
     }
     if (Succeeded(hr = Query(editor.Get(), IID_IWMHeaderInfo, header)) &&
         Succeeded(hr = CopyMarkers(from, header.Get())))
         hr = editor->Flush();
-    if (Failed(hr)) error = "the markers could not be added";
+    if (Failed(hr)) error = Why(out, "the markers could not be added", editor.Get());
     HRESULT closed = editor->Close();
     return Failed(hr) ? hr : closed;
 }
 
 }  // namespace
 
-HRESULT CopyFile(const std::string& in, const std::string& out, std::string& error) {
+HRESULT CopyFile(const std::string& in, const std::string& out, std::string& error,
+                 const std::atomic<bool>* stop) {
     auto* reader = new wm::CReader();
     ReaderDriver driver(reader);
     wm::ComPtr<IWMReader> readerRef;
@@ -152,21 +161,23 @@ HRESULT CopyFile(const std::string& in, const std::string& out, std::string& err
         return hr;
     }
     if (Failed(hr = writer->BeginWriting())) {
-        error = out + ": cannot be written";
+        error = Why(out, "cannot be written", writer.Get());
         driver.Close();
         return hr;
     }
     hr = driver.PlayAll([&](WORD stream, QWORD time, QWORD duration, DWORD flags,
                             INSSBuffer* sample) {
+        if (stop && stop->load()) return E_ABORT;
         return advanced->WriteStreamSample(stream, time, 0, duration, flags, sample);
     });
     if (Failed(hr)) {
-        error = "copying the samples failed";
+        error = hr == E_ABORT ? "interrupted"
+                              : Why(out, "copying the samples failed", writer.Get());
         driver.Close();
         return hr;  // the writer is released unfinished and leaves no file behind
     }
     if (Failed(hr = writer->EndWriting())) {
-        error = out + ": cannot be written";
+        error = Why(out, "cannot be written", writer.Get());
         driver.Close();
         return hr;
     }
@@ -176,19 +187,23 @@ HRESULT CopyFile(const std::string& in, const std::string& out, std::string& err
 }
 
 HRESULT AddMarker(const std::string& file, QWORD time, const std::string& name,
-                  std::string& error) {
+                  std::string& error, const std::atomic<bool>* stop) {
+    auto* editorObject = new wm::CMetadataEditor();
+    editorObject->SetStopFlag(stop);
     wm::ComPtr<IWMMetadataEditor> editor;
+    editor.Reset(editorObject);
     wm::ComPtr<IWMHeaderInfo> header;
-    HRESULT hr = WMCreateEditor(editor.Out());
-    if (Failed(hr)) return hr;
+    HRESULT hr;
     if (Failed(hr = editor->Open(wm::FromUtf8(file).c_str()))) {
-        error = file + ": cannot be opened";
+        error = hr == E_ABORT ? "interrupted" : Why(file, "cannot be opened", editor.Get());
         return hr;
     }
     if (Succeeded(hr = Query(editor.Get(), IID_IWMHeaderInfo, header)) &&
         Succeeded(hr = header->AddMarker(wm::FromUtf8(name).c_str(), time)))
         hr = editor->Flush();
-    if (Failed(hr)) error = file + ": the marker could not be saved";
+    if (Failed(hr))
+        error = hr == E_ABORT ? "interrupted"
+                              : Why(file, "the marker could not be saved", editor.Get());
     HRESULT closed = editor->Close();
     return Failed(hr) ? hr : closed;
 }

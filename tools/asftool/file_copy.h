@@ -1,6 +1,7 @@
 #pragma once
 // asftool copy and mark: a lossless rewrite through the runtime, and adding a marker in place.
 
+#include <atomic>
 #include <string>
 
 #include "wm_types.h"
@@ -9,9 +10,11 @@ namespace asftool {
 
 // Reader with a user clock into a writer with the reader's profile; the header's attributes,
 // codec list and scripts go into the writer, the markers in afterwards with the editor.
-HRESULT CopyFile(const std::string& in, const std::string& out, std::string& error);
+// When *stop becomes true the copy ends with E_ABORT and leaves no file.
+HRESULT CopyFile(const std::string& in, const std::string& out, std::string& error,
+                 const std::atomic<bool>* stop = nullptr);
 
 HRESULT AddMarker(const std::string& file, QWORD time, const std::string& name,
-                  std::string& error);
+                  std::string& error, const std::atomic<bool>* stop = nullptr);
 
 }  // namespace asftool

@@ -61,6 +61,16 @@ AttributeInfo Describe(WORD stream, const std::u16string& name, WMT_ATTR_DATATYP
     return a;
 }
 
+std::string MediaTypeHex(const wm::MediaType& t) {
+    auto bytes = [](const auto& field) {
+        return Hex(reinterpret_cast<const BYTE*>(&field), sizeof field);
+    };
+    const WM_MEDIA_TYPE& h = t.head;
+    return bytes(h.majortype) + bytes(h.subtype) + bytes(h.bFixedSizeSamples) +
+           bytes(h.bTemporalCompression) + bytes(h.lSampleSize) + bytes(h.formattype) +
+           bytes(h.cbFormat) + Hex(t.format.data(), t.format.size());
+}
+
 std::string StreamType(const GUID& major) {
     if (major == asf::guids::kMediaTypeVideo) return "video";
     if (major == asf::guids::kMediaTypeAudio) return "audio";
@@ -158,6 +168,9 @@ HRESULT ReadFileInfo(const std::string& path, FileInfo& info, std::string& error
         s.codec = wm::CodecName(d.type);
         s.bufferWindowMs = d.bufferWindow;
         s.vbr = d.vbr.value_or(false);
+        s.bitrate = d.bitrate;
+        s.mediaType = MediaTypeHex(d.type);
+        s.language = wm::ToUtf8(d.Language());
         byNumber[d.number] = info.streams.size();
         info.streams.push_back(s);
     }

@@ -14,6 +14,9 @@ struct StreamInfo {
     std::string codec;  // FOURCC or format tag
     DWORD bufferWindowMs = 0;
     bool vbr = false;
+    DWORD bitrate = 0;      // declared, 0 when none
+    std::string mediaType;  // WM_MEDIA_TYPE without pointers, then the format block, in hex
+    std::string language;
     uint64_t samples = 0;
     uint64_t keySamples = 0;
     QWORD firstTime = 0;

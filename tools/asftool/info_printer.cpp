@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "wide_string.h"
+
 namespace asftool {
 
 namespace {
@@ -12,10 +14,7 @@ std::string Seconds(QWORD t) {
     return b;
 }
 
-}  // namespace
-
-std::string JsonString(const std::string& s) {
-    std::string out = "\"";
+void AppendJsonText(std::string& out, const std::string& s) {
     for (unsigned char c : s) {
         switch (c) {
             case '"': out += "\\\""; break;
@@ -33,6 +32,28 @@ std::string JsonString(const std::string& s) {
                 }
         }
     }
+}
+
+}  // namespace
+
+// A byte that is not UTF-8 (from a file name) is written as the escape of the code point that
+// carries it (U+DC80..U+DCFF), so the JSON stays valid and loses nothing.
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    std::u16string wide = wm::FromUtf8(s), run;
+    for (size_t i = 0; i < wide.size(); ++i) {
+        bool pairEnd = i > 0 && wide[i - 1] >= 0xD800 && wide[i - 1] < 0xDC00;
+        if (wide[i] >= 0xDC80 && wide[i] <= 0xDCFF && !pairEnd) {
+            AppendJsonText(out, wm::ToUtf8(run));
+            run.clear();
+            char b[8];
+            std::snprintf(b, sizeof b, "\\u%04x", unsigned(wide[i]));
+            out += b;
+        } else {
+            run += wide[i];
+        }
+    }
+    AppendJsonText(out, wm::ToUtf8(run));
     return out + "\"";
 }
 
@@ -50,6 +71,9 @@ std::string FormatJson(const FileInfo& info) {
              ", \"codec\": " + JsonString(s.codec) +
              ", \"buffer_window_ms\": " + std::to_string(s.bufferWindowMs) +
              ", \"vbr\": " + (s.vbr ? "true" : "false") +
+             ", \"bitrate\": " + std::to_string(s.bitrate) +
+             ", \"language\": " + JsonString(s.language) +
+             ", \"media_type\": " + JsonString(s.mediaType) +
              ", \"samples\": " + std::to_string(s.samples) +
              ", \"key_samples\": " + std::to_string(s.keySamples) +
              ", \"first_time\": " + std::to_string(s.firstTime) +

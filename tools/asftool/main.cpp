@@ -9,8 +9,11 @@
 #include "file_copy.h"
 #include "file_info.h"
 #include "info_printer.h"
+#include "platform/linux/stop_signals.h"
 
 namespace {
+
+const std::atomic<bool>* g_stop = nullptr;
 
 int Usage() {
     std::fputs(
@@ -56,7 +59,7 @@ int Fail(const std::string& error, HRESULT hr) {
 
 int Copy(const char* in, const char* out) {
     std::string error;
-    HRESULT hr = asftool::CopyFile(in, out, error);
+    HRESULT hr = asftool::CopyFile(in, out, error, g_stop);
     return Failed(hr) ? Fail(error, hr) : 0;
 }
 
@@ -68,15 +71,22 @@ int Mark(const char* file, const char* seconds, const char* name) {
         return 2;
     }
     std::string error;
-    HRESULT hr = asftool::AddMarker(file, static_cast<QWORD>(t * 1e7 + 0.5), name, error);
+    HRESULT hr =
+        asftool::AddMarker(file, static_cast<QWORD>(t * 1e7 + 0.5), name, error, g_stop);
     return Failed(hr) ? Fail(error, hr) : 0;
+}
+
+int Run(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "info") == 0) return Info(argc - 2, argv + 2);
+    if (argc == 4 && std::strcmp(argv[1], "copy") == 0) return Copy(argv[2], argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "mark") == 0) return Mark(argv[2], argv[3], argv[4]);
+    return Usage();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "info") == 0) return Info(argc - 2, argv + 2);
-    if (argc == 4 && std::strcmp(argv[1], "copy") == 0) return Copy(argv[2], argv[3]);
-    if (argc == 5 && std::strcmp(argv[1], "mark") == 0) return Mark(argv[2], argv[3], argv[4]);
-    return Usage();
+    g_stop = &platform::CatchStopSignals();
+    int status = Run(argc, argv);
+    return platform::StopSignal() ? 128 + platform::StopSignal() : status;
 }

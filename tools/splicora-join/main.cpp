@@ -9,6 +9,7 @@
 
 #include "join_checks.h"
 #include "merger.h"
+#include "platform/linux/stop_signals.h"
 #include "progress_line.h"
 #include "report_error.h"
 #include "run_join.h"
@@ -38,6 +39,7 @@ int Refuse(const char* format, const char* a, int n = 0, const char* b = "") {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const std::atomic<bool>& stop = platform::CatchStopSignals();
     bool force = false;
     bool gapless = false;
     std::vector<const char*> names;
@@ -98,6 +100,7 @@ int main(int argc, char** argv) {
         merger.m_inputPaths = table.get();
         merger.m_inputCount = count;
         merger.SetGapless(gapless);
+        merger.SetStopFlag(&stop);
         {
             CProgressLine progress(merger);
             hr = engine::RunJoin(merger, table.get()[0], table.get()[1], output);
@@ -121,6 +124,17 @@ int main(int argc, char** argv) {
     for (const std::string& line : placement) std::printf("%s\n", line.c_str());
     for (const std::string& line : damage)
         std::fprintf(stderr, "splicora-join: %s\n", line.c_str());
+    if (int signal = platform::StopSignal()) {
+        if (finished)
+            std::fprintf(stderr,
+                         "splicora-join: interrupted; %s was written, but its markers or scripts "
+                         "may be incomplete\n",
+                         output);
+        else
+            std::fprintf(stderr, "splicora-join: interrupted; nothing was written to %s\n",
+                         output);
+        return 128 + signal;
+    }
     if (Failed(hr)) {
         if (finished)
             std::fprintf(stderr,
