@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "app/main_dialog_logic.h"
 #include "app/path_names.h"
@@ -46,7 +47,8 @@ bool CMainDialogLogic::AppendProbed(const std::string& path) {
         MessageBoxA(owner, text, g_languageTable.GetString(IDS_MESSAGE_ERROR).c_str(), MB_OK);
         return false;
     }
-    if (path.size() >= size_t(kMaxPath)) {
+    // Characters are counted, not bytes; the slot holds a longest name in any script.
+    if (CharacterCount(path) >= kMaxPath || path.size() >= sizeof(engine::PathSlot)) {
         std::string text = "The file name is too long (at most " + std::to_string(kMaxPath - 1) +
                            " characters): " + path;
         MessageBoxA(owner, text.c_str(), g_languageTable.GetString(IDS_MESSAGE_ERROR).c_str(),
@@ -74,11 +76,8 @@ void CMainDialogLogic::OnButtonAddVideo() {
     platform::FileDialogResult result;
     if (!m_services.fileDialogs->GetOpenFileName(request, result)) return;
     if (result.Several()) {
-        // A folder that already ends in the separator (the root) takes the name directly.
-        bool endsInSlash = !result.folder.empty() && result.folder.back() == '/';
-        for (const std::string& name : result.names)
-            if (!AppendProbed(endsInSlash ? result.folder + name : result.folder + "/" + name))
-                break;
+        for (const std::string& path : result.paths)
+            if (!AppendProbed(path)) break;
     } else {
         AppendProbed(result.path);
     }
@@ -90,6 +89,8 @@ void CMainDialogLogic::OnButtonAddVideo() {
 }
 
 void CMainDialogLogic::OnDropFiles(const std::vector<std::string>& paths) {
+    // The window takes no input while the engine works; a drop then would reach the list midway.
+    if (m_engineBusy) return;
     for (const std::string& path : paths) {
         if (!platform::IsFileOrFolder(path) || !HasMediaExtension(path)) continue;
         if (!AppendProbed(path)) break;
@@ -107,7 +108,7 @@ int CMainDialogLogic::ProbeCompatibility(const char* path) {
     HRESULT initResult = S_OK, openResult = S_OK, convertResult = S_OK;
     const char* unconverted = nullptr;
     BOOL match = 0;
-    m_services.runBlocking([&] {
+    RunEngineWork(m_services.runBlocking, [&] {
         auto merger = std::make_unique<engine::CMerger>();
         if (Failed(initResult = merger->Init())) return;
         WCHAR* first = nullptr;
@@ -166,10 +167,7 @@ void CMainDialogLogic::OnButtonItemUp() {
             m_view.FocusList();
             return;
         }
-        char temp[kMaxPath];
-        std::memcpy(temp, m_inputPaths[row], kMaxPath);
-        std::memcpy(m_inputPaths[row], m_inputPaths[row - 1], kMaxPath);
-        std::memcpy(m_inputPaths[row - 1], temp, kMaxPath);
+        std::swap(m_inputPaths[row], m_inputPaths[row - 1]);
         MoveRowUp(row);
         row = next;
     }
@@ -192,10 +190,7 @@ void CMainDialogLogic::OnButtonItemDown() {
             stayedBelow = row;
             continue;
         }
-        char temp[kMaxPath];
-        std::memcpy(temp, m_inputPaths[row], kMaxPath);
-        std::memcpy(m_inputPaths[row], m_inputPaths[row + 1], kMaxPath);
-        std::memcpy(m_inputPaths[row + 1], temp, kMaxPath);
+        std::swap(m_inputPaths[row], m_inputPaths[row + 1]);
         MoveRowDown(row);
     }
     m_view.FocusList();
@@ -229,7 +224,7 @@ void CMainDialogLogic::OnFileListClick() {
 
 int CMainDialogLogic::RemoveInputAt(int index) {
     for (int k = index; k <= m_inputCount - 2; ++k)
-        std::memcpy(m_inputPaths[k], m_inputPaths[k + 1], kMaxPath);
+        std::memcpy(m_inputPaths[k], m_inputPaths[k + 1], sizeof(engine::PathSlot));
     --m_inputCount;
     return 1;
 }

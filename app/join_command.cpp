@@ -51,7 +51,7 @@ void CMainDialogLogic::OnButtonConvert() {
     // 2, 3. The edit's text; it must fit a path slot.
     m_outputName = m_view.GetOutputText();
     const std::string output = m_outputName;
-    if (output.size() >= size_t(kMaxPath)) {
+    if (CharacterCount(output) >= kMaxPath) {
         char text[160];
         std::snprintf(text, sizeof text,
                       "The output file name is too long: at most %d characters are allowed.",
@@ -90,28 +90,65 @@ void CMainDialogLogic::OnButtonConvert() {
             return;
         platform::DeleteFileA(output);
     }
-    // 7 to 10.
+    // 7 to 10. A join the user stopped wrote nothing and is not "Done".
+    m_stopJoin = false;
+    m_joinRunning = true;
     m_services.waitCursor->BeginWaitCursor();
-    m_services.runBlocking([this] { JoinFiles(); });
+    m_view.JoinStarted();
+    HRESULT hr = S_OK;
+    RunEngineWork(m_services.runJoin, [&] { hr = JoinFiles(); });
+    m_view.JoinEnded();
     m_services.waitCursor->EndWaitCursor();
+    m_joinRunning = false;
+    if (hr == engine::kJoinStopped && m_stopJoin) return;
     MessageBoxA(owner, lt.GetString(IDS_MESSAGE_CONVERSION_DONE).c_str(), "Message", MB_OK);
 }
 
-HRESULT CMainDialogLogic::JoinFiles() {
-    char first[kMaxPath], second[kMaxPath], output[kMaxPath];
-    std::snprintf(first, sizeof first, "%s", m_inputPaths[0]);
-    std::snprintf(second, sizeof second, "%s", m_inputPaths[1]);
-    if (m_outputName.size() >= size_t(kMaxPath)) return E_INVALIDARG;
-    std::snprintf(output, sizeof output, "%s", m_outputName.c_str());
+void CMainDialogLogic::RunEngineWork(const RunBlocking& run, const std::function<void()>& work) {
+    bool wasBusy = m_engineBusy;
+    m_engineBusy = true;
+    run(work);
+    m_engineBusy = wasBusy;
+}
 
-    HRESULT hr = engine::CheckJoinNames(first, second, output);
+double CMainDialogLogic::JoinProgress() {
+    std::lock_guard<std::mutex> lock(m_runningLock);
+    return m_runningMerger ? m_runningMerger->Progress() : -1.0;
+}
+
+bool CMainDialogLogic::AskToStopJoin() {
+    if (!m_joinRunning) return false;
+    if (m_stopJoin) return true;
+    int answer = MessageBoxA(
+        m_view.OwnerWindow(), "Do you want to stop joining the files? Nothing will be written.",
+        g_languageTable.GetString(IDS_MESSAGE_WARNING).c_str(), MB_ICONQUESTION | MB_YESNO);
+    // The join may have ended while the question was open; then there is nothing to stop.
+    if (answer == IDYES && m_joinRunning) m_stopJoin = true;
+    return m_stopJoin;
+}
+
+HRESULT CMainDialogLogic::JoinFiles() {
+    const std::string first = m_inputPaths[0], second = m_inputPaths[1];
+    if (CharacterCount(m_outputName) >= kMaxPath) return E_INVALIDARG;
+    const std::string output = m_outputName;
+
+    HRESULT hr = engine::CheckJoinNames(first.c_str(), second.c_str(), output.c_str());
     if (Failed(hr)) return hr;
 
     engine::CMerger merger;
     merger.m_inputPaths = m_inputPaths;
     merger.m_inputCount = m_inputCount;
     merger.SetGapless(GaplessJoining());
-    hr = engine::RunJoin(merger, first, second, output);
+    merger.SetStopFlag(&m_stopJoin);
+    {
+        std::lock_guard<std::mutex> lock(m_runningLock);
+        m_runningMerger = &merger;
+    }
+    hr = engine::RunJoin(merger, first.c_str(), second.c_str(), output.c_str());
+    {
+        std::lock_guard<std::mutex> lock(m_runningLock);
+        m_runningMerger = nullptr;
+    }
     // Damage survived is still loss: said once, before "Done".
     std::vector<std::string> damage = engine::DamagedInputLines(merger);
     if (merger.OutputFinished() && !damage.empty()) {

@@ -6,8 +6,11 @@
 #include <cstdio>
 
 #include "app/main_app.h"
+#include "platform/gui/desktop_identity.h"
+#include "resources/maker_info.h"
 
 int main(int argc, char** argv) {
+    platform::SetDesktopApplicationId(resources::kApplicationId);
     auto* app = new app::CMainApp;
     wxApp::SetInstance(app);
     if (!wxEntryStart(argc, argv)) {
@@ -15,6 +18,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     platform::SetMessageBox(&app->m_messageBox);
+    // What is left once the toolkit took its own options: files to add, as the file manager's
+    // "Open with" passes them.
+    for (int i = 1; i < app->argc; ++i)
+        app->m_commandLineFiles.push_back(app->argv[i].utf8_string());
     app->CallOnInit();
     platform::SetMessageBox(nullptr);
     wxEntryCleanup();

@@ -1,5 +1,8 @@
 #include "app/main_app.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "app/main_dialog.h"
 #include "app/path_names.h"
 #include "app/settings_table.h"
@@ -33,11 +36,23 @@ bool CMainApp::InitInstance() {
     services.runBlocking = [this](const std::function<void()>& work) {
         m_messageBox.RunServing(work);
     };
+    services.runJoin = [this](const std::function<void()>& work) {
+        m_messageBox.RunServing(work, true);
+    };
     services.appTitle = GetAppName().utf8_string();
     services.baseFolder = baseFolder;
 
     auto* dialog = new CMainDialog(nullptr, std::move(services));
     SetTopWindow(dialog);
+    if (!m_commandLineFiles.empty()) {
+        std::vector<std::string> files;
+        for (const std::string& name : m_commandLineFiles) {
+            std::error_code error;
+            std::filesystem::path path = std::filesystem::absolute(name, error);
+            files.push_back(error ? name : path.lexically_normal().string());
+        }
+        dialog->CallAfter([dialog, files] { dialog->OnDropFiles(files); });
+    }
     dialog->ShowModal();
     SetTopWindow(nullptr);
     dialog->Destroy();

@@ -5,6 +5,8 @@
 #include <wx/app.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/gui/gui_message_box.h"
 #include "platform/gui/wx_file_dialogs.h"
@@ -32,6 +34,8 @@ class CMainApp : public wxApp {
     platform::IShell* m_shell = &m_linuxShell;
     platform::ISystemInfo* m_system = &m_linuxSystem;
     std::unique_ptr<platform::CFileSettingsStore> m_settings;
+    // Added to the list once the window is up, in order, as a drop is.
+    std::vector<std::string> m_commandLineFiles;
 
   private:
     platform::CWxFileDialogs m_wxFileDialogs;

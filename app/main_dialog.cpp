@@ -7,6 +7,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -98,24 +99,32 @@ void CMainDialog::Route() {
     };
     for (const auto& [id, handler] : buttons)
         Bind(
-            wxEVT_BUTTON, [handler](wxCommandEvent&) { handler(); }, id);
+            wxEVT_BUTTON,
+            [this, handler](wxCommandEvent&) {
+                if (!JoinRunning()) handler();
+            },
+            id);
     Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
         OnMenuCommand(platform::FromWxMenuId(e.GetId()));
         e.Skip();
     });
     // A right-button release on the background, or on a label, which lets mouse input through.
     Bind(wxEVT_RIGHT_UP, [this](wxMouseEvent& e) {
+        if (JoinRunning()) return;
         ShowPopupMenu(e.GetX(), e.GetY());
         e.Skip();
     });
     for (wxWindow* child : GetChildren()) {
         if (!dynamic_cast<wxStaticText*>(child) && !dynamic_cast<wxStaticBitmap*>(child)) continue;
         child->Bind(wxEVT_RIGHT_UP, [this, child](wxMouseEvent& e) {
+            if (JoinRunning()) return;
             wxPoint where = child->GetPosition() + e.GetPosition();
             ShowPopupMenu(where.x, where.y);
         });
     }
     Bind(wxEVT_CHAR_HOOK, &CMainDialog::OnCharHook, this);
+    m_progressTimer.SetOwner(this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { ShowProgress(); });
 }
 
 wxWindow* CMainDialog::Control(int id) const {
@@ -125,6 +134,11 @@ wxWindow* CMainDialog::Control(int id) const {
 
 void CMainDialog::OnCharHook(wxKeyEvent& event) {
     int key = event.GetKeyCode();
+    if (JoinRunning()) {
+        // Escape offers to stop the join; no other key does anything meanwhile.
+        if (key == WXK_ESCAPE) AskToStopJoin();
+        return;
+    }
     if (key == WXK_ESCAPE) {
         EndModal(wxID_CANCEL);
         return;
@@ -139,7 +153,13 @@ void CMainDialog::OnCharHook(wxKeyEvent& event) {
     event.Skip();
 }
 
-void CMainDialog::OnClose(wxCloseEvent&) {
+void CMainDialog::OnClose(wxCloseEvent& event) {
+    if (JoinRunning()) {
+        // The window closes once a join the user stopped has ended.
+        if (event.CanVeto()) event.Veto();
+        if (AskToStopJoin()) m_closeAfterJoin = true;
+        return;
+    }
     SaveCurrentLanguage();
     if (IsModal())
         EndModal(wxID_CANCEL);
@@ -148,6 +168,31 @@ void CMainDialog::OnClose(wxCloseEvent&) {
 }
 
 void CMainDialog::OnButtonExit() { Close(); }
+
+void CMainDialog::JoinStarted() {
+    m_titleBeforeJoin = GetTitle();
+    m_closeAfterJoin = false;
+    // The controls keep the focus, so that Escape arrives, but take no input: the buttons and the
+    // keyboard are ignored meanwhile, and the edit field is read-only.
+    m_outputEdit->SetEditable(false);
+    // Four times a second at most; the title changes only when the figure does.
+    m_progressTimer.Start(250);
+}
+
+void CMainDialog::ShowProgress() {
+    double done = JoinProgress();
+    if (done < 0) return;
+    wxString title =
+        wxString::Format("%d%% - ", int(std::clamp(done, 0.0, 1.0) * 100)) + m_titleBeforeJoin;
+    if (title != GetTitle()) SetTitle(title);
+}
+
+void CMainDialog::JoinEnded() {
+    m_progressTimer.Stop();
+    SetTitle(m_titleBeforeJoin);
+    m_outputEdit->SetEditable(true);
+    if (m_closeAfterJoin) CallAfter([this] { Close(); });
+}
 
 void CMainDialog::OnMenuCommand(int commandId) {
     OnLanguageCommand(static_cast<uintptr_t>(commandId));

@@ -3,6 +3,7 @@
 // CMainDialogLogic. Run modally by start-up.
 
 #include <wx/dialog.h>
+#include <wx/timer.h>
 
 #include <map>
 
@@ -32,6 +33,8 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
     void SetOutputText(const std::string& text) override;
     void FocusOutputAndSelect(int start, int end) override;
     void LocaliseWindow() override;
+    void JoinStarted() override;
+    void JoinEnded() override;
 
     void OnAbout();
     // A menu command: a language entry, Font or About.
@@ -56,7 +59,12 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
     void Route();
     void OnCharHook(wxKeyEvent& event);
 
+    void ShowProgress();
+
     std::map<int, wxWindow*> m_controls;
+    wxTimer m_progressTimer;
+    wxString m_titleBeforeJoin;
+    bool m_closeAfterJoin = false;
 };
 
 }  // namespace app

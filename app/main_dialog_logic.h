@@ -3,12 +3,15 @@
 // Merge command and the window's other commands. CMainDialog puts them on wxWidgets controls;
 // tests drive them through a recording view and fake services.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "join_checks.h"
+#include "merger.h"
 #include "platform/linux/file_dialogs.h"
 #include "platform/linux/font_chooser.h"
 #include "platform/linux/settings_store.h"
@@ -43,6 +46,10 @@ class IDialogView {
 
     // Puts the current language's texts and interface font on the window.
     virtual void LocaliseWindow() = 0;
+
+    // Around a join: the window takes no input but Escape and its close box, and shows progress.
+    virtual void JoinStarted() {}
+    virtual void JoinEnded() {}
 };
 
 using RunBlocking = std::function<void(const std::function<void()>&)>;
@@ -55,8 +62,9 @@ struct DialogServices {
     platform::IShell* shell = nullptr;
     platform::ISystemInfo* system = nullptr;
     // Runs engine work that waits on the runtime's threads; inline unless the GUI serves
-    // message boxes meanwhile.
+    // message boxes meanwhile. runJoin also keeps the window's events going (progress, Escape).
     RunBlocking runBlocking = [](const std::function<void()>& work) { work(); };
+    RunBlocking runJoin = [](const std::function<void()>& work) { work(); };
     std::string appTitle = "splicora";  // caption of the application's standard box
     std::string baseFolder;             // holds language/ and help/
 };
@@ -80,6 +88,12 @@ class CMainDialogLogic {
     // Merge.
     void OnButtonConvert();
     HRESULT JoinFiles();
+    // While a join runs: the share of it done, 0 to 1; -1 when none runs. Any thread.
+    double JoinProgress();
+    bool JoinRunning() const { return m_joinRunning; }
+    // Escape or the close box during a join: asks whether to stop it; true when the user said
+    // yes, and the join then stops and writes nothing.
+    bool AskToStopJoin();
     // The "Gapless joining" menu item: kept in the settings, off unless set.
     bool GaplessJoining();
     void OnGaplessCommand();
@@ -125,11 +139,19 @@ class CMainDialogLogic {
     DialogServices m_services;
 
   private:
+    // Runs engine work through run; drops that arrive meanwhile are ignored.
+    void RunEngineWork(const RunBlocking& run, const std::function<void()>& work);
     // Appends one candidate after the checks every road shares; false when the list is full, which
     // ends the Add or the drop.
     bool AppendProbed(const std::string& path);
     // The same-name refusal for every slot; true when the output may be written.
     bool OutputSparesInputs(const std::string& output);
+
+    bool m_engineBusy = false;
+    bool m_joinRunning = false;
+    std::atomic<bool> m_stopJoin{false};
+    std::mutex m_runningLock;  // guards m_runningMerger against its end
+    engine::CMerger* m_runningMerger = nullptr;
 };
 
 }  // namespace app

@@ -18,8 +18,8 @@ std::string CMainDialogLogic::DefaultOutputName(const std::string& section, cons
             MessageBoxA(m_view.OwnerWindow(), "Can not get My Video directory!", "Error", MB_OK);
         } else {
             std::string composed = folder + FileNameWithSlash(defaultName);
-            // A name that would not fit a path slot keeps the fixed default.
-            if (composed.size() < size_t(kMaxPath)) fallback = composed;
+            // A name that would not fit a path keeps the fixed default.
+            if (CharacterCount(composed) < kMaxPath) fallback = composed;
         }
     }
     return m_services.settings->GetProfileString(section, key, fallback);
@@ -31,8 +31,13 @@ void CMainDialogLogic::InitDialogState() {
     if (!m_services.system->GetVersionEx(&m_osVersion))
         MessageBoxA(m_view.OwnerWindow(), "Can get Windows Version", "Error", MB_OK);
     m_inputCount = 0;
-    m_outputName = DefaultOutputName(kSectionOption, kKeyOutputFile, kDefaultOutputName,
-                                     platform::CSIDL_MYVIDEO);
+    // The fixed name sits in the home folder: the root is not writable here.
+    std::string home;
+    std::string fixedName = m_services.system->GetFolderPath(platform::CSIDL_PROFILE, home)
+                                ? home + FileNameWithSlash(kDefaultOutputName)
+                                : kDefaultOutputName;
+    m_outputName =
+        DefaultOutputName(kSectionOption, kKeyOutputFile, fixedName, platform::CSIDL_MYVIDEO);
     m_view.SetOutputText(m_outputName);
 }
 
@@ -52,7 +57,7 @@ void CMainDialogLogic::OnButtonBrowse() {
     request.flags = platform::OFN_HIDEREADONLY;
     platform::FileDialogResult result;
     if (!m_services.fileDialogs->GetSaveFileName(request, result)) return;
-    if (result.path.size() >= size_t(kMaxPath)) {
+    if (CharacterCount(result.path) >= kMaxPath) {
         std::string text = "The file name is too long (at most " + std::to_string(kMaxPath - 1) +
                            " characters): " + result.path;
         MessageBoxA(m_view.OwnerWindow(), text.c_str(),

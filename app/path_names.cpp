@@ -1,5 +1,8 @@
 #include "app/path_names.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/linux/file_helpers.h"
 
 namespace app {
@@ -60,8 +63,15 @@ std::string GetBaseFolder(const std::string& executablePath) {
     size_t parentSlash = programFolder.rfind('/');
     std::string parent =
         parentSlash == std::string::npos ? programFolder : programFolder.substr(0, parentSlash);
-    if (platform::FileExists(parent + "/language/English.ini")) return parent;
-    return programFolder;
+    std::string base =
+        platform::FileExists(parent + "/language/English.ini") ? parent : programFolder;
+    // An installed program (<prefix>/bin) keeps its files in <prefix>/share/splicora.
+    std::error_code error;
+    std::string installed = parent + "/share/splicora";
+    if (!std::filesystem::is_directory(base + "/language", error) &&
+        std::filesystem::is_directory(installed + "/language", error))
+        return installed;
+    return base;
 }
 
 }  // namespace app

@@ -25,7 +25,8 @@ int HasMediaExtension(const std::string& path);
 int CharacterCount(const std::string& text);
 
 // The folder of the running program's base: the parent of its folder when that holds
-// language/English.ini, else the program's own folder. No trailing separator.
+// language/English.ini, else the program's own folder; when that base has no language/ folder,
+// <parent>/share/splicora if it has one (an installed program). No trailing separator.
 std::string GetBaseFolder(const std::string& executablePath);
 
 }  // namespace app

@@ -16,7 +16,8 @@ constexpr const char* kKeyLastFolder = "LastFolder";
 constexpr const char* kKeyGapless = "Gapless";  // 1: each input starts where the last one ends
 
 constexpr const char* kDefaultLanguage = "english";
-// The fixed output name of the older systems; the video folder's name replaces it on current ones.
+// The fixed output name of the older systems, in the home folder; the video folder's name replaces
+// it on current ones.
 constexpr const char* kDefaultOutputName = "/splicora.wmv";
 
 enum class SettingType { String, Integer };

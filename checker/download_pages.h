@@ -14,8 +14,9 @@ inline constexpr CDownloadPage kMediaPlayerPage{
     "get-windows-media-player-81718e0d-cfce-25b1-aee3-94596b658287",
     "https://support.microsoft.com"};
 
-// Our own download page, which carries the media runtime.
-inline constexpr CDownloadPage kRuntimePage{"https://splicora.org/download",
-                                            "https://splicora.org"};
+// The maker's download page, which carries the media runtime; on the maker's site, as in the
+// About box and Homepage.
+inline constexpr CDownloadPage kRuntimePage{"https://www.quorvel.example/splicora/download",
+                                            "https://www.quorvel.example"};
 
 }  // namespace kolvex

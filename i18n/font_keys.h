@@ -21,7 +21,7 @@ struct FontKey {
 // The integer keys in the order they are written; lfQuality is not stored and always loads as
 // DEFAULT_QUALITY.
 inline constexpr FontKey kFontKeys[] = {
-    {"lfHeight", &LOGFONTA::lfHeight, -11},
+    {"lfHeight", &LOGFONTA::lfHeight, kDefaultInterfaceFontHeight},
     {"lfWidth", &LOGFONTA::lfWidth, 0},
     {"lfEscapement", &LOGFONTA::lfEscapement, 0},
     {"lfOrientation", &LOGFONTA::lfOrientation, 0},

@@ -8,6 +8,8 @@ constexpr int LF_FACESIZE = 32;
 constexpr uint8_t DEFAULT_CHARSET = 1;
 constexpr uint8_t DEFAULT_QUALITY = 0;
 constexpr int32_t FW_NORMAL = 400;
+// The interface font's height when the settings hold none: 11 pixels.
+constexpr int32_t kDefaultInterfaceFontHeight = -11;
 
 struct LOGFONTA {
     int32_t lfHeight;

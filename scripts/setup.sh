@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
           libwxgtk3.2-dev xvfb xauth xdg-utils ffmpeg libimage-exiftool-perl python3
           gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-bad gstreamer1.0-libav
-          vlc-bin vlc-plugin-base)
+          vlc-bin vlc-plugin-base libglib2.0-dev dpkg-dev desktop-file-utils appstream man-db
+          xdotool x11-utils)
 
 missing=()
 for p in "${packages[@]}"; do

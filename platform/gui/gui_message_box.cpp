@@ -1,9 +1,11 @@
 #include "platform/gui/gui_message_box.h"
 
 #include <wx/app.h>
+#include <wx/evtloop.h>
 #include <wx/msgdlg.h>
 #include <wx/thread.h>
 
+#include <chrono>
 #include <thread>
 
 namespace platform {
@@ -40,7 +42,7 @@ void CGuiMessageBox::ServeQueued() {
     }
 }
 
-void CGuiMessageBox::RunServing(const std::function<void()>& work) {
+void CGuiMessageBox::RunServing(const std::function<void()>& work, bool dispatchEvents) {
     bool finished = false;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -52,9 +54,12 @@ void CGuiMessageBox::RunServing(const std::function<void()>& work) {
         finished = true;
         m_changed.notify_all();
     });
+    // The GUI thread serves the boxes the work asks for, waking at once for them, and when asked
+    // the window's events too (its timers, Escape, the close box).
+    wxGUIEventLoop loop;
+    wxEventLoopActivator active(&loop);
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [&] { return finished || !m_queue.empty(); });
         if (!m_queue.empty()) {
             lock.unlock();
             ServeQueued();
@@ -62,6 +67,16 @@ void CGuiMessageBox::RunServing(const std::function<void()>& work) {
             continue;
         }
         if (finished) break;
+        if (!dispatchEvents) {
+            m_changed.wait(lock, [&] { return finished || !m_queue.empty(); });
+            continue;
+        }
+        lock.unlock();
+        while (loop.Pending()) loop.Dispatch();
+        if (wxTheApp) wxTheApp->ProcessPendingEvents();
+        lock.lock();
+        m_changed.wait_for(lock, std::chrono::milliseconds(20),
+                           [&] { return finished || !m_queue.empty(); });
     }
     --m_serving;
     lock.unlock();

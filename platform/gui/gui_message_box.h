@@ -17,8 +17,9 @@ class CGuiMessageBox : public IMessageBox {
     int Show(void* owner, const char* text, const char* caption, unsigned flags) override;
 
     // Runs work on a helper thread and returns when it has finished. Meanwhile this thread (the
-    // GUI thread) shows the boxes other threads ask for and handles nothing else.
-    void RunServing(const std::function<void()>& work);
+    // GUI thread) shows the boxes other threads ask for and, with dispatchEvents, handles the
+    // windows' events as well; otherwise nothing else.
+    void RunServing(const std::function<void()>& work, bool dispatchEvents = false);
 
   protected:
     // Shows the box on the GUI thread; owner is a wxWindow or null; null caption means "Error".

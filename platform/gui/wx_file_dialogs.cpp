@@ -45,10 +45,7 @@ bool Run(const FileDialogRequest& request, FileDialogResult& result, bool save) 
     if (paths.size() == 1) {
         result.path = paths[0].utf8_string();
     } else {
-        result.folder = dialog.GetDirectory().utf8_string();
-        wxArrayString names;
-        dialog.GetFilenames(names);
-        for (const wxString& n : names) result.names.push_back(n.utf8_string());
+        for (const wxString& p : paths) result.paths.push_back(p.utf8_string());
     }
     return true;
 }

@@ -1,11 +1,14 @@
 #include "platform/wx_font.h"
 
 #include <wx/gdicmn.h>
+#include <wx/settings.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "platform/ini_reader.h"
+#include "platform/text_case.h"
 
 namespace platform {
 
@@ -16,15 +19,36 @@ int ScreenPixelsPerInch() {
     return ppi > 0 ? ppi : 96;
 }
 
+// The faces of the Windows user interface, which a Linux desktop does not have.
+bool IsWindowsInterfaceFace(const char* face) {
+    for (const char* windowsFace : {"MS Sans Serif", "Microsoft Sans Serif", "MS Shell Dlg",
+                                    "MS Shell Dlg 2", "Tahoma", "Segoe UI"})
+        if (EqualsIgnoreCase(face, windowsFace)) return true;
+    return false;
+}
+
+// Such a face at the stored default height takes the desktop's interface font size.
+bool TakesDesktopSize(const LOGFONTA& lf) {
+    return IsWindowsInterfaceFace(lf.lfFaceName) && lf.lfHeight == kDefaultInterfaceFontHeight;
+}
+
 }  // namespace
 
 wxFont ToWxFont(const CFont& font) {
     LOGFONTA lf;
     if (!font.GetLogFont(&lf)) return wxNullFont;
+    wxString face = wxString::FromUTF8(lf.lfFaceName);
     // A negative height is the character height, a positive one the cell height; both are pixels.
-    int pixels = lf.lfHeight == 0 ? 0 : std::abs(lf.lfHeight);
+    int pixels = int(std::min<int64_t>(std::abs(int64_t(lf.lfHeight)), 1000));
     wxFontInfo info = pixels > 0 ? wxFontInfo(wxSize(0, pixels)) : wxFontInfo();
-    info.FaceName(wxString::FromUTF8(lf.lfFaceName))
+    // A Windows interface face becomes the desktop's interface font; any other font is made as
+    // described.
+    if (IsWindowsInterfaceFace(lf.lfFaceName)) {
+        wxFont desktop = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+        face = desktop.GetFaceName();
+        if (TakesDesktopSize(lf)) info = wxFontInfo(desktop.GetFractionalPointSize());
+    }
+    info.FaceName(face)
         .Italic(lf.lfItalic != 0)
         .Underlined(lf.lfUnderline != 0)
         .Strikethrough(lf.lfStrikeOut != 0);
@@ -36,7 +60,7 @@ wxFont ToWxFont(const CFont& font) {
 wxFont ToPointSizedWxFont(const CFont& font) {
     wxFont result = ToWxFont(font);
     LOGFONTA lf;
-    if (result.IsOk() && font.GetLogFont(&lf) && lf.lfHeight != 0)
+    if (result.IsOk() && font.GetLogFont(&lf) && lf.lfHeight != 0 && !TakesDesktopSize(lf))
         result.SetFractionalPointSize(std::abs(lf.lfHeight) * 72.0 / ScreenPixelsPerInch());
     return result;
 }

@@ -24,12 +24,12 @@ struct FileDialogRequest {
     unsigned flags = 0;
 };
 
-// One chosen file as a full path; several as their folder and their names.
+// One chosen file as a full path; several as their full paths, in the dialog's order. (Files
+// chosen in a Recent or Search view come from many folders: a folder and bare names would not do.)
 struct FileDialogResult {
     std::string path;
-    std::string folder;
-    std::vector<std::string> names;
-    bool Several() const { return !names.empty(); }
+    std::vector<std::string> paths;
+    bool Several() const { return !paths.empty(); }
 };
 
 class IFileDialogs {

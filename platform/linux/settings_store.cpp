@@ -5,27 +5,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
+
+#include "platform/text_case.h"
 
 namespace platform {
 
 namespace {
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x += 32;
-        if (y >= 'A' && y <= 'Z') y += 32;
-        if (x != y) return false;
-    }
-    return true;
-}
 
 std::string Trim(const std::string& s) {
     size_t b = s.find_first_not_of(" \t\r");
@@ -128,46 +121,53 @@ void MakeFolders(const std::string& folder) {
 
 const SettingValue* CSettingsData::Find(const std::string& section, const std::string& key) const {
     for (const Section& s : m_sections) {
-        if (!SameName(s.name, section)) continue;
+        if (s.name.empty() || !EqualsIgnoreCase(s.name, section)) continue;
         for (const Entry& e : s.entries)
-            if (SameName(e.key, key)) return &e.value;
-        return nullptr;
+            if (!e.key.empty() && EqualsIgnoreCase(e.key, key)) return &e.value;
     }
     return nullptr;
 }
 
 void CSettingsData::Set(const std::string& section, const std::string& key,
                         const SettingValue& value) {
-    Section* found = nullptr;
-    for (Section& s : m_sections)
-        if (SameName(s.name, section)) found = &s;
-    if (!found) found = &m_sections.emplace_back(Section{section, {}});
-    for (Entry& e : found->entries) {
-        if (SameName(e.key, key)) {
+    Section* first = nullptr;
+    for (Section& s : m_sections) {
+        if (s.name.empty() || !EqualsIgnoreCase(s.name, section)) continue;
+        if (!first) first = &s;
+        for (Entry& e : s.entries) {
+            if (e.key.empty() || !EqualsIgnoreCase(e.key, key)) continue;
             e.value = value;
+            e.line.reset();
             return;
         }
     }
-    found->entries.push_back({key, value});
+    if (!first) first = &m_sections.emplace_back(Section{section, std::nullopt, {}});
+    // A new key joins the section's values, ahead of the comments and blank lines after them.
+    auto at = first->entries.end();
+    while (at != first->entries.begin() && std::prev(at)->key.empty()) --at;
+    first->entries.insert(at, Entry{key, value, std::nullopt});
 }
 
 CSettingsData CSettingsData::Parse(const std::string& text) {
     CSettingsData data;
     std::istringstream lines(text);
-    std::string line, section;
-    bool inSection = false;
+    std::string line;
+    data.m_sections.push_back(Section{"", std::nullopt, {}});
     while (std::getline(lines, line)) {
-        line = Trim(line);
-        if (line.empty() || line[0] == ';') continue;
-        if (line.front() == '[' && line.back() == ']') {
-            section = Trim(line.substr(1, line.size() - 2));
-            inSection = !section.empty();
+        std::string trimmed = Trim(line);
+        if (!trimmed.empty() && trimmed.front() == '[' && trimmed.back() == ']') {
+            data.m_sections.push_back(
+                Section{Trim(trimmed.substr(1, trimmed.size() - 2)), line, {}});
             continue;
         }
-        size_t eq = line.find('=');
-        if (!inSection || eq == std::string::npos || eq == 0) continue;
-        std::string key = Trim(line.substr(0, eq));
-        std::string raw = Trim(line.substr(eq + 1));
+        Section& current = data.m_sections.back();
+        size_t eq = trimmed.find('=');
+        std::string key = eq == std::string::npos ? "" : Trim(trimmed.substr(0, eq));
+        if (current.name.empty() || trimmed.empty() || trimmed[0] == ';' || key.empty()) {
+            current.entries.push_back(Entry{"", {}, line});
+            continue;
+        }
+        std::string raw = Trim(trimmed.substr(eq + 1));
         SettingValue value;
         if (auto n = ParseDword(raw)) {
             value.isInt = true;
@@ -175,10 +175,9 @@ CSettingsData CSettingsData::Parse(const std::string& text) {
         } else if (auto s = Unescape(raw)) {
             value.text = *s;
         } else {
-            continue;
+            value.text = raw;  // written by hand, without quotes
         }
-        // The first spelling of a key wins, as a later duplicate would be a hand edit.
-        if (!data.Find(section, key)) data.Set(section, key, value);
+        current.entries.push_back(Entry{key, value, line});
     }
     return data;
 }
@@ -186,8 +185,19 @@ CSettingsData CSettingsData::Parse(const std::string& text) {
 std::string CSettingsData::Render() const {
     std::string out;
     for (const Section& s : m_sections) {
-        out += "[" + s.name + "]\n";
+        if (s.header) {
+            out += *s.header + "\n";
+        } else if (!s.name.empty()) {
+            if (!out.empty() &&
+                out.compare(out.size() - std::min<size_t>(out.size(), 2), 2, "\n\n") != 0)
+                out += "\n";
+            out += "[" + s.name + "]\n";
+        }
         for (const Entry& e : s.entries) {
+            if (e.line) {
+                out += *e.line + "\n";
+                continue;
+            }
             out += e.key + "=";
             if (e.value.isInt) {
                 char hex[16];
@@ -198,9 +208,24 @@ std::string CSettingsData::Render() const {
             }
             out += "\n";
         }
-        out += "\n";
     }
     return out;
+}
+
+std::optional<int32_t> AsInteger(const SettingValue& value) {
+    if (value.isInt) return value.number;
+    const std::string& t = value.text;
+    size_t i = t.size() > 1 && (t[0] == '-' || t[0] == '+') ? 1 : 0;
+    if (i == t.size() || t.size() - i > 10) return std::nullopt;
+    int64_t n = 0;
+    for (; i < t.size(); ++i) {
+        if (t[i] < '0' || t[i] > '9') return std::nullopt;
+        n = n * 10 + (t[i] - '0');
+    }
+    if (t[0] == '-') n = -n;
+    // Up to 32 bits, as a registry DWORD holds them.
+    if (n < INT32_MIN || n > int64_t(UINT32_MAX)) return std::nullopt;
+    return static_cast<int32_t>(static_cast<uint32_t>(n));
 }
 
 CSettingsData CFileSettingsStore::Load() const {
@@ -247,7 +272,7 @@ int32_t CFileSettingsStore::GetProfileInt(const std::string& section, const std:
                                           int32_t defaultValue) {
     CSettingsData data = Load();
     const SettingValue* v = data.Find(section, key);
-    return v && v->isInt ? v->number : defaultValue;
+    return v ? AsInteger(*v).value_or(defaultValue) : defaultValue;
 }
 
 bool CFileSettingsStore::WriteProfileString(const std::string& section, const std::string& key,
@@ -275,7 +300,7 @@ std::string RecordingSettingsStore::GetProfileString(const std::string& section,
 int32_t RecordingSettingsStore::GetProfileInt(const std::string& section, const std::string& key,
                                               int32_t defaultValue) {
     const SettingValue* v = data.Find(section, key);
-    return v && v->isInt ? v->number : defaultValue;
+    return v ? AsInteger(*v).value_or(defaultValue) : defaultValue;
 }
 
 bool RecordingSettingsStore::WriteProfileString(const std::string& section, const std::string& key,

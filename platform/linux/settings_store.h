@@ -33,24 +33,34 @@ struct SettingValue {
     std::string text;
 };
 
-// Sections and keys with case-blind names, in the order they were first written.
+// The value as an integer: a stored integer, or text that is a decimal number; none otherwise.
+std::optional<int32_t> AsInteger(const SettingValue& value);
+
+// Sections and keys with case-blind names, in the order they were first written. Lines that hold
+// no value (comments, blank lines, text written by hand that is not key=value) and values that were
+// not changed are written back as they were read.
 class CSettingsData {
   public:
+    // The first value of the key in the first section of that name that has it.
     const SettingValue* Find(const std::string& section, const std::string& key) const;
     void Set(const std::string& section, const std::string& key, const SettingValue& value);
 
-    // The file form: "[section]" lines, then key="text" (with \\ \" \n \r \t escapes) or
-    // key=dword:xxxxxxxx. Lines that do not parse are passed over.
+    // The file form: "[section]" lines, then key="text" (with \\ \" \n \r \t escapes),
+    // key=dword:xxxxxxxx, or key=text written by hand (taken as it stands; a decimal number also
+    // reads as an integer).
     static CSettingsData Parse(const std::string& text);
     std::string Render() const;
 
   private:
     struct Entry {
-        std::string key;
+        std::string key;  // empty: a line that holds no value
         SettingValue value;
+        std::optional<std::string> line;  // as read; none once the value was set anew
     };
     struct Section {
-        std::string name;
+        std::string name;                   // empty: lines before the first section, or after
+                                            // a header that names none
+        std::optional<std::string> header;  // as read; none for a section added by Set
         std::vector<Entry> entries;
     };
     std::vector<Section> m_sections;

@@ -1,6 +1,7 @@
 #include "platform/linux/system_info.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -57,23 +58,31 @@ bool CLinuxSystemInfo::GetVersionEx(OSVERSIONINFOA* info) {
 }
 
 bool CLinuxSystemInfo::GetFolderPath(int csidl, std::string& folder) {
-    if (csidl != CSIDL_MYVIDEO) return false;
     std::string home = Home();
+    if (csidl == CSIDL_PROFILE) {
+        if (home.empty()) return false;
+        folder = WithoutTrailingSlash(home);
+        return true;
+    }
+    if (csidl != CSIDL_MYVIDEO) return false;
     const char* config = std::getenv("XDG_CONFIG_HOME");
     std::string dirs =
         (config && config[0] == '/' ? std::string(config) : home + "/.config") + "/user-dirs.dirs";
-    std::ifstream in(dirs);
-    if (in) {
+    std::string videos;
+    if (std::ifstream in(dirs); in) {
         std::ostringstream text;
         text << in.rdbuf();
-        std::string found = VideosFolderFromUserDirs(text.str(), home);
-        if (!found.empty()) {
-            folder = found;
-            return true;
-        }
+        videos = VideosFolderFromUserDirs(text.str(), home);
+    }
+    if (videos.empty() && !home.empty()) videos = WithoutTrailingSlash(home) + "/Videos";
+    // A videos folder that is not there would make the first join fail: the home folder instead.
+    struct stat st;
+    if (!videos.empty() && stat(videos.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        folder = videos;
+        return true;
     }
     if (home.empty()) return false;
-    folder = WithoutTrailingSlash(home) + "/Videos";
+    folder = WithoutTrailingSlash(home);
     return true;
 }
 
@@ -85,7 +94,11 @@ bool RecordingSystemInfo::GetVersionEx(OSVERSIONINFOA* info) {
     return true;
 }
 
-bool RecordingSystemInfo::GetFolderPath(int, std::string& folder) {
+bool RecordingSystemInfo::GetFolderPath(int csidl, std::string& folder) {
+    if (csidl == CSIDL_PROFILE) {
+        folder = homeFolder;
+        return !homeFolder.empty();
+    }
     ++folderCalls;
     if (folderResult) folder = videosFolder;
     return folderResult;

@@ -7,6 +7,7 @@
 namespace platform {
 
 constexpr int CSIDL_MYVIDEO = 14;
+constexpr int CSIDL_PROFILE = 0x28;  // the user's home folder
 
 struct OSVERSIONINFOA {
     uint32_t dwOSVersionInfoSize;
@@ -28,7 +29,7 @@ class ISystemInfo {
 };
 
 // Reports version 10.0, service pack 0; the videos folder is XDG_VIDEOS_DIR of user-dirs.dirs,
-// else ~/Videos.
+// else ~/Videos, when that folder exists, and the home folder otherwise.
 class CLinuxSystemInfo : public ISystemInfo {
   public:
     bool GetVersionEx(OSVERSIONINFOA* info) override;
@@ -44,6 +45,7 @@ class RecordingSystemInfo : public ISystemInfo {
     uint32_t majorVersion = 10;
     bool folderResult = true;
     std::string videosFolder = "/home/user/Videos";
+    std::string homeFolder = "/home/user";
     int versionCalls = 0;
     int folderCalls = 0;
 };

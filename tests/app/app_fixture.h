@@ -91,6 +91,9 @@ class AppTest : public ::testing::Test {
     void TearDown() override { platform::SetMessageBox(m_previousBox); }
 
     void DialogServicesReset() {
+        m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, Services());
+    }
+    app::DialogServices Services() {
         app::DialogServices s;
         s.settings = &m_settings;
         s.fileDialogs = &m_dialogs;
@@ -100,15 +103,15 @@ class AppTest : public ::testing::Test {
         s.system = &m_system;
         s.appTitle = "splicora";
         s.baseFolder = "/opt/splicora";
-        m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, s);
+        return s;
     }
 
     // Puts paths into the list as if they had been added.
     void SetList(const std::vector<std::string>& paths) {
         m_dialog->m_inputCount = 0;
         for (const std::string& p : paths) {
-            std::snprintf(m_dialog->m_inputPaths[m_dialog->m_inputCount++], app::kMaxPath, "%s",
-                          p.c_str());
+            std::snprintf(m_dialog->m_inputPaths[m_dialog->m_inputCount++],
+                          sizeof(engine::PathSlot), "%s", p.c_str());
         }
         m_dialog->RefreshFileList();
     }

@@ -8,7 +8,9 @@
 #include <wx/init.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
+#include <wx/settings.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
@@ -403,6 +405,46 @@ class ThreadCheckingBox : public platform::CGuiMessageBox {
     }
 };
 
+// The Windows interface font the settings hold by default is drawn in the desktop's own font;
+// the settings are not touched, and a font the user picks is drawn as picked.
+TEST_F(PopupMenuTest, TheDefaultInterfaceFontIsTheDesktopsAndAChosenFontIsUsedAsPicked) {
+    REQUIRE_DISPLAY();
+    auto* dialog = Open("German");
+    wxFont desktop = wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT);
+    wxFont merge = dialog->Control(IDC_BUTTON_CONVERT)->GetFont();  // a localised control
+    EXPECT_EQ(merge.GetFractionalPointSize(), desktop.GetFractionalPointSize());
+    EXPECT_EQ(merge.GetFaceName(), desktop.GetFaceName());
+    LOGFONTA stored{};
+    ASSERT_TRUE(g_languageTable.InterfaceFont.GetLogFont(&stored));
+    EXPECT_EQ(stored.lfHeight, -11);
+    EXPECT_STREQ(stored.lfFaceName, "Microsoft Sans Serif");
+    EXPECT_TRUE(m_settings.writes.empty());
+
+    LOGFONTA picked = stored;
+    picked.lfHeight = -20;
+    std::snprintf(picked.lfFaceName, LF_FACESIZE, "DejaVu Serif");
+    m_fonts.answers.push_back({true, picked});
+    dialog->OnPopupMenuFont();
+    // As the toolkit makes a font of 20 pixels (it keeps sizes in points).
+    auto pixels = [](int height) { return wxFont(wxFontInfo(wxSize(0, height))).GetPixelSize().y; };
+    wxFont chosen = dialog->Control(IDC_BUTTON_CONVERT)->GetFont();
+    EXPECT_EQ(chosen.GetPixelSize().y, pixels(20));
+    EXPECT_EQ(chosen.GetFaceName(), "DejaVu Serif");
+    EXPECT_EQ(m_settings.GetProfileInt("German", "lfHeight", 0), -20);
+    EXPECT_EQ(m_settings.GetProfileString("German", "lfFaceName", ""), "DejaVu Serif");
+
+    // A Windows face stored at another height keeps that height in the desktop's family.
+    picked.lfHeight = -16;
+    std::snprintf(picked.lfFaceName, LF_FACESIZE, "Tahoma");
+    m_fonts.answers.push_back({true, picked});
+    dialog->OnPopupMenuFont();
+    wxFont tahoma = dialog->Control(IDC_BUTTON_CONVERT)->GetFont();
+    EXPECT_EQ(tahoma.GetPixelSize().y, pixels(16));
+    EXPECT_EQ(tahoma.GetFaceName(), desktop.GetFaceName());
+    EXPECT_EQ(m_settings.GetProfileString("German", "lfFaceName", ""), "Tahoma");
+    dialog->Destroy();
+}
+
 TEST(GuiMessageBox, BoxesAskedForByOtherThreadsAreShownOnTheGuiThreadWhileItWaits) {
     REQUIRE_DISPLAY();
     ThreadCheckingBox box;
@@ -432,11 +474,11 @@ TEST(Program, AWholeJoinThroughTheRunningProgramWithFakedFileDialogs) {
 
     platform::RecordingFileDialogs dialogs;
     platform::FileDialogResult chosen;
-    chosen.folder = SPLICORA_TEST_DATA;
-    chosen.names = {"av_wmv2_wma2_meta.wmv", "av_part2.wmv"};
+    chosen.paths = {std::string(SPLICORA_TEST_DATA) + "/av_wmv2_wma2_meta.wmv",
+                    std::string(SPLICORA_TEST_DATA) + "/av_part2.wmv"};
     dialogs.openAnswers.push_back({true, chosen});
     std::string output = dir.Path() + "/joined film.wmv";
-    dialogs.saveAnswers.push_back({true, {output, {}, {}}});
+    dialogs.saveAnswers.push_back({true, {output, {}}});
     theApp->m_fileDialogs = &dialogs;
     platform::RecordingShell shell;
     theApp->m_shell = &shell;
@@ -496,6 +538,128 @@ TEST(Program, AWholeJoinThroughTheRunningProgramWithFakedFileDialogs) {
     EXPECT_EQ(next.GetProfileString("Option", "LastFolder", ""),
               std::string(SPLICORA_TEST_DATA) + "/");
     unsetenv("XDG_CONFIG_HOME");
+}
+
+// "splicora a.wmv b.wmv" and the file manager's "Open with": the files enter the list in order,
+// each probed against the first as a dropped file is.
+TEST(Program, FilesOnTheCommandLineAreAddedInOrderAsADropIs) {
+    REQUIRE_DISPLAY();
+    TempFolder dir;
+    setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+    auto* theApp = static_cast<app::CMainApp*>(wxTheApp);
+    std::string data = SPLICORA_TEST_DATA;
+    std::filesystem::path previousFolder = std::filesystem::current_path();
+    std::filesystem::current_path(data);
+    theApp->m_commandLineFiles = {data + "/av_wmv2_wma2_meta.wmv", "av_wmv1_incompatible.wmv",
+                                  "notes.txt", "./av_part2.wmv"};
+    platform::RecordingMessageBox box;
+    platform::IMessageBox* previous = platform::SetMessageBox(&box);
+    std::vector<std::string> rows;
+    std::vector<std::string> slots;
+    wxTheApp->CallAfter([&] {
+        // After the window's own start-up work.
+        wxTheApp->CallAfter([&] {
+            auto* dialog = dynamic_cast<app::CMainDialog*>(wxTheApp->GetTopWindow());
+            ASSERT_NE(dialog, nullptr);
+            for (int r = 0; r < dialog->m_fileList->GetItemCount(); ++r)
+                rows.push_back(dialog->m_fileList->GetItemText(r).utf8_string());
+            for (int k = 0; k < dialog->m_inputCount; ++k) slots.push_back(dialog->m_inputPaths[k]);
+            dialog->Close();
+        });
+    });
+    EXPECT_FALSE(theApp->InitInstance());
+    platform::SetMessageBox(previous);
+    theApp->m_commandLineFiles.clear();
+    std::filesystem::current_path(previousFolder);
+    unsetenv("XDG_CONFIG_HOME");
+
+    EXPECT_EQ(rows, (std::vector<std::string>{"av_wmv2_wma2_meta.wmv", "av_part2.wmv"}));
+    EXPECT_EQ(slots,
+              (std::vector<std::string>{data + "/av_wmv2_wma2_meta.wmv", data + "/av_part2.wmv"}));
+    ASSERT_FALSE(box.calls.empty());
+    EXPECT_EQ(box.calls.back().text, data +
+                                         "/av_wmv1_incompatible.wmv has the different stream "
+                                         "profile with the previous wmv files. It can not be "
+                                         "merged.");
+}
+
+// A long join through the running program: its progress shows in the title a few times a second.
+// Escape, then the close box, offer to stop it; stopped, it writes nothing and says no "Done", and
+// the window closed during the join closes once it has stopped.
+TEST(Program, AJoinShowsItsProgressAndEscapeOrClosingStopsItLeavingNothing) {
+    REQUIRE_DISPLAY();
+    TempFolder dir;
+    setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+    auto* theApp = static_cast<app::CMainApp*>(wxTheApp);
+    platform::RecordingMessageBox box;
+    box.answers = {IDYES, IDYES};  // to the questions whether to stop
+    platform::IMessageBox* previous = platform::SetMessageBox(&box);
+    std::string output = dir.Path() + "/out/joined.wmv";
+    std::filesystem::create_directory(dir.Path() + "/out");
+    std::vector<std::string> titles;
+    std::string titleAfter;
+    int stopRequests = 0;
+    bool closing = false;
+    wxTimer sampler;
+    wxTheApp->CallAfter([&] {
+        auto* dialog = dynamic_cast<app::CMainDialog*>(wxTheApp->GetTopWindow());
+        ASSERT_NE(dialog, nullptr);
+        // Enough inputs for a join of some seconds.
+        dialog->m_inputCount = 0;
+        for (int k = 0; k < app::kMaxInputFiles; ++k)
+            std::snprintf(dialog->m_inputPaths[dialog->m_inputCount++], sizeof(engine::PathSlot),
+                          "%s/%s", SPLICORA_TEST_DATA,
+                          k == 0 ? "av_wmv2_wma2_meta.wmv" : "av_part2.wmv");
+        dialog->RefreshFileList();
+        dialog->m_outputEdit->ChangeValue(wxString::FromUTF8(output));
+        // Once the title shows more than nothing done: Escape from the keyboard, or the close box.
+        sampler.Bind(wxEVT_TIMER, [&, dialog](wxTimerEvent&) {
+            std::string title = dialog->GetTitle().utf8_string();
+            if (titles.empty() || titles.back() != title) titles.push_back(title);
+            if (stopRequests > int(closing) || title.find('%') == std::string::npos ||
+                title.rfind("0%", 0) == 0)
+                return;
+            ++stopRequests;
+            if (closing) {
+                dialog->Close();
+                return;
+            }
+            wxUIActionSimulator keys;
+            keys.MouseMove(dialog->GetScreenRect().GetPosition() + wxPoint(20, 20));
+            keys.Char(WXK_ESCAPE);
+        });
+        sampler.Start(40);
+        wxCommandEvent click(wxEVT_BUTTON, IDC_BUTTON_CONVERT);
+        dialog->Control(IDC_BUTTON_CONVERT)->ProcessWindowEvent(click);
+        titleAfter = dialog->GetTitle().utf8_string();
+        titles.push_back(titleAfter);
+        closing = true;
+        dialog->Control(IDC_BUTTON_CONVERT)->ProcessWindowEvent(click);
+        sampler.Stop();
+    });
+    EXPECT_FALSE(theApp->InitInstance());  // ends with the window closed during the second join
+    platform::SetMessageBox(previous);
+    unsetenv("XDG_CONFIG_HOME");
+
+    EXPECT_EQ(stopRequests, 2) << "no progress was shown";
+    int last = -1;
+    for (const std::string& title : titles) {
+        int percent = -1;
+        if (std::sscanf(title.c_str(), "%d%% - ", &percent) != 1) {
+            last = -1;  // between the joins
+            continue;
+        }
+        EXPECT_GE(percent, last) << title;
+        EXPECT_LE(percent, 100) << title;
+        EXPECT_EQ(title.substr(title.find(" - ") + 3), "Splicora");
+        last = percent;
+    }
+    EXPECT_EQ(titleAfter, "Splicora");
+    const std::string question = "Do you want to stop joining the files? Nothing will be written.";
+    ASSERT_EQ(box.calls.size(), 2u);  // the two questions, and no "Done"
+    EXPECT_EQ(box.calls[0].text, question);
+    EXPECT_EQ(box.calls[1].text, question);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path() + "/out"));
 }
 
 }  // namespace

@@ -46,8 +46,8 @@ int main(int argc, char** argv) {
                 std::chrono::duration<double, std::milli>(Clock::now() - g_start).count());
     platform::RecordingFileDialogs dialogs;
     platform::FileDialogResult chosen;
-    chosen.folder = samples;
-    chosen.names = {"av_wmv2_wma2_meta.wmv", "av_part2.wmv"};
+    chosen.paths = {std::string(samples) + "/av_wmv2_wma2_meta.wmv",
+                    std::string(samples) + "/av_part2.wmv"};
     dialogs.openAnswers.push_back({true, chosen});
     if (!samples.empty()) theApp->m_fileDialogs = &dialogs;
     wxTimer closer;

@@ -94,8 +94,7 @@ class AddTest : public AppTest {
         if (names.size() == 1) {
             r.path = folder + "/" + names[0];
         } else {
-            r.folder = folder;
-            r.names = names;
+            for (const std::string& n : names) r.paths.push_back(folder + "/" + n);
         }
         m_dialogs.openAnswers.push_back({true, r});
     }
@@ -147,12 +146,18 @@ TEST_F(AddTest, AnAllRefusedAddRemembersTheFolderOfTheListsLastEntry) {
     EXPECT_EQ(m_dialog->m_inputCount, 0);
 }
 
-TEST_F(AddTest, SeveralFilesInTheRootTakeOneSeparator) {
-    AnswerOpen("/", {"a.wmv", "b.wmv"});
+// The Recent and Search views choose files from many folders: each keeps its own full path.
+TEST_F(AddTest, SeveralFilesFromManyFoldersKeepTheirFullPaths) {
+    std::string elsewhere = m_dir.Path() + "/elsewhere/part two.wmv";
+    std::filesystem::create_directories(m_dir.Path() + "/elsewhere");
+    std::filesystem::copy_file(Sample("av_part2.wmv"), elsewhere);
+    platform::FileDialogResult chosen;
+    chosen.paths = {In("av_wmv2_wma2_meta.wmv"), elsewhere};
+    m_dialogs.openAnswers.push_back({true, chosen});
     m_dialog->OnButtonAddVideo();
-    EXPECT_EQ(Slots(), std::vector<std::string>{"/a.wmv"});  // the first is taken unchecked
-    EXPECT_NE(m_journal.entries.back().find("/b.wmv has the different stream  with"),
-              std::string::npos);
+    EXPECT_EQ(Slots(), (std::vector<std::string>{In("av_wmv2_wma2_meta.wmv"), elsewhere}));
+    EXPECT_EQ(m_settings.GetProfileString("Option", "LastFolder", "?"),
+              m_dir.Path() + "/elsewhere/");
 }
 
 TEST_F(AddTest, AFullListAndOverlongPathsAreRefusedWithAMessage) {

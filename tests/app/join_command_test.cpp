@@ -55,6 +55,44 @@ TEST_F(MergeTest, JoinRunsUnderTheWaitCursorAndEndsWithDone) {
     EXPECT_EQ(Slots(), (std::vector<std::string>{m_first, m_second}));  // the list stays
 }
 
+// The window takes no input while a join runs; a drop arriving then is ignored.
+TEST_F(MergeTest, ADropDuringAJoinIsIgnored) {
+    app::DialogServices services = Services();
+    services.runJoin = [this](const std::function<void()>& work) {
+        m_dialog->OnDropFiles({m_first});
+        work();
+    };
+    m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, services);
+    SetList({m_first, m_second});
+    m_view.output = m_dir.Path() + "/joined.wmv";
+    m_dialog->OnButtonConvert();
+    EXPECT_EQ(Slots(), (std::vector<std::string>{m_first, m_second}));
+    EXPECT_EQ(m_view.Texts(), (std::vector<std::string>{"first.wmv", "second.wmv"}));
+    EXPECT_EQ(m_journal.entries, (std::vector<std::string>{"wait+", "wait-", kDone}));
+    m_dialog->OnDropFiles({m_first});  // after the join, a drop is taken again
+    EXPECT_EQ(m_dialog->m_inputCount, 3);
+}
+
+// Names are limited to 259 characters, however many bytes they take.
+TEST_F(MergeTest, OutputNamesCountCharactersNotBytes) {
+    std::string letters;
+    for (int i = 0; i < 100; ++i) letters += "ж";
+    std::string folder = m_dir.Path() + "/" + letters;  // 200 bytes
+    std::filesystem::create_directory(folder);
+    SetList({m_first, m_second});
+    m_view.output = folder + "/" + letters.substr(0, 120) + ".wmv";  // well over 260 bytes
+    m_dialog->OnButtonConvert();
+    EXPECT_EQ(m_journal.entries, (std::vector<std::string>{"wait+", "wait-", kDone}));
+    EXPECT_TRUE(std::filesystem::exists(m_view.output));
+
+    m_journal.entries.clear();
+    m_view.output = m_dir.Path() + "/" + std::string(260 - m_dir.Path().size() - 1, 'n');
+    m_dialog->OnButtonConvert();
+    EXPECT_EQ(m_journal.entries,
+              std::vector<std::string>{"box Error|The output file name is too long: at most 259 "
+                                       "characters are allowed.|0|owner"});
+}
+
 TEST_F(MergeTest, ExtensionQuestionYesSelectsTheLastThreeCharactersAndJoinsNothing) {
     SetList({m_first, m_second});
     m_view.output = m_dir.Path() + "/out";

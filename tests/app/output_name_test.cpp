@@ -23,16 +23,16 @@ TEST_F(OutputNameTest, StartUpNameComesFromTheVideoFolderUnlessOneIsStored) {
     EXPECT_TRUE(m_journal.entries.empty());
 }
 
-TEST_F(OutputNameTest, OlderSystemsAndFailedLookUpsUseTheFixedName) {
+TEST_F(OutputNameTest, OlderSystemsAndFailedLookUpsUseTheFixedNameInTheHomeFolder) {
     m_system.majorVersion = 5;
     m_dialog->InitDialogState();
-    EXPECT_EQ(m_view.output, "/splicora.wmv");
+    EXPECT_EQ(m_view.output, "/home/user/splicora.wmv");
     EXPECT_EQ(m_system.folderCalls, 0);
 
     m_system.majorVersion = 6;
     m_system.folderResult = false;
     m_dialog->InitDialogState();
-    EXPECT_EQ(m_view.output, "/splicora.wmv");
+    EXPECT_EQ(m_view.output, "/home/user/splicora.wmv");
     EXPECT_EQ(m_journal.entries,
               std::vector<std::string>{"box Error|Can not get My Video directory!|0|owner"});
 
@@ -40,19 +40,25 @@ TEST_F(OutputNameTest, OlderSystemsAndFailedLookUpsUseTheFixedName) {
     m_system.folderResult = true;
     m_system.videosFolder = "/" + std::string(250, 'v');  // no room for the file name
     m_dialog->InitDialogState();
-    EXPECT_EQ(m_view.output, "/splicora.wmv");
+    EXPECT_EQ(m_view.output, "/home/user/splicora.wmv");
+    // Characters count, not bytes: a Cyrillic folder of 200 letters leaves room.
+    std::string cyrillic;
+    for (int i = 0; i < 200; ++i) cyrillic += "ж";
+    m_system.videosFolder = "/" + cyrillic;
+    m_dialog->InitDialogState();
+    EXPECT_EQ(m_view.output, "/" + cyrillic + "/splicora.wmv");
 
     m_system.versionResult = false;
     m_dialog->InitDialogState();
     EXPECT_EQ(m_journal.entries,
               std::vector<std::string>{"box Error|Can get Windows Version|0|owner"});
-    EXPECT_EQ(m_view.output, "/splicora.wmv");
+    EXPECT_EQ(m_view.output, "/home/user/splicora.wmv");
 }
 
 TEST_F(OutputNameTest, BrowseStartsInTheExchangedNamesFolderAndStoresTheChoice) {
     m_dialog->m_outputName = "/data/films/old.wmv";
     m_view.output = "/typed/elsewhere.wmv";  // typed since the last exchange: not used
-    m_dialogs.saveAnswers.push_back({true, {"/data/new", {}, {}}});
+    m_dialogs.saveAnswers.push_back({true, {"/data/new", {}}});
     m_dialog->OnButtonBrowse();
     const platform::FileDialogRequest& r = m_dialogs.saveRequests.at(0);
     EXPECT_EQ(r.initialFolder, "/data/films");

@@ -48,14 +48,55 @@ TEST(SettingsFile, AMissingOrDamagedFileGivesDefaultsAndIsRewrittenWhole) {
     EXPECT_EQ(store.GetProfileString("Option", "CurrentLanguage", "english"), "english");
 
     std::string path = dir.Write("s.ini",
-                                 "garbage\nkey=\"outside a section\"\n[Option]\nbad=unquoted\n"
+                                 "garbage\nkey=\"outside a section\"\n[Option]\nbad=\"a\\q\"\n"
                                  "LastFolder=\"/kept/\"\nLastFolder=\"/second/\"\n[\n");
     platform::CFileSettingsStore damaged(path);
-    EXPECT_EQ(damaged.GetProfileString("Option", "bad", "d"), "d");
+    EXPECT_EQ(damaged.GetProfileString("Option", "bad", "d"), "\"a\\q\"");  // as it stands
+    EXPECT_EQ(damaged.GetProfileString("Option", "key", "d"), "d");
     EXPECT_EQ(damaged.GetProfileString("Option", "LastFolder", "d"), "/kept/");
     EXPECT_TRUE(damaged.WriteProfileInt("Option", "n", 1));
     EXPECT_EQ(damaged.GetProfileString("Option", "LastFolder", "d"), "/kept/");
     EXPECT_EQ(damaged.GetProfileInt("Option", "n", 0), 1);
+}
+
+// A file edited by hand: plain values are read, and a write keeps every line it does not change.
+TEST(SettingsFile, PlainValuesAreReadAndCommentsAndUnknownLinesSurviveAWrite) {
+    TempFolder dir;
+    const std::string edited =
+        "; my settings\r\n"
+        "# written by hand\n"
+        "[Option]\n"
+        "CurrentLanguage = German\n"
+        "LastFolder=/home/ana/Filme/ ; not a comment\n"
+        "this line is not a value\n"
+        "\n"
+        "; fonts below\n"
+        "[german]\n"
+        "lfHeight=-15\n"
+        "lfWeight=\"700\"\n"
+        "lfFaceName=DejaVu Sans\n";
+    std::string path = dir.Write("Quorvel/splicora.ini", edited);
+    platform::CFileSettingsStore store(path);
+    EXPECT_EQ(store.GetProfileString("Option", "CurrentLanguage", "english"), "German");
+    EXPECT_EQ(store.GetProfileString("Option", "LastFolder", ""),
+              "/home/ana/Filme/ ; not a comment");
+    EXPECT_EQ(store.GetProfileInt("german", "lfHeight", -11), -15);
+    EXPECT_EQ(store.GetProfileInt("german", "lfWeight", 400), 700);
+    EXPECT_EQ(store.GetProfileString("german", "lfFaceName", ""), "DejaVu Sans");
+    EXPECT_EQ(store.GetProfileInt("german", "lfFaceName", 3), 3);
+
+    // Writing one value and adding another changes those lines only.
+    ASSERT_TRUE(store.WriteProfileString("Option", "CurrentLanguage", "French"));
+    ASSERT_TRUE(store.WriteProfileString("Option", "output_cut_file", "/v/out.wmv"));
+    ASSERT_TRUE(store.WriteProfileInt("french", "lfHeight", -13));
+    std::string expected = edited;
+    expected.replace(expected.find("CurrentLanguage = German"), 24, "CurrentLanguage=\"French\"");
+    expected.insert(expected.find("this line"), "output_cut_file=\"/v/out.wmv\"\n");
+    expected += "\n[french]\nlfHeight=dword:fffffff3\n";
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected);
+    EXPECT_EQ(platform::CFileSettingsStore(path).GetProfileString("Option", "LastFolder", ""),
+              "/home/ana/Filme/ ; not a comment");
 }
 
 TEST(SettingsFile, ThePathFollowsXdgConfigHome) {
@@ -82,6 +123,13 @@ TEST(BaseFolder, TheParentHoldsTheLanguagesOnlyWhenItHasEnglishIni) {
     dir.Write("App/language/English.ini", "");
     EXPECT_EQ(app::GetBaseFolder(exe), dir.Path() + "/App");
     EXPECT_EQ(app::GetBaseFolder("/splicora"), "");  // the root: no separator left
+
+    // Installed: <prefix>/bin/splicora finds its files in <prefix>/share/splicora.
+    std::string installed = dir.Write("usr/bin/splicora", "");
+    dir.Write("usr/share/splicora/language/English.ini", "");
+    EXPECT_EQ(app::GetBaseFolder(installed), dir.Path() + "/usr/share/splicora");
+    dir.Write("usr/bin/language/German.ini", "");  // a language folder beside the program wins
+    EXPECT_EQ(app::GetBaseFolder(installed), dir.Path() + "/usr/bin");
 }
 
 TEST(VideosFolder, UserDirsEntriesAreExpandedAndCheckedForm) {
@@ -93,6 +141,33 @@ TEST(VideosFolder, UserDirsEntriesAreExpandedAndCheckedForm) {
               "/srv/video");
     EXPECT_EQ(platform::VideosFolderFromUserDirs("XDG_VIDEOS_DIR=\"video\"", "/home/u"), "");
     EXPECT_EQ(platform::VideosFolderFromUserDirs("XDG_VIDEOS_DIR=$HOME/v", "/home/u"), "");
+}
+
+// A videos folder that does not exist gives way to the home folder, so the first join can write.
+TEST(VideosFolder, AMissingVideosFolderGivesTheHomeFolder) {
+    TempFolder dir;
+    std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    std::string savedConfig = oldConfig ? oldConfig : "";
+    setenv("HOME", dir.Path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir.Path() + "/cfg").c_str(), 1);
+    platform::CLinuxSystemInfo system;
+    std::string folder;
+    for (const char* userDirs : {"", "XDG_VIDEOS_DIR=\"$HOME/Filme\"\n"}) {
+        if (*userDirs) dir.Write("cfg/user-dirs.dirs", userDirs);
+        ASSERT_TRUE(system.GetFolderPath(platform::CSIDL_MYVIDEO, folder));
+        EXPECT_EQ(folder, dir.Path()) << userDirs;
+    }
+    std::filesystem::create_directory(dir.Path() + "/Filme");
+    ASSERT_TRUE(system.GetFolderPath(platform::CSIDL_MYVIDEO, folder));
+    EXPECT_EQ(folder, dir.Path() + "/Filme");
+    ASSERT_TRUE(system.GetFolderPath(platform::CSIDL_PROFILE, folder));
+    EXPECT_EQ(folder, dir.Path());
+    setenv("HOME", savedHome.c_str(), 1);
+    if (oldConfig)
+        setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(FileTests, OnlyReadableRegularFilesExistAndAFifoDoesNotBlock) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "recording_platform.h"
+#include "resources/maker_info.h"
 
 namespace kolvex::testing {
 namespace {
@@ -216,6 +217,9 @@ TEST(DownloadPages, SitesAreTheSchemeAndHostOfTheirPages) {
         EXPECT_EQ(url[site.size()], '/') << url;
         EXPECT_EQ(site.find('/', 8), std::string::npos) << site;
     }
+    // The runtime comes from the maker, whose site the window's Homepage opens.
+    EXPECT_EQ(std::string(kRuntimePage.site), std::string("https://") + resources::kHomepageSite);
+    EXPECT_EQ(std::string(kRuntimePage.url).rfind(resources::kHomepageAddress, 0), 0u);
 }
 
 }  // namespace

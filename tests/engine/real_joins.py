@@ -7,6 +7,8 @@ Exits 77 (skipped) when one of them is missing, 1 under CI.
 """
 import json
 import os
+import pty
+import re
 import shutil
 import struct
 import subprocess
@@ -288,6 +290,29 @@ def main():
         rc, _, _, _ = run_join(os.path.join(work, "exists.wmv"), [META, PART2], "--force")
         check(rc == 0 and probe(os.path.join(work, "exists.wmv"))[0], "--force replaces it")
         refused([META], [], 2)
+    elif CASE == "progress":
+        # A terminal on standard error shows the share done; a pipe gets nothing extra.
+        inputs = [META] + [PART2] * 99
+        master, slave = pty.openpty()
+        p = subprocess.Popen([JOIN, os.path.join(work, "tty.wmv"), *inputs],
+                             stdout=subprocess.DEVNULL, stderr=slave)
+        os.close(slave)
+        shown = b""
+        while True:
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:  # the terminal closed with the program
+                break
+            if not chunk:
+                break
+            shown += chunk
+        os.close(master)
+        check(p.wait(timeout=120) == 0, "join on a terminal")
+        figures = [int(f) for f in re.findall(rb"joining: +(\d+)%", shown)]
+        check(figures and figures == sorted(figures) and figures[-1] <= 100,
+              f"progress on the terminal: {shown[:200]!r}")
+        rc, _, err, _ = run_join(os.path.join(work, "pipe.wmv"), inputs)
+        check(rc == 0 and "joining" not in err and "%" not in err, "no progress into a pipe: " + err)
     else:
         raise SystemExit(f"unknown case {CASE}")
     return 1 if failures else 0

@@ -23,6 +23,7 @@
 #include "judge_required.h"
 #include "language_fixture.h"
 #include "platform/gui/wx_font_chooser.h"
+#include "platform/linux/settings_store.h"
 #include "platform/menu_ids.h"
 #include "platform/wx_font.h"
 #include "resources/dialog_templates.h"
@@ -108,8 +109,14 @@ class ApplyTexts : public LanguageTest {
 
 TEST_F(ApplyTexts, TitleControlsAndFontOfTheMainWindow) {
     REQUIRE_DISPLAY();
+    // A font of the user's, which the desktop's default font could not be taken for.
+    platform::RecordingSettingsStore store;
+    platform::ISettingsStore* previousStore = platform::SetSettingsStore(&store);
+    store.WriteProfileString("German", "lfFaceName", "DejaVu Sans Mono");
+    store.WriteProfileInt("German", "lfHeight", -17);
     WriteLanguage("German", kGerman);
     ASSERT_TRUE(Initialize("German"));
+    platform::SetSettingsStore(previousStore);
     ASSERT_TRUE(m_table.ApplyToDialog(m_dialog, 102));
     EXPECT_EQ(m_dialog->GetTitle().utf8_string(), "Splicora DE");
     EXPECT_EQ(Label(m_dialog, 1018), "Beenden");

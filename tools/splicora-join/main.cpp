@@ -10,6 +10,7 @@
 #include "join_checks.h"
 #include "merger.h"
 #include "platform/linux/stop_signals.h"
+#include "progress_line.h"
 #include "report_error.h"
 #include "run_join.h"
 
@@ -100,7 +101,10 @@ int main(int argc, char** argv) {
         merger.m_inputCount = count;
         merger.SetGapless(gapless);
         merger.SetStopFlag(&stop);
-        hr = engine::RunJoin(merger, table.get()[0], table.get()[1], output);
+        {
+            CProgressLine progress(merger);
+            hr = engine::RunJoin(merger, table.get()[0], table.get()[1], output);
+        }
         finished = merger.OutputFinished();
         for (int k = 0; k < count && finished; ++k) {
             char line[400];
