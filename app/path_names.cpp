@@ -49,13 +49,6 @@ int HasMediaExtension(const std::string& path) {
     return 0;
 }
 
-int CharacterCount(const std::string& text) {
-    int n = 0;
-    for (unsigned char c : text)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
 std::string GetBaseFolder(const std::string& executablePath) {
     size_t slash = executablePath.rfind('/');
     std::string programFolder =

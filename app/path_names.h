@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "join_checks.h"
+
 namespace app {
 
 // 0 for an empty path (ext untouched); else 1 and ext = the last component's extension with its
@@ -22,7 +24,7 @@ std::string FileNameWithSlash(const std::string& path);
 int HasMediaExtension(const std::string& path);
 
 // Characters (UTF-8 code points) in text, as an edit control counts them.
-int CharacterCount(const std::string& text);
+using engine::CharacterCount;
 
 // The folder of the running program's base: the parent of its folder when that holds
 // language/English.ini, else the program's own folder; when that base has no language/ folder,

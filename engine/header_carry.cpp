@@ -301,14 +301,14 @@ static HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slo
         CMerger::ReportError("Could not create Metadata Editor pEditorInput (hr=0x%08x).\n", hr);
         return hr;
     }
-    char path[kMaxPath + 1];
-    std::memcpy(path, slot, kMaxPath);
-    path[kMaxPath] = '\0';
+    char path[sizeof(PathSlot) + 1];
+    std::memcpy(path, slot, sizeof(PathSlot));
+    path[sizeof(PathSlot)] = '\0';
     std::u16string wide;
     hr = Utf8ToWide(path, wide) ? (*editor)->Open(wide.c_str()) : MakeHr(0x80070459);
     if (Failed(hr)) {
-        CMerger::ReportError("Could not open pEditorInput outfile %ws (hr=0x%08x).\n%s",
-                             outputPath, hr, FileReasonLine(*editor).c_str());
+        CMerger::ReportError("Could not open pEditorInput outfile %ws (hr=0x%08x).\n%s", outputPath,
+                             hr, FileReasonLine(*editor).c_str());
     } else if (Failed(hr = (*editor)->QueryInterface(IID_IWMHeaderInfo,
                                                      reinterpret_cast<void**>(header)))) {
         *header = nullptr;

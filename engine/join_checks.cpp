@@ -105,4 +105,11 @@ bool IsSameFile(const char* a, const char* b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+int CharacterCount(const std::string& text) {
+    int n = 0;
+    for (unsigned char c : text)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
 }  // namespace engine

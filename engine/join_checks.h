@@ -8,9 +8,13 @@
 
 namespace engine {
 
-constexpr int kMaxPath = 260;         // a path slot with its terminator
+constexpr int kMaxPath = 260;         // characters of a path with its terminator
 constexpr int kMaxInputFiles = 1000;  // slots of the input path table
-using PathSlot = char[kMaxPath];
+// A slot holds kMaxPath - 1 characters of UTF-8, up to four bytes each, and the terminator.
+using PathSlot = char[4 * (kMaxPath - 1) + 1];
+
+// Characters, not bytes, of a UTF-8 text: the path limits count characters.
+int CharacterCount(const std::string& text);
 
 // *out receives a new UTF-16 copy of the UTF-8 path, released with delete[]; bytes that are not
 // UTF-8 travel as the runtime carries them (U+DC80..U+DCFF). E_INVALIDARG for null arguments,

@@ -21,9 +21,9 @@ HRESULT QueryFor(IUnknown* from, const GUID& iid, I** out) {
 
 // A later path-table entry as UTF-16, read no further than its slot.
 bool SlotToWide(const PathSlot& slot, std::u16string& out) {
-    char path[kMaxPath + 1];
-    std::memcpy(path, slot, kMaxPath);
-    path[kMaxPath] = '\0';
+    char path[sizeof(PathSlot) + 1];
+    std::memcpy(path, slot, sizeof(PathSlot));
+    path[sizeof(PathSlot)] = '\0';
     return Utf8ToWide(path, out);
 }
 

@@ -50,8 +50,8 @@ std::vector<std::string> DamagedInputLines(const CMerger& merger) {
         DWORD damaged = merger.DamagedPackets(k);
         if (!merger.InputPlaced(k) || damaged == 0) continue;
         lines.push_back(
-            std::string(merger.m_inputPaths[k], strnlen(merger.m_inputPaths[k], kMaxPath)) + ": " +
-            std::to_string(damaged) +
+            std::string(merger.m_inputPaths[k], strnlen(merger.m_inputPaths[k], sizeof(PathSlot))) +
+            ": " + std::to_string(damaged) +
             (damaged == 1 ? " damaged packet skipped" : " damaged packets skipped"));
     }
     return lines;

@@ -181,6 +181,21 @@ TEST_F(AddTest, AFullListAndOverlongPathsAreRefusedWithAMessage) {
                                          "characters): ",
                                          0),
               0u);
+
+    // Characters count, not bytes: 160 Cyrillic letters take 320 bytes and are joined.
+    std::string cyrillic;
+    for (int i = 0; i < 80; ++i) cyrillic += "ж";
+    std::string folder = m_dir.Path() + "/" + cyrillic;
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(Sample("av_part2.wmv"), folder + "/" + cyrillic + ".wmv");
+    m_journal.entries.clear();
+    AnswerOpen(folder, {cyrillic + ".wmv"});
+    m_dialog->OnButtonAddVideo();
+    EXPECT_EQ(Slots(),
+              (std::vector<std::string>{In("av_part2.wmv"), folder + "/" + cyrillic + ".wmv"}));
+    m_view.output = m_dir.Path() + "/joined.wmv";
+    m_dialog->OnButtonConvert();
+    EXPECT_TRUE(std::filesystem::exists(m_view.output));
 }
 
 TEST_F(AddTest, DropsPassTheAttributeAndExtensionTestsThenTheProbe) {

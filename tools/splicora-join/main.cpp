@@ -73,8 +73,9 @@ int main(int argc, char** argv) {
         return Refuse("at most %s input files can be joined",
                       std::to_string(engine::kMaxInputFiles).c_str());
     for (const char* name : names)
-        if (std::strlen(name) >= size_t(engine::kMaxPath))
-            return Refuse("file name too long (at most 259 bytes): %s", name);
+        if (engine::CharacterCount(name) >= engine::kMaxPath ||
+            std::strlen(name) >= sizeof(engine::PathSlot))
+            return Refuse("file name too long (at most 259 characters): %s", name);
 
     std::unique_ptr<engine::PathSlot[]> table(new engine::PathSlot[count]());
     for (int k = 0; k < count; ++k) std::strcpy(table[k], names[k + 1]);
@@ -131,8 +132,7 @@ int main(int argc, char** argv) {
                          "may be incomplete\n",
                          output);
         else
-            std::fprintf(stderr, "splicora-join: interrupted; nothing was written to %s\n",
-                         output);
+            std::fprintf(stderr, "splicora-join: interrupted; nothing was written to %s\n", output);
         return 128 + signal;
     }
     if (Failed(hr)) {
