@@ -1,10 +1,11 @@
 // Header carry-over: protection test, attributes, codec list, scripts and markers.
-#include <cstdlib>
 #include <cstring>
-#include <new>
+#include <string>
+#include <vector>
 
 #include "merger.h"
 #include "report_error.h"
+#include "try_allocate.h"
 
 namespace engine {
 
@@ -18,17 +19,9 @@ const WCHAR* const kCarriedAttributes[] = {
     u"BannerImageURL", u"CopyrightURL",
 };
 
-template <class I>
-void ReleaseAndNull(I*& p) {
-    if (p) p->Release();
-    p = nullptr;
-}
-
-// A UTF-16 buffer of at least one character, terminated at its last one.
-WCHAR* NewText(WORD characters) {
-    WCHAR* text = new (std::nothrow) WCHAR[characters ? characters + 1 : 1];
-    if (text) text[0] = u'\0';
-    return text;
+// A zeroed UTF-16 buffer with room for characters and a terminator; false when out of memory.
+bool MakeText(std::u16string& text, WORD characters) {
+    return TryAllocate(text, size_t(characters) + 1);
 }
 
 // An input's time in the output: moved back by its rebase (never before its start), then on by
@@ -40,15 +33,15 @@ QWORD Shifted(QWORD time, QWORD offset, QWORD rebase) {
 }  // namespace
 
 HRESULT CMerger::CheckProtected(LPCWSTR path) {
-    IWMMetadataEditor* editor = nullptr;
-    HRESULT hr = m_runtime.createEditor(&editor);
+    wm::ComPtr<IWMMetadataEditor> editor;
+    HRESULT hr = m_runtime.createEditor(editor.Out());
     if (Failed(hr)) {
         ReportError("Could not create Metadata Editor (hr=0x%08x).\n", hr);
         return hr;
     }
     bool isProtected = false;
     HRESULT unreadable = S_OK;  // the file could not be looked at
-    IWMHeaderInfo* header = nullptr;
+    wm::ComPtr<IWMHeaderInfo> header;
     if (Failed(hr = editor->Open(path))) {
         // Said once, with the runtime's reason; the file was never open, so nothing to close.
         WM_FILE_INSPECTION inspection{};
@@ -57,11 +50,10 @@ HRESULT CMerger::CheckProtected(LPCWSTR path) {
             inspection.reason[0])
             why = inspection.reason;
         ReportError("Could not open file %ws (hr=0x%08x): %s.\n", path, hr, why);
-        editor->Release();
         return hr;
     } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
-                                                  reinterpret_cast<void**>(&header)))) {
-        header = nullptr;
+                                                  reinterpret_cast<void**>(header.Out())))) {
+        header.Reset();
         ReportError("Could not QI for IWMHeaderInfo (hr=0x%08x).\n", hr);
         unreadable = hr;
     } else {
@@ -78,10 +70,10 @@ HRESULT CMerger::CheckProtected(LPCWSTR path) {
             isProtected = true;
         }
     }
-    ReleaseAndNull(header);
+    header.Reset();
     hr = editor->Close();
     if (Failed(hr)) ReportError("Error in close file %ws (hr=0x%08x).\n", path, hr);
-    editor->Release();
+    editor.Reset();
     if (isProtected) return kProtectedInput;
     // A file that could not be opened is refused with that cause, not with Close's complaint.
     return Failed(unreadable) ? unreadable : hr;
@@ -99,19 +91,16 @@ HRESULT CMerger::CopyAttribute(WORD srcStream, WORD dstStream, IWMHeaderInfo* de
         return hr;
     }
     if (hr == ASF_E_NOTFOUND || length == 0) return S_OK;
-    BYTE* value = static_cast<BYTE*>(std::malloc(length));
-    if (!value) {
-        ReportError("Internal Error: Out of memory\n");
-        return E_OUTOFMEMORY;
-    }
+    std::vector<BYTE> value;
+    if (!TryAllocate(value, length)) return E_OUTOFMEMORY;
     stream = srcStream;
-    hr = m_headerInfo1->GetAttributeByName(&stream, name, &type, value, &length);
+    hr = m_headerInfo1->GetAttributeByName(&stream, name, &type, value.data(), &length);
     if (Failed(hr)) {
         ReportError("GetAttributeByName failed for Attribute name %ws (hr=0x%08x).\n", name, hr);
-    } else if (Failed(hr = destination->SetAttribute(dstStream, name, type, value, length))) {
+    } else if (Failed(hr =
+                          destination->SetAttribute(dstStream, name, type, value.data(), length))) {
         ReportError("SetAttribute failed for Attribute name %ws (hr=0x%08x).\n", name, hr);
     }
-    std::free(value);
     return hr;
 }
 
@@ -119,24 +108,23 @@ HRESULT CMerger::CopyAttributes(IWMHeaderInfo* destination) {
     HRESULT hr = S_OK;
     for (const WCHAR* name : kCarriedAttributes)
         if (Failed(hr = CopyAttribute(0, 0, destination, name))) return hr;
-    for (WORD i = 0; i < m_streamCount && m_streamMap && Succeeded(hr); ++i)
-        hr = CopyAttribute(m_streamMap[i], m_streamMap[m_streamCount + i], destination,
+    for (WORD i = 0; i < m_streamMap.Count() && Succeeded(hr); ++i)
+        hr = CopyAttribute(m_streamMap.WriterStream(i), m_streamMap.InputStream(i), destination,
                            u"_MyAttribute");
     return hr;
 }
 
 HRESULT CMerger::CopyCodecInfo(IWMHeaderInfo* destination) {
     if (!m_headerInfo1 || !destination) return E_INVALIDARG;
-    IWMHeaderInfo3* source = nullptr;
-    IWMHeaderInfo3* target = nullptr;
+    wm::ComPtr<IWMHeaderInfo3> source;
+    wm::ComPtr<IWMHeaderInfo3> target;
     HRESULT hr =
-        m_headerInfo1->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(&source));
+        m_headerInfo1->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(source.Out()));
     if (Succeeded(hr))
-        hr = destination->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(&target));
+        hr =
+            destination->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(target.Out()));
     if (Failed(hr)) {
         ReportError("QI for IWMHeaderInfo3 failed (hr=0x%08x).\n", hr);
-        ReleaseAndNull(source);
-        ReleaseAndNull(target);
         return hr;
     }
     DWORD count = 0;
@@ -151,34 +139,28 @@ HRESULT CMerger::CopyCodecInfo(IWMHeaderInfo* destination) {
             ReportError("GetCodecInfo failed (hr=0x%08x).\n", hr);
             break;
         }
-        WCHAR* name = new (std::nothrow) WCHAR[size_t(nameLength) + 1];
-        WCHAR* description = new (std::nothrow) WCHAR[size_t(descriptionLength) + 1];
-        BYTE* info = static_cast<BYTE*>(std::malloc(infoSize ? infoSize : 1));
-        if (!name || !description || !info) {
-            ReportError("Internal Error: Out of memory\n");
+        std::u16string name, description;
+        std::vector<BYTE> info;
+        if (!MakeText(name, nameLength) || !MakeText(description, descriptionLength) ||
+            !TryAllocate(info, infoSize ? infoSize : 1)) {
             hr = E_OUTOFMEMORY;
         } else {
             WORD nameRoom = nameLength + 1, descriptionRoom = descriptionLength + 1;
             WORD infoRoom = infoSize;
-            hr = source->GetCodecInfo(i, &nameRoom, name, &descriptionRoom, description, &type,
-                                      &infoRoom, info);
+            hr = source->GetCodecInfo(i, &nameRoom, name.data(), &descriptionRoom,
+                                      description.data(), &type, &infoRoom, info.data());
             if (Failed(hr)) {
                 ReportError("GetCodecInfo failed (hr=0x%08x).\n", hr);
             } else {
                 name[nameRoom < nameLength ? nameRoom : nameLength] = u'\0';
                 description[descriptionRoom < descriptionLength ? descriptionRoom
                                                                 : descriptionLength] = u'\0';
-                hr = target->AddCodecInfo(name, description, type,
-                                          infoRoom < infoSize ? infoRoom : infoSize, info);
+                hr = target->AddCodecInfo(name.c_str(), description.c_str(), type,
+                                          infoRoom < infoSize ? infoRoom : infoSize, info.data());
                 if (Failed(hr)) ReportError("AddCodecInfo failed (hr=0x%08x).\n", hr);
             }
         }
-        delete[] name;
-        delete[] description;
-        std::free(info);
     }
-    source->Release();
-    target->Release();
     return hr;
 }
 
@@ -200,22 +182,19 @@ HRESULT CMerger::CopyScripts(IWMHeaderInfo* destination, IWMHeaderInfo* source, 
             break;
         }
         const WORD typeRoom = typeLength, commandRoom = commandLength;
-        WCHAR* type = NewText(typeRoom);
-        WCHAR* command = NewText(commandRoom);
-        if (!type || !command) {
-            ReportError("Internal Error: Out of memory\n");
+        std::u16string type, command;
+        if (!MakeText(type, typeRoom) || !MakeText(command, commandRoom)) {
             hr = E_OUTOFMEMORY;
-        } else if (Failed(hr = source->GetScript(i, type, &typeLength, command, &commandLength,
-                                                 &time))) {
+        } else if (Failed(hr = source->GetScript(i, type.data(), &typeLength, command.data(),
+                                                 &commandLength, &time))) {
             ReportError("GetScript failed for Script no %d (hr=0x%08x).\n", int(i), hr);
         } else {
             type[typeLength < typeRoom ? typeLength : typeRoom] = u'\0';
             command[commandLength < commandRoom ? commandLength : commandRoom] = u'\0';
-            if (Failed(hr = destination->AddScript(type, command, Shifted(time, offset, rebase))))
+            if (Failed(hr = destination->AddScript(type.c_str(), command.c_str(),
+                                                   Shifted(time, offset, rebase))))
                 ReportError("AddScript failed for Script no %d (hr=0x%08x).\n", int(i), hr);
         }
-        delete[] type;
-        delete[] command;
     }
     return hr;
 }
@@ -238,66 +217,65 @@ HRESULT CMerger::CopyMarkers(IWMHeaderInfo* source, IWMHeaderInfo* destination, 
             break;
         }
         const WORD room = nameLength;
-        WCHAR* name = NewText(room);
-        if (!name) {
-            ReportError("Internal Error: Out of memory\n");
+        std::u16string name;
+        if (!MakeText(name, room)) {
             hr = E_OUTOFMEMORY;
-        } else if (Failed(hr = source->GetMarker(i, name, &nameLength, &time))) {
+        } else if (Failed(hr = source->GetMarker(i, name.data(), &nameLength, &time))) {
             ReportError("GetMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
         } else {
             name[nameLength < room ? nameLength : room] = u'\0';
-            if (Failed(hr = destination->AddMarker(name, Shifted(time, offset, rebase))))
+            if (Failed(hr = destination->AddMarker(name.c_str(), Shifted(time, offset, rebase))))
                 ReportError("AddMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
         }
-        delete[] name;
     }
     return hr;
 }
 
-HRESULT CMerger::OpenEditorOnOutput(IWMMetadataEditor** editor, IWMHeaderInfo** header) {
-    *editor = nullptr;
-    *header = nullptr;
-    HRESULT hr = m_runtime.createEditor(editor);
+HRESULT CMerger::OpenEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
+                                    wm::ComPtr<IWMHeaderInfo>& header) {
+    header.Reset();
+    HRESULT hr = m_runtime.createEditor(editor.Out());
     if (Failed(hr)) {
-        *editor = nullptr;
+        editor.Reset();
         ReportError("Could not create Metadata Editor (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = (*editor)->Open(m_outputPath))) {
-        ReportError("Could not open outfile %ws (hr=0x%08x).\n%s", m_outputPath, hr,
-                    FileReasonLine(*editor).c_str());
-    } else if (Failed(hr = (*editor)->QueryInterface(IID_IWMHeaderInfo,
-                                                     reinterpret_cast<void**>(header)))) {
-        *header = nullptr;
+    if (Failed(hr = editor->Open(m_outputPath.c_str()))) {
+        ReportError("Could not open outfile %ws (hr=0x%08x).\n%s", m_outputPath.c_str(), hr,
+                    FileReasonLine(editor.Get()).c_str());
+    } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
+                                                  reinterpret_cast<void**>(header.Out())))) {
+        header.Reset();
         ReportError("Could not QI for IWMHeaderInfo (hr=0x%08x).\n", hr);
-        (*editor)->Close();
+        editor->Close();
     }
-    if (Failed(hr)) ReleaseAndNull(*editor);
+    if (Failed(hr)) editor.Reset();
     return hr;
 }
 
 // Saves the edits; a failing Flush is the pass's result even when Close succeeds.
-HRESULT CMerger::CloseEditorOnOutput(IWMMetadataEditor* editor, IWMHeaderInfo* header) {
+HRESULT CMerger::CloseEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
+                                     wm::ComPtr<IWMHeaderInfo>& header) {
     HRESULT flushed = editor->Flush();
     if (Failed(flushed))
         ReportError("Could not Flush the Editor (hr=0x%08x).\n%s", flushed,
-                    FileReasonLine(editor).c_str());
+                    FileReasonLine(editor.Get()).c_str());
     HRESULT hr = editor->Close();
     if (Failed(hr)) ReportError("Could not close the Editor (hr=0x%08x).\n", hr);
-    header->Release();
-    editor->Release();
+    header.Reset();
+    editor.Reset();
     return Failed(flushed) ? flushed : hr;
 }
 
+namespace {
+
 // Input k's header through an editor of its own; each failure only skips that input.
-static HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slot,
-                               const WCHAR* outputPath, IWMMetadataEditor** editor,
-                               IWMHeaderInfo** header) {
-    *editor = nullptr;
-    *header = nullptr;
-    HRESULT hr = runtime.createEditor(editor);
+HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slot, const WCHAR* outputPath,
+                        wm::ComPtr<IWMMetadataEditor>& editor, wm::ComPtr<IWMHeaderInfo>& header) {
+    header.Reset();
+    HRESULT hr = runtime.createEditor(editor.Out());
     if (Failed(hr)) {
-        *editor = nullptr;
+        editor.Reset();
         CMerger::ReportError("Could not create Metadata Editor pEditorInput (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -305,62 +283,66 @@ static HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slo
     std::memcpy(path, slot, sizeof(PathSlot));
     path[sizeof(PathSlot)] = '\0';
     std::u16string wide;
-    hr = Utf8ToWide(path, wide) ? (*editor)->Open(wide.c_str()) : MakeHr(0x80070459);
+    hr = Utf8ToWide(path, wide) ? editor->Open(wide.c_str()) : MakeHr(0x80070459);
     if (Failed(hr)) {
         CMerger::ReportError("Could not open pEditorInput outfile %ws (hr=0x%08x).\n%s", outputPath,
-                             hr, FileReasonLine(*editor).c_str());
-    } else if (Failed(hr = (*editor)->QueryInterface(IID_IWMHeaderInfo,
-                                                     reinterpret_cast<void**>(header)))) {
-        *header = nullptr;
+                             hr, FileReasonLine(editor.Get()).c_str());
+    } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
+                                                  reinterpret_cast<void**>(header.Out())))) {
+        header.Reset();
         CMerger::ReportError("Could not QI pEditorInput for IWMHeaderInfo (hr=0x%08x).\n", hr);
-        (*editor)->Close();
+        editor->Close();
     }
-    if (Failed(hr)) ReleaseAndNull(*editor);
+    if (Failed(hr)) editor.Reset();
     return hr;
 }
 
-static void CloseInputHeader(IWMMetadataEditor* editor, IWMHeaderInfo* header) {
+void CloseInputHeader(wm::ComPtr<IWMMetadataEditor>& editor, wm::ComPtr<IWMHeaderInfo>& header) {
     HRESULT hr = editor->Close();
     if (Failed(hr)) CMerger::ReportError("Could not close the pEditorInput (hr=0x%08x).\n", hr);
-    header->Release();
-    editor->Release();
+    header.Reset();
+    editor.Reset();
 }
+
+}  // namespace
 
 HRESULT CMerger::CopyAllMarkers() {
     if (m_inputCount < 2) return E_INVALIDARG;
-    IWMMetadataEditor* editor;
-    IWMHeaderInfo* output;
-    HRESULT hr = OpenEditorOnOutput(&editor, &output);
+    wm::ComPtr<IWMMetadataEditor> editor;
+    wm::ComPtr<IWMHeaderInfo> output;
+    HRESULT hr = OpenEditorOnOutput(editor, output);
     if (Failed(hr)) return hr;
-    CopyMarkers(m_headerInfo1, output, 0);
+    CopyMarkers(m_headerInfo1.Get(), output.Get(), 0);
     for (int k = 1; k <= m_inputCount - 2; ++k) {
         if (!InputPlaced(k)) continue;  // left out of the output: nothing of it is carried
-        IWMMetadataEditor* inputEditor;
-        IWMHeaderInfo* input;
-        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath, &inputEditor, &input)))
+        wm::ComPtr<IWMMetadataEditor> inputEditor;
+        wm::ComPtr<IWMHeaderInfo> input;
+        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(), inputEditor,
+                                   input)))
             continue;
-        CopyMarkers(input, output, m_offsets[k - 1], m_rebases[k]);
+        CopyMarkers(input.Get(), output.Get(), m_offsets[k - 1], m_rebases[k]);
         CloseInputHeader(inputEditor, input);
     }
     int last = m_inputCount - 1;
     if (InputPlaced(last) && m_headerInfo2)
-        CopyMarkers(m_headerInfo2, output, m_offsets[last - 1], m_rebases[last]);
+        CopyMarkers(m_headerInfo2.Get(), output.Get(), m_offsets[last - 1], m_rebases[last]);
     return CloseEditorOnOutput(editor, output);
 }
 
 HRESULT CMerger::CopyLaterScripts() {
     if (m_inputCount < 2) return E_INVALIDARG;
-    IWMMetadataEditor* editor;
-    IWMHeaderInfo* output;
-    HRESULT hr = OpenEditorOnOutput(&editor, &output);
+    wm::ComPtr<IWMMetadataEditor> editor;
+    wm::ComPtr<IWMHeaderInfo> output;
+    HRESULT hr = OpenEditorOnOutput(editor, output);
     if (Failed(hr)) return hr;
     for (int k = 2; k <= m_inputCount - 1; ++k) {
         if (!InputPlaced(k)) continue;
-        IWMMetadataEditor* inputEditor;
-        IWMHeaderInfo* input;
-        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath, &inputEditor, &input)))
+        wm::ComPtr<IWMMetadataEditor> inputEditor;
+        wm::ComPtr<IWMHeaderInfo> input;
+        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(), inputEditor,
+                                   input)))
             continue;
-        CopyScripts(output, input, m_offsets[k - 1], m_rebases[k]);
+        CopyScripts(output.Get(), input.Get(), m_offsets[k - 1], m_rebases[k]);
         CloseInputHeader(inputEditor, input);
     }
     return CloseEditorOnOutput(editor, output);

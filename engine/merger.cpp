@@ -3,9 +3,11 @@
 #include <cstdarg>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "report_error.h"
 #include "stream_table.h"
+#include "try_allocate.h"
 
 namespace engine {
 
@@ -14,9 +16,8 @@ namespace {
 constexpr HRESULT kNoUnicodeTranslation = MakeHr(0x80070459);
 
 template <class I>
-HRESULT QueryFor(IUnknown* from, const GUID& iid, I** out) {
-    *out = nullptr;
-    return from->QueryInterface(iid, reinterpret_cast<void**>(out));
+HRESULT QueryFor(IUnknown* from, const GUID& iid, wm::ComPtr<I>& out) {
+    return from->QueryInterface(iid, reinterpret_cast<void**>(out.Out()));
 }
 
 // A later path-table entry as UTF-16, read no further than its slot.
@@ -29,16 +30,16 @@ bool SlotToWide(const PathSlot& slot, std::u16string& out) {
 
 }  // namespace
 
-// Nulls a field under the lock, so that a callback never sees it half gone, then releases it.
+// Nulls a field under the lock, so that a callback never sees it half gone; the last reference
+// goes outside the lock, with dropped.
 template <class I>
-void CMerger::Drop(I*& field) {
-    I* dropped;
+void CMerger::Drop(wm::ComPtr<I>& field) {
+    wm::ComPtr<I> dropped;
     {
         std::lock_guard<std::mutex> g(m_lock);
-        dropped = field;
-        field = nullptr;
+        Share(field.Get(), dropped);
+        field.Reset();
     }
-    if (dropped) dropped->Release();
 }
 
 CMerger::CMerger(MergerRuntime runtime) : m_runtime(std::move(runtime)) {}
@@ -68,14 +69,10 @@ HRESULT CMerger::QueryInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
-ULONG CMerger::AddRef() { return ULONG(++m_refCount); }
+ULONG CMerger::AddRef() { return AddRefImpl(); }
 
-ULONG CMerger::Release() {
-    int32_t n = --m_refCount;
-    if (n != 0) return ULONG(n);
-    delete this;  // only reached by an object whose owner gave its reference back
-    return 0;
-}
+// Deletes only an object whose owner gave its reference back.
+ULONG CMerger::Release() { return ReleaseImpl(); }
 
 HRESULT CMerger::Init() {
     if (m_event) return E_UNEXPECTED;  // already initialised
@@ -85,28 +82,28 @@ HRESULT CMerger::Init() {
         return E_FAIL;
     }
     // The runtime needs no COM initialisation on this platform.
-    HRESULT hr = m_runtime.createReader(nullptr, 0, &m_reader1);
+    HRESULT hr = m_runtime.createReader(nullptr, 0, m_reader1.Out());
     if (Failed(hr)) {
         ReportError("Could not create first reader (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = m_runtime.createReader(nullptr, 0, &m_reader2))) {
+    if (Failed(hr = m_runtime.createReader(nullptr, 0, m_reader2.Out()))) {
         ReportError("Could not create second reader (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader1, IID_IWMReaderAdvanced, &m_readerAdvanced1))) {
+    if (Failed(hr = QueryFor(m_reader1.Get(), IID_IWMReaderAdvanced, m_readerAdvanced1))) {
         ReportError("Could not QI for first IWMReaderAdvanced (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader2, IID_IWMReaderAdvanced, &m_readerAdvanced2))) {
+    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMReaderAdvanced, m_readerAdvanced2))) {
         ReportError("Could not QI for second IWMReaderAdvanced (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = m_runtime.createWriter(nullptr, &m_writer))) {
+    if (Failed(hr = m_runtime.createWriter(nullptr, m_writer.Out()))) {
         ReportError("Could not create writer (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_writer, IID_IWMWriterAdvanced, &m_writerAdvanced))) {
+    if (Failed(hr = QueryFor(m_writer.Get(), IID_IWMWriterAdvanced, m_writerAdvanced))) {
         ReportError("Could not QI for IWMWriterAdvanced (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -116,21 +113,18 @@ HRESULT CMerger::Init() {
 HRESULT CMerger::BuildStreamMap(BOOL* match) {
     StreamTable first(m_streamCount);
     StreamTable second(m_streamCount);
-    HRESULT hr = first.Load(m_profile1);
-    if (Succeeded(hr)) hr = second.Load(m_profile2);
+    HRESULT hr = first.Load(m_profile1.Get());
+    if (Succeeded(hr)) hr = second.Load(m_profile2.Get());
     if (Failed(hr)) return hr;
-    WORD* map = nullptr;
+    StreamMap map;
     *match = first.Match(second, &map);
-    for (DWORD i = 0; first.streamNumbers && i < first.count; ++i)
-        m_inputEnd.SetFormat(first.streamNumbers[i], first.mediaTypes[i]);
-    WORD* old;
+    for (DWORD i = 0; i < first.streamNumbers.size(); ++i)
+        m_inputEnd.SetFormat(first.streamNumbers[i], first.MediaType(i));
     {
         std::lock_guard<std::mutex> g(m_lock);
-        old = m_streamMap;
-        m_streamMap = map;
+        std::swap(m_streamMap, map);
     }
-    delete[] old;
-    return first.ApplyBufferWindows(m_profile1);
+    return first.ApplyBufferWindows(m_profile1.Get());
 }
 
 HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
@@ -154,7 +148,7 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
         ReportError("Open failed for first file %ws (hr=0x%08x).\n%s", first, status,
-                    FileReasonLine(m_reader1).c_str());
+                    FileReasonLine(m_reader1.Get()).c_str());
         return status;
     }
     if (Failed(hr = m_reader2->Open(second, this, nullptr))) {
@@ -164,14 +158,14 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
         ReportError("Open failed for second file %ws (hr=0x%08x).\n%s", second, status,
-                    FileReasonLine(m_reader2).c_str());
+                    FileReasonLine(m_reader2.Get()).c_str());
         return status;
     }
-    if (Failed(hr = QueryFor(m_reader1, IID_IWMProfile, &m_profile1))) {
+    if (Failed(hr = QueryFor(m_reader1.Get(), IID_IWMProfile, m_profile1))) {
         ReportError("Could not QI for IWMProfile of first file (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader2, IID_IWMProfile, &m_profile2))) {
+    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMProfile, m_profile2))) {
         ReportError("Could not QI for IWMProfile of second file (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -205,8 +199,8 @@ HRESULT CMerger::Configure(LPCWSTR output) {
         return hr;
     }
     for (DWORD i = 0; i < m_streamCount; ++i) {
-        if (Failed(hr = SelectStream(m_readerAdvanced1, m_profile1, i))) return hr;
-        if (Failed(hr = SelectStream(m_readerAdvanced2, m_profile2, i))) return hr;
+        if (Failed(hr = SelectStream(m_readerAdvanced1.Get(), m_profile1.Get(), i))) return hr;
+        if (Failed(hr = SelectStream(m_readerAdvanced2.Get(), m_profile2.Get(), i))) return hr;
     }
     if (Failed(hr = m_readerAdvanced1->SetUserProvidedClock(1))) {
         ReportError("SetUserProvidedClock failed for first file (hr=0x%08x).\n", hr);
@@ -216,22 +210,18 @@ HRESULT CMerger::Configure(LPCWSTR output) {
         ReportError("SetUserProvidedClock failed for second file (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = m_writer->SetProfile(m_profile1))) {
+    if (Failed(hr = m_writer->SetProfile(m_profile1.Get()))) {
         ReportError("Could not set profile on IWMWriter (hr=0x%08x).\n", hr);
         return hr;
     }
     if (!output) return E_INVALIDARG;
     size_t length = 0;
     while (output[length]) ++length;
-    delete[] m_outputPath;
-    m_outputPath = new (std::nothrow) WCHAR[length + 1];
-    if (!m_outputPath) {
-        ReportError("Internal Error: Out of memory\n");
-        return E_OUTOFMEMORY;
-    }
-    std::memcpy(m_outputPath, output, (length + 1) * sizeof(WCHAR));
-    if (Failed(hr = m_writer->SetOutputFilename(m_outputPath))) {
-        ReportError("Could not set output file %ws on IWMWriter (hr=0x%08x).\n", m_outputPath, hr);
+    if (!TryAllocate(m_outputPath, length)) return E_OUTOFMEMORY;
+    m_outputPath.assign(output, length);
+    if (Failed(hr = m_writer->SetOutputFilename(m_outputPath.c_str()))) {
+        ReportError("Could not set output file %ws on IWMWriter (hr=0x%08x).\n",
+                    m_outputPath.c_str(), hr);
         return hr;
     }
     DWORD inputs = 0;
@@ -243,20 +233,20 @@ HRESULT CMerger::Configure(LPCWSTR output) {
 
     Drop(m_headerInfo1);
     Drop(m_headerInfo2);
-    if (Failed(hr = QueryFor(m_reader1, IID_IWMHeaderInfo, &m_headerInfo1))) {
+    if (Failed(hr = QueryFor(m_reader1.Get(), IID_IWMHeaderInfo, m_headerInfo1))) {
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
         return hr;
     }
-    IWMHeaderInfo* writerHeader = nullptr;
-    if (Failed(hr = QueryFor(m_writer, IID_IWMHeaderInfo, &writerHeader))) {
+    wm::ComPtr<IWMHeaderInfo> writerHeader;
+    if (Failed(hr = QueryFor(m_writer.Get(), IID_IWMHeaderInfo, writerHeader))) {
         ReportError("Could not QI for IWMHeaderInfo from the writer (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader2, IID_IWMHeaderInfo, &m_headerInfo2))) {
+    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMHeaderInfo, m_headerInfo2))) {
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
-    } else if (Succeeded(hr = CopyAttributes(writerHeader)) &&
-               Succeeded(hr = CopyCodecInfo(writerHeader)) &&
-               Succeeded(hr = CopyScripts(writerHeader, m_headerInfo1, 0))) {
+    } else if (Succeeded(hr = CopyAttributes(writerHeader.Get())) &&
+               Succeeded(hr = CopyCodecInfo(writerHeader.Get())) &&
+               Succeeded(hr = CopyScripts(writerHeader.Get(), m_headerInfo1.Get(), 0))) {
         WORD stream = 0;
         WMT_ATTR_DATATYPE type;
         QWORD duration = 0;
@@ -267,15 +257,14 @@ HRESULT CMerger::Configure(LPCWSTR output) {
             ReportError("Error in getting Duration attribute for first file (hr=0x%08x).\n", hr);
         } else {
             m_clock1 = duration;
-            hr = CopyScripts(writerHeader, m_headerInfo2, m_clock1);
+            hr = CopyScripts(writerHeader.Get(), m_headerInfo2.Get(), m_clock1);
         }
     }
-    writerHeader->Release();
     return hr;
 }
 
 HRESULT CMerger::Merge() {
-    if (!m_writer || !m_reader1 || !m_reader2 || !m_outputPath || m_inputCount < 2 ||
+    if (!m_writer || !m_reader1 || !m_reader2 || m_outputPath.empty() || m_inputCount < 2 ||
         m_inputCount > kMaxOffsets + 1 || (m_inputCount > 2 && !m_inputPaths))
         return E_INVALIDARG;
     m_offsetCount = 0;
@@ -288,7 +277,7 @@ HRESULT CMerger::Merge() {
     if (Failed(hr)) return hr;
     if (Failed(hr = m_writer->BeginWriting())) {
         ReportError("BeginWriting on IWMWriter failed (hr=0x%08x).\n%s", hr,
-                    FileReasonLine(m_writer).c_str());
+                    FileReasonLine(m_writer.Get()).c_str());
         return hr;
     }
     // 1. The first input, in reader 1, keeps its own time line.
@@ -308,7 +297,7 @@ HRESULT CMerger::Merge() {
 
     if (Failed(hr = m_writer->EndWriting())) {
         ReportError("Could not EndWriting on IWMWriter (hr=0x%08x).\n%s", hr,
-                    FileReasonLine(m_writer).c_str());
+                    FileReasonLine(m_writer.Get()).c_str());
         return hr;
     }
     m_outputFinished = true;
@@ -328,8 +317,8 @@ HRESULT CMerger::StopReader(IWMReader* reader) {
 
 HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
     const bool first = k == 0;
-    IWMReader* reader = first ? m_reader1 : m_reader2;
-    IWMReaderAdvanced* advanced = first ? m_readerAdvanced1 : m_readerAdvanced2;
+    IWMReader* reader = first ? m_reader1.Get() : m_reader2.Get();
+    IWMReaderAdvanced* advanced = first ? m_readerAdvanced1.Get() : m_readerAdvanced2.Get();
     m_currentInput = first ? 0 : k;
     m_bytesRunning = 0;
     HRESULT hr = reader->Start(0, 0, 1.0f, nullptr);
@@ -346,7 +335,7 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
     else if (*copied != kJoinStopped)
         ReportError(first ? "Stream copying failed for the first file (hr=0x%08x).\n%s"
                           : "Stream copying failed for the second file (hr=0x%08x).\n%s",
-                    *copied, FileReasonLine(m_writer).c_str());
+                    *copied, FileReasonLine(m_writer.Get()).c_str());
     // Stopped after a failure too, so that no callback of this reader runs on, and the next
     // input starts past what was written.
     if (Failed(hr = StopReader(reader))) {
@@ -398,16 +387,16 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     if (!match) return E_INVALIDARG;
     Drop(m_readerAdvanced2);
     Drop(m_reader2);
-    HRESULT hr = m_runtime.createReader(nullptr, 0, &m_reader2);
+    HRESULT hr = m_runtime.createReader(nullptr, 0, m_reader2.Out());
     if (Failed(hr)) {
         ReportError("Could not create second reader (hr=0x%08x).\n", hr);
         return hr;
     }
-    IWMReaderAdvanced* advanced = nullptr;
-    hr = QueryFor(m_reader2, IID_IWMReaderAdvanced, &advanced);
+    wm::ComPtr<IWMReaderAdvanced> advanced;
+    hr = QueryFor(m_reader2.Get(), IID_IWMReaderAdvanced, advanced);
     {
         std::lock_guard<std::mutex> g(m_lock);
-        m_readerAdvanced2 = advanced;
+        Share(advanced.Get(), m_readerAdvanced2);
     }
     if (Failed(hr)) {
         ReportError("Could not QI for second IWMReaderAdvanced (hr=0x%08x).\n", hr);
@@ -421,8 +410,9 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
         return hr;
     }
     {
+        // Reader 2's next start then moves the join on to SecondPlaying, as for the second input.
         std::lock_guard<std::mutex> g(m_lock);
-        m_phase = 1;
+        m_phase = JoinPhase::FirstPlaying;
     }
     m_event->Reset();
     if (Failed(hr = m_reader2->Open(path, this, nullptr))) {
@@ -432,11 +422,11 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
         ReportError("Open failed for second file %ws (hr=0x%08x).\n%s", path, status,
-                    FileReasonLine(m_reader2).c_str());
+                    FileReasonLine(m_reader2.Get()).c_str());
         return status;
     }
     Drop(m_profile2);
-    if (Failed(hr = QueryFor(m_reader2, IID_IWMProfile, &m_profile2))) {
+    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMProfile, m_profile2))) {
         ReportError("Could not QI for IWMProfile of second file (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -460,25 +450,22 @@ HRESULT CMerger::Configure2() {
         return hr;
     }
     for (DWORD i = 0; i < m_streamCount; ++i)
-        if (Failed(hr = SelectStream(m_readerAdvanced2, m_profile2, i))) return hr;
+        if (Failed(hr = SelectStream(m_readerAdvanced2.Get(), m_profile2.Get(), i))) return hr;
     if (Failed(hr = m_readerAdvanced2->SetUserProvidedClock(1))) {
         ReportError("SetUserProvidedClock failed for second file (hr=0x%08x).\n", hr);
         return hr;
     }
     Drop(m_headerInfo2);
-    if (Failed(hr = QueryFor(m_reader2, IID_IWMHeaderInfo, &m_headerInfo2)))
+    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMHeaderInfo, m_headerInfo2)))
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
     return hr;
 }
 
 void CMerger::CloseSecondReader() {
-    WORD* map;
     {
         std::lock_guard<std::mutex> g(m_lock);
-        map = m_streamMap;
-        m_streamMap = nullptr;
+        m_streamMap.Clear();
     }
-    delete[] map;
     if (m_reader2) m_reader2->Close();
     Drop(m_profile2);
     Drop(m_headerInfo2);
@@ -488,15 +475,11 @@ void CMerger::CloseSecondReader() {
 
 HRESULT CMerger::Cleanup() {
     DropHeld();
-    delete[] m_outputPath;
-    m_outputPath = nullptr;
-    WORD* map;
+    m_outputPath.clear();
     {
         std::lock_guard<std::mutex> g(m_lock);
-        map = m_streamMap;
-        m_streamMap = nullptr;
+        m_streamMap.Clear();
     }
-    delete[] map;
     if (m_reader1) m_reader1->Close();
     if (m_reader2) m_reader2->Close();
     Drop(m_profile1);

@@ -6,14 +6,18 @@
 
 #include <array>
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
+#include "com_object.h"
 #include "completion_event.h"
 #include "input_end.h"
 #include "join_checks.h"
+#include "stream_map.h"
 #include "wm_interfaces.h"
 
 namespace engine {
@@ -36,7 +40,20 @@ constexpr HRESULT kTimeLineTooLong = MakeHr(0x800700DF);  // ERROR_FILE_TOO_LARG
 constexpr QWORD kClockStep = 10000000;  // one second in 100 ns
 constexpr int kMaxOffsets = 1000;
 
-class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced {
+// Where the join stands, as the readers' callbacks see it. Reader 1 plays the first input;
+// reader 2 plays every later one, each opening putting the phase back to FirstPlaying so that
+// its start moves it on to SecondPlaying.
+enum class JoinPhase : int16_t {
+    Idle,           // nothing started yet
+    FirstPlaying,   // reader 1 runs: samples keep their time
+    SecondPlaying,  // reader 2 runs: samples are mapped and shifted
+    SecondStopped,  // reader 2 stopped: its offset is recorded, stray samples are dropped
+    Stray,          // a start with no input prepared for it: drives no clock
+};
+
+class CMerger final : public IWMReaderCallback,
+                      public IWMReaderCallbackAdvanced,
+                      public wm::RefCount<CMerger> {
   public:
     explicit CMerger(MergerRuntime runtime = {});
     ~CMerger();
@@ -120,13 +137,23 @@ class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced
 
     // Takes the join phase and the running reader's interfaces together.
     template <class I>
-    void Drop(I*& field);
-    int16_t ReadPhase();
+    void Drop(wm::ComPtr<I>& field);
+    // Makes into a second owner of p (p may be null).
+    template <class I>
+    static void Share(I* p, wm::ComPtr<I>& into) {
+        if (p) p->AddRef();
+        into.Reset(p);
+    }
+    // The interface that paces the running reader: reader 1's or reader 2's by the phase.
+    IWMReaderAdvanced* PacedReader() const;
+    JoinPhase ReadPhase();
     void Signal(HRESULT hr);
     void WaitForEvent() { m_event->Wait(); }
     HRESULT BuildStreamMap(BOOL* match);
-    HRESULT OpenEditorOnOutput(IWMMetadataEditor** editor, IWMHeaderInfo** header);
-    HRESULT CloseEditorOnOutput(IWMMetadataEditor* editor, IWMHeaderInfo* header);
+    HRESULT OpenEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
+                               wm::ComPtr<IWMHeaderInfo>& header);
+    HRESULT CloseEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
+                                wm::ComPtr<IWMHeaderInfo>& header);
     HRESULT MergeLaterInput(int k);
     bool StopRequested() const { return m_stopFlag && m_stopFlag->load(); }
     // Hands the driver one failure for the running segment; later ones are dropped quietly.
@@ -149,27 +176,27 @@ class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced
 
     MergerRuntime m_runtime;
 
+    // Guards the phase, the stream map and the interfaces the callbacks read.
     std::mutex m_lock;
-    IWMHeaderInfo* m_headerInfo2 = nullptr;
-    IWMHeaderInfo* m_headerInfo1 = nullptr;
-    IWMProfile* m_profile1 = nullptr;
-    IWMProfile* m_profile2 = nullptr;
-    IWMWriterAdvanced* m_writerAdvanced = nullptr;
-    IWMWriter* m_writer = nullptr;
-    IWMReaderAdvanced* m_readerAdvanced2 = nullptr;
-    IWMReaderAdvanced* m_readerAdvanced1 = nullptr;
-    IWMReader* m_reader1 = nullptr;
-    IWMReader* m_reader2 = nullptr;
-    WORD* m_streamMap = nullptr;
+    wm::ComPtr<IWMHeaderInfo> m_headerInfo2;
+    wm::ComPtr<IWMHeaderInfo> m_headerInfo1;
+    wm::ComPtr<IWMProfile> m_profile1;
+    wm::ComPtr<IWMProfile> m_profile2;
+    wm::ComPtr<IWMWriterAdvanced> m_writerAdvanced;
+    wm::ComPtr<IWMWriter> m_writer;
+    wm::ComPtr<IWMReaderAdvanced> m_readerAdvanced2;
+    wm::ComPtr<IWMReaderAdvanced> m_readerAdvanced1;
+    wm::ComPtr<IWMReader> m_reader1;
+    wm::ComPtr<IWMReader> m_reader2;
+    StreamMap m_streamMap;
     DWORD m_streamCount = 0;
     std::atomic<int32_t> m_endSeen{0};
     QWORD m_clock1 = 0;
     QWORD m_clock2 = 0;
     std::atomic<HRESULT> m_status{S_OK};
     std::unique_ptr<CCompletionEvent> m_event;
-    int16_t m_phase = 0;
-    WCHAR* m_outputPath = nullptr;
-    std::atomic<int32_t> m_refCount{1};
+    JoinPhase m_phase = JoinPhase::Idle;
+    std::u16string m_outputPath;
     std::array<QWORD, kMaxOffsets> m_offsets{};
     int32_t m_offsetCount = 0;
 
@@ -197,13 +224,17 @@ class CMerger final : public IWMReaderCallback, public IWMReaderCallbackAdvanced
     QWORD m_inputStart = 0;  // where the running later input starts in the output
     bool m_shiftKnown = false;
     struct HeldSample {
+        HeldSample(WORD s, QWORD t, QWORD d, DWORD f, INSSBuffer* b)
+            : stream(s), time(t), duration(d), flags(f) {
+            Share(b, sample);
+        }
         WORD stream;
         QWORD time;
         QWORD duration;
         DWORD flags;
-        INSSBuffer* sample;  // one reference
+        wm::ComPtr<INSSBuffer> sample;
     };
-    std::vector<HeldSample> m_held;
+    std::deque<HeldSample> m_held;  // a deque: its samples' owners never move
 
     // Progress by bytes: inputs finished, the running one's samples, and the whole.
     std::atomic<uint64_t> m_bytesDone{0};

@@ -5,9 +5,33 @@
 
 namespace engine {
 
-int16_t CMerger::ReadPhase() {
+namespace {
+
+// A reader's start moves the join on: reader 1's first start begins the first input, reader 2's
+// start (after its opening set FirstPlaying) begins a later one; any other start is stray.
+JoinPhase PhaseAfterStart(JoinPhase phase) {
+    switch (phase) {
+        case JoinPhase::Idle:
+            return JoinPhase::FirstPlaying;
+        case JoinPhase::FirstPlaying:
+            return JoinPhase::SecondPlaying;
+        default:
+            return JoinPhase::Stray;
+    }
+}
+
+}  // namespace
+
+JoinPhase CMerger::ReadPhase() {
     std::lock_guard<std::mutex> g(m_lock);
     return m_phase;
+}
+
+// Called under m_lock.
+IWMReaderAdvanced* CMerger::PacedReader() const {
+    if (m_phase == JoinPhase::FirstPlaying) return m_readerAdvanced1.Get();
+    if (m_phase == JoinPhase::SecondPlaying) return m_readerAdvanced2.Get();
+    return nullptr;
 }
 
 // The result is stored before the driver is woken.
@@ -18,10 +42,7 @@ void CMerger::Signal(HRESULT hr) {
 
 WORD CMerger::MapStreamNumber(WORD n) {
     std::lock_guard<std::mutex> g(m_lock);
-    if (!m_streamMap) return 0;
-    for (DWORD i = 0; i < m_streamCount; ++i)
-        if (m_streamMap[m_streamCount + i] == n) return m_streamMap[i];
-    return 0;
+    return m_streamMap.WriterStreamFor(n);
 }
 
 HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE*, void*) {
@@ -32,30 +53,30 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
             // already has.
             if (m_endSeen.exchange(1)) break;
             PlaceHeld();  // an input shorter than one clock step
-            if (ReadPhase() < 3 && !m_segmentFailed) {
+            if (ReadPhase() < JoinPhase::SecondStopped && !m_segmentFailed) {
                 Signal(hr);
             }
             break;
         case WMT_OPENED:
-            if (ReadPhase() < 3) {
+            if (ReadPhase() < JoinPhase::SecondStopped) {
                 Signal(hr);
             }
             break;
         case WMT_STARTED: {
-            int16_t phase;
-            IWMReaderAdvanced* reader = nullptr;
+            JoinPhase phase;
+            wm::ComPtr<IWMReaderAdvanced> reader;
             {
                 std::lock_guard<std::mutex> g(m_lock);
-                phase = ++m_phase;
-                reader = phase == 1 ? m_readerAdvanced1 : phase == 2 ? m_readerAdvanced2 : nullptr;
-                if (reader) reader->AddRef();
+                m_phase = PhaseAfterStart(m_phase);  // this start's input now runs
+                phase = m_phase;
+                Share(PacedReader(), reader);
             }
             m_inputEnd.Reset();
             m_shiftKnown = false;
-            if (phase == 1) {
+            if (phase == JoinPhase::FirstPlaying) {
                 m_clock1 = kClockStep;
                 if (reader) reader->DeliverTime(m_clock1);
-            } else if (phase == 2) {
+            } else if (phase == JoinPhase::SecondPlaying) {
                 {
                     std::lock_guard<std::mutex> g(m_lock);
                     m_rebaseKnown = false;
@@ -64,7 +85,7 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
                 m_clock2 = kClockStep;
                 if (reader) reader->DeliverTime(m_clock2);
             }
-            if (reader) reader->Release();
+            reader.Reset();
             m_segmentFailed = 0;
             m_endSeen = 0;
             break;
@@ -72,17 +93,18 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
         case WMT_STOPPED: {
             DropHeld();  // a stopped or failed segment places nothing more
             std::lock_guard<std::mutex> g(m_lock);
-            if (m_phase == 2) {
+            if (m_phase == JoinPhase::SecondPlaying) {
                 // Recorded by path-table position: a skipped input leaves its entry unused.
                 if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets) {
                     m_offsets[m_currentInput - 1] = m_gapless ? m_inputStart : m_clock1;
                     m_rebases[m_currentInput] = m_rebase;
                 }
                 ++m_offsetCount;
-                m_phase = 3;
+                // Samples still in flight from reader 2 must not be written after its offset.
+                m_phase = JoinPhase::SecondStopped;
                 m_clock1 += m_clock2 - std::min(m_rebase, m_clock2);
             }
-            if (m_phase == 3 || m_currentInput == 0)
+            if (m_phase == JoinPhase::SecondStopped || m_currentInput == 0)
                 m_placedEnd = std::max(m_placedEnd, m_inputEnd.End());
         }
             ++m_stopsSeen;
@@ -123,26 +145,23 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
     bool unknown = false;  // reported once the lock is left
     {
         std::lock_guard<std::mutex> g(m_lock);
-        if (m_phase == 2) {
-            WORD mapped = 0;
-            for (DWORD i = 0; m_streamMap && i < m_streamCount && !mapped; ++i)
-                if (m_streamMap[m_streamCount + i] == stream) mapped = m_streamMap[i];
+        if (m_phase == JoinPhase::SecondPlaying) {
+            const WORD mapped = m_streamMap.WriterStreamFor(stream);
             unknown = mapped == 0;
             stream = mapped;
         }
-        if (m_phase == 2 && !unknown) {
+        if (m_phase == JoinPhase::SecondPlaying && !unknown) {
             if (!m_rebaseKnown) {
                 m_rebaseKnown = true;
                 m_rebase = m_clock2 >= kClockStep ? m_clock2 - kClockStep : 0;
             }
             if (m_gapless && !m_shiftKnown) {
-                sample->AddRef();
-                m_held.push_back({stream, time, duration, flags, sample});
+                m_held.emplace_back(stream, time, duration, flags, sample);
                 return S_OK;
             }
             const QWORD start = m_gapless ? m_inputStart : m_clock1;
             time = start + (time > m_rebase ? time - m_rebase : 0);
-        } else if (m_phase != 1 && !unknown) {
+        } else if (m_phase != JoinPhase::FirstPlaying && !unknown) {
             return S_OK;  // no segment is running: dropped
         }
     }
@@ -154,16 +173,15 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
 }
 
 HRESULT CMerger::Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample) {
-    IWMWriterAdvanced* writer = nullptr;
+    wm::ComPtr<IWMWriterAdvanced> writer;
     {
         std::lock_guard<std::mutex> g(m_lock);
-        writer = m_writerAdvanced;
-        if (writer) writer->AddRef();
+        Share(m_writerAdvanced.Get(), writer);
     }
     HRESULT hr = E_UNEXPECTED;  // no writer
     if (writer) {
         hr = writer->WriteStreamSample(stream, time, 0, duration, flags, sample);
-        writer->Release();
+        writer.Reset();
     }
     BYTE* data = nullptr;
     DWORD length = 0;
@@ -188,19 +206,17 @@ void CMerger::PlaceHeld() {
         m_rebase = earliest;
         m_shiftKnown = true;
     }
-    std::vector<HeldSample> held;
+    std::deque<HeldSample> held;
     held.swap(m_held);
-    for (const HeldSample& h : held) {
+    for (HeldSample& h : held) {
         if (!m_segmentFailed)
-            Forward(h.stream, m_inputStart + (h.time - earliest), h.duration, h.flags, h.sample);
-        h.sample->Release();
+            Forward(h.stream, m_inputStart + (h.time - earliest), h.duration, h.flags,
+                    h.sample.Get());
+        h.sample.Reset();
     }
 }
 
-void CMerger::DropHeld() {
-    for (const HeldSample& h : m_held) h.sample->Release();
-    m_held.clear();
-}
+void CMerger::DropHeld() { m_held.clear(); }
 
 HRESULT CMerger::OnTime(QWORD, void*) {
     if (m_endSeen) return S_OK;
@@ -209,22 +225,21 @@ HRESULT CMerger::OnTime(QWORD, void*) {
         return S_OK;
     }
     PlaceHeld();  // the first step of samples is complete
-    int16_t phase;
-    IWMReaderAdvanced* reader = nullptr;
+    JoinPhase phase;
+    wm::ComPtr<IWMReaderAdvanced> reader;
     {
         std::lock_guard<std::mutex> g(m_lock);
         phase = m_phase;
-        reader = phase == 1 ? m_readerAdvanced1 : phase == 2 ? m_readerAdvanced2 : nullptr;
-        if (reader) reader->AddRef();
+        Share(PacedReader(), reader);
     }
     if (!reader) return S_OK;
     QWORD released = 0;
-    if (phase == 1)
+    if (phase == JoinPhase::FirstPlaying)
         released = m_clock1 += kClockStep;
     else
         released = m_clock2 += kClockStep;
     HRESULT hr = reader->DeliverTime(released);
-    reader->Release();
+    reader.Reset();
     if (Failed(hr)) ReportError("Error in DeliverTime (hr=0x%08x).\n", hr);
     return S_OK;
 }

@@ -9,37 +9,29 @@ namespace engine {
 
 namespace {
 
-// Releases the wide copies on every exit.
-struct WideNames {
-    WCHAR* first = nullptr;
-    WCHAR* second = nullptr;
-    WCHAR* output = nullptr;
-    ~WideNames() {
-        delete[] first;
-        delete[] second;
-        delete[] output;
-    }
-};
+// UTF-16 copy of a UTF-8 path; E_INVALIDARG for none.
+HRESULT ToWide(const char* path, std::u16string& out) {
+    return Utf8ToWide(path, out) ? S_OK : E_INVALIDARG;
+}
 
 }  // namespace
 
 HRESULT RunJoin(CMerger& merger, const char* first, const char* second, const char* output) {
     HRESULT hr = merger.Init();
     if (Failed(hr)) return hr;
-    WideNames wide;
-    if (Failed(hr = ToWideString(first, &wide.first)) ||
-        Failed(hr = ToWideString(second, &wide.second)) ||
-        Failed(hr = ToWideString(output, &wide.output))) {
+    std::u16string wideFirst, wideSecond, wideOutput;
+    if (Failed(hr = ToWide(first, wideFirst)) || Failed(hr = ToWide(second, wideSecond)) ||
+        Failed(hr = ToWide(output, wideOutput))) {
         ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n", hr);
         return hr;
     }
     BOOL match = 0;
-    if (Failed(hr = merger.OpenInputs(wide.first, wide.second, &match))) return hr;
+    if (Failed(hr = merger.OpenInputs(wideFirst.c_str(), wideSecond.c_str(), &match))) return hr;
     if (!match) {
         ReportError("Profile Mismatch\nCan not continue... Aborting the process\n");
         return E_FAIL;
     }
-    if (Failed(hr = merger.Configure(wide.output))) return hr;
+    if (Failed(hr = merger.Configure(wideOutput.c_str()))) return hr;
     if (Failed(hr = merger.Merge())) return hr;
     return merger.Cleanup();
 }

@@ -1,9 +1,9 @@
 #include "stream_table.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
-#include <new>
 
+#include "com_object.h"
 #include "report_error.h"
 
 namespace engine {
@@ -18,65 +18,52 @@ void ClearField(WM_MEDIA_TYPE* t, size_t offset) {
     if (t->pbFormat && t->cbFormat >= offset + 4) std::memset(t->pbFormat + offset, 0, 4);
 }
 
-template <class I>
-void ReleaseAndNull(I*& p) {
-    if (p) p->Release();
-    p = nullptr;
-}
-
 }  // namespace
 
 HRESULT StreamTable::Load(IWMProfile* profile) {
     if (!profile) return E_INVALIDARG;
-    Free();
-    mediaTypes = new (std::nothrow) WM_MEDIA_TYPE*[count ? count : 1]();
-    streamNumbers = new (std::nothrow) WORD[count ? count : 1]();
-    bufferWindows = new (std::nothrow) DWORD[count ? count : 1]();
-    vbrFlags = new (std::nothrow) BOOL[count ? count : 1]();
-    if (!mediaTypes || !streamNumbers || !bufferWindows) {
-        ReportError("Internal Error: Out of memory\n");
+    if (!TryAllocate(mediaTypes, count) || !TryAllocate(streamNumbers, count) ||
+        !TryAllocate(bufferWindows, count) || !TryAllocate(vbrFlags, count))
         return E_OUTOFMEMORY;
-    }
     HRESULT hr = S_OK;
     for (DWORD i = 0; i < count && Succeeded(hr); ++i) {
-        IWMStreamConfig* config = nullptr;
-        IWMMediaProps* props = nullptr;
-        IWMPropertyVault* vault = nullptr;
-        hr = profile->GetStream(i, &config);
+        wm::ComPtr<IWMStreamConfig> config;
+        wm::ComPtr<IWMMediaProps> props;
+        wm::ComPtr<IWMPropertyVault> vault;
+        hr = profile->GetStream(i, config.Out());
         if (Failed(hr)) {
             ReportError("Could not get Stream %d from IWMProfile (hr=0x%08x).\n", int(i), hr);
             break;
         }
         config->GetStreamNumber(&streamNumbers[i]);
-        hr = config->QueryInterface(IID_IWMMediaProps, reinterpret_cast<void**>(&props));
+        hr = config->QueryInterface(IID_IWMMediaProps, reinterpret_cast<void**>(props.Out()));
         if (Failed(hr)) {
             ReportError("Could not QI for IWMMediaProps (hr=0x%08x).\n", hr);
         } else if (Failed(hr = config->GetBufferWindow(&bufferWindows[i]))) {
             ReportError("Could not get Buffer Window from IWMStreamConfig (hr=0x%08x).\n", hr);
         } else if (Succeeded(hr = config->QueryInterface(IID_IWMPropertyVault,
-                                                         reinterpret_cast<void**>(&vault)))) {
+                                                         reinterpret_cast<void**>(vault.Out())))) {
             WMT_ATTR_DATATYPE type;
             DWORD size = sizeof(BOOL);
             BOOL vbr = 0;
-            if (vbrFlags && Succeeded(vault->GetPropertyByName(
-                                g_wszVBREnabled, &type, reinterpret_cast<BYTE*>(&vbr), &size)))
+            if (Succeeded(vault->GetPropertyByName(g_wszVBREnabled, &type,
+                                                   reinterpret_cast<BYTE*>(&vbr), &size)))
                 vbrFlags[i] = vbr;
             DWORD typeSize = 0;
             hr = props->GetMediaType(nullptr, &typeSize);
             if (Succeeded(hr) && typeSize < sizeof(WM_MEDIA_TYPE)) hr = E_UNEXPECTED;
             if (Succeeded(hr)) {
-                mediaTypes[i] = static_cast<WM_MEDIA_TYPE*>(std::calloc(1, typeSize));
-                if (!mediaTypes[i]) {
-                    ReportError("Internal Error: Out of memory\n");
+                const size_t units =
+                    (size_t(typeSize) + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t);
+                if (!TryAllocate(mediaTypes[i], units))
                     hr = E_OUTOFMEMORY;
-                } else {
-                    hr = props->GetMediaType(mediaTypes[i], &typeSize);
-                }
+                else
+                    hr = props->GetMediaType(MediaType(i), &typeSize);
             }
             if (Failed(hr) && hr != E_OUTOFMEMORY)
                 ReportError("Could not Get Media Type (hr=0x%08x).\n", hr);
             // A format block must lie inside the block the runtime filled.
-            WM_MEDIA_TYPE* t = mediaTypes[i];
+            WM_MEDIA_TYPE* t = MediaType(i);
             if (Succeeded(hr) && t->cbFormat) {
                 const BYTE* start = reinterpret_cast<const BYTE*>(t + 1);
                 const BYTE* end = reinterpret_cast<const BYTE*>(t) + typeSize;
@@ -87,45 +74,39 @@ HRESULT StreamTable::Load(IWMProfile* profile) {
                 }
             }
         }
-        ReleaseAndNull(config);
-        ReleaseAndNull(vault);
-        ReleaseAndNull(props);
     }
     return hr;
 }
 
-int StreamTable::Match(StreamTable& other, WORD** map) {
-    if (!map || !mediaTypes || !other.mediaTypes) return 0;
-    *map = new (std::nothrow) WORD[2 * size_t(count) + 1]();
-    if (!*map) {
-        ReportError("Internal Error: Out of memory\n");
-        return 0;
-    }
+WM_MEDIA_TYPE* StreamTable::MediaType(DWORD i) {
+    if (i >= mediaTypes.size() || mediaTypes[i].empty()) return nullptr;
+    return reinterpret_cast<WM_MEDIA_TYPE*>(mediaTypes[i].data());
+}
+
+int StreamTable::Match(StreamTable& other, StreamMap* map) {
+    if (!map || !map->Allocate(count)) return 0;
     for (DWORD i = 0; i < count; ++i) {
-        (*map)[i] = streamNumbers[i];
+        map->SetWriterStream(i, streamNumbers[i]);
         DWORD window = 0;
-        WORD partner = FindMatch(*map, mediaTypes[i], vbrFlags ? vbrFlags[i] : 0, other, &window);
+        WORD partner = FindMatch(*map, MediaType(i), vbrFlags[i], other, &window);
         if (partner == kNoStream) {
             ReportError("Mismatch in Media types of both the Streams.\n");
             return 0;
         }
         bufferWindows[i] += window;
-        (*map)[count + i] = partner;
+        map->SetInputStream(i, partner);
     }
     return 1;
 }
 
-WORD StreamTable::FindMatch(const WORD* map, WM_MEDIA_TYPE* type, BOOL vbr, StreamTable& other,
+WORD StreamTable::FindMatch(const StreamMap& map, WM_MEDIA_TYPE* type, BOOL vbr, StreamTable& other,
                             DWORD* window) {
-    if (!map || !type || !window || count == 0 || !other.mediaTypes) return kNoStream;
-    DWORD n = other.count < count ? other.count : count;
+    if (!type || !window || count == 0) return kNoStream;
+    DWORD n = std::min<size_t>({other.count, count, other.mediaTypes.size()});
     for (DWORD j = 0; j < n; ++j) {
-        BOOL otherVbr = other.vbrFlags ? other.vbrFlags[j] : 0;
-        if (otherVbr != vbr || !other.mediaTypes[j]) continue;
-        if (!SameMediaType(type, other.mediaTypes[j], vbr)) continue;
-        bool used = false;
-        for (DWORD k = count; k < 2 * count; ++k) used |= map[k] == other.streamNumbers[j];
-        if (used) continue;
+        if (other.vbrFlags[j] != vbr || !other.MediaType(j)) continue;
+        if (!SameMediaType(type, other.MediaType(j), vbr)) continue;
+        if (map.InputStreamUsed(other.streamNumbers[j])) continue;
         *window = other.bufferWindows[j];
         return other.streamNumbers[j];
     }
@@ -156,46 +137,32 @@ bool SameMediaType(WM_MEDIA_TYPE* a, WM_MEDIA_TYPE* b, BOOL vbr) {
 HRESULT StreamTable::ApplyBufferWindows(IWMProfile* profile) {
     if (!profile) return E_INVALIDARG;
     HRESULT hr = S_OK;
-    for (DWORD i = 0; i < count && streamNumbers && Succeeded(hr); ++i) {
+    for (DWORD i = 0; i < streamNumbers.size() && Succeeded(hr); ++i) {
         WORD n = streamNumbers[i];
         if (n == 0) continue;
-        IWMStreamConfig* config = nullptr;
-        if (Failed(hr = profile->GetStreamByNumber(n, &config))) {
+        wm::ComPtr<IWMStreamConfig> config;
+        if (Failed(hr = profile->GetStreamByNumber(n, config.Out()))) {
             ReportError("Could not get Stream %d from IWMProfile (hr=0x%08x).\n", int(n), hr);
         } else if (Failed(hr = config->SetBufferWindow(bufferWindows[i]))) {
             ReportError("Could not set Buffer Window for Stream %d (hr=0x%08x).\n", int(n), hr);
-        } else if (Failed(hr = profile->ReconfigStream(config))) {
+        } else if (Failed(hr = profile->ReconfigStream(config.Get()))) {
             ReportError("Could not reconfig stream %d (hr=0x%08x).\n", int(n), hr);
         }
-        ReleaseAndNull(config);
     }
     return hr;
 }
 
-void StreamTable::Free() {
-    if (mediaTypes)
-        for (DWORD i = 0; i < count; ++i) std::free(mediaTypes[i]);
-    delete[] mediaTypes;
-    delete[] streamNumbers;
-    delete[] bufferWindows;
-    delete[] vbrFlags;
-    mediaTypes = nullptr;
-    streamNumbers = nullptr;
-    bufferWindows = nullptr;
-    vbrFlags = nullptr;
-}
-
 HRESULT SelectStream(IWMReaderAdvanced* readerAdvanced, IWMProfile* profile, DWORD index) {
     if (!readerAdvanced || !profile) return E_INVALIDARG;
-    IWMStreamConfig* config = nullptr;
-    HRESULT hr = profile->GetStream(index, &config);
+    wm::ComPtr<IWMStreamConfig> config;
+    HRESULT hr = profile->GetStream(index, config.Out());
     if (Failed(hr)) {
         ReportError("Could not get Stream %d from IWMProfile (hr=0x%08x).\n", int(index), hr);
         return hr;
     }
     WORD number = 0;
     hr = config->GetStreamNumber(&number);
-    config->Release();
+    config.Reset();
     if (Failed(hr)) {
         ReportError(
             "Could not get stream number from IWMStreamConfig for Stream Index %d (hr=0x%08x).\n",

@@ -16,12 +16,12 @@
 namespace engine {
 // Reads the join state that only the engine's own callbacks change.
 struct MergerProbe {
-    static int16_t Phase(CMerger& m) { return m.m_phase; }
+    static int16_t Phase(CMerger& m) { return int16_t(m.m_phase); }
     static int OffsetCount(CMerger& m) { return m.m_offsetCount; }
     static QWORD Clock1(CMerger& m) { return m.m_clock1; }
     static HRESULT Status(CMerger& m) { return m.m_status; }
     static bool TakeSignal(CMerger& m) { return m.m_event && m.m_event->TryWait(); }
-    static void SetPhase(CMerger& m, int16_t phase) { m.m_phase = phase; }
+    static void SetPhase(CMerger& m, int16_t phase) { m.m_phase = JoinPhase(phase); }
 };
 }  // namespace engine
 
