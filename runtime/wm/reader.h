@@ -81,7 +81,8 @@ private:
     HRESULT DoOpen();
     // Plays until the end, a Stop/Close/Quit, or an I/O failure; returns with the lock held.
     void Play(std::unique_lock<std::mutex>& lock);
-    // The steps of a play, without the lock unless given it.
+    // The steps of a play (reader_play.cpp). NextTarget holds the lock and may wait on it;
+    // EndPlay takes it and returns holding it; the others run without it.
     void StartPlay(PlayState& state);
     bool NextTarget(PlayState& state, std::unique_lock<std::mutex>& lock, QWORD* target);
     void PlayUpTo(PlayState& state, QWORD target);

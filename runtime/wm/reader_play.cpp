@@ -94,6 +94,8 @@ struct PlayState {
     std::shared_ptr<BufferRecycler> recycler = std::make_shared<BufferRecycler>();
 };
 
+// One round per clock target: play up to it, then end the play or report the time reached.
+// OnTime comes only after everything due has been delivered, so the callback may rely on it.
 void CReader::Play(std::unique_lock<std::mutex>& lock) {
     // Settings are fixed for the play; the clock starts from nothing.
     PlayState state(m_store.header, m_layout);
