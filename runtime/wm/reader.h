@@ -19,6 +19,8 @@
 
 namespace wm {
 
+struct PlayState;
+
 // What a finished play saw; asftool reports it.
 struct ReaderStatistics {
     uint64_t damagedPackets = 0;  // skipped as damaged, or promised by the header and missing
@@ -79,6 +81,14 @@ private:
     HRESULT DoOpen();
     // Plays until the end, a Stop/Close/Quit, or an I/O failure; returns with the lock held.
     void Play(std::unique_lock<std::mutex>& lock);
+    // The steps of a play (reader_play.cpp). NextTarget holds the lock and may wait on it;
+    // EndPlay takes it and returns holding it; the others run without it.
+    void StartPlay(PlayState& state);
+    bool NextTarget(PlayState& state, std::unique_lock<std::mutex>& lock, QWORD* target);
+    void PlayUpTo(PlayState& state, QWORD target);
+    bool ReadAhead(PlayState& state, QWORD target);
+    bool DeliverDue(PlayState& state, QWORD target);
+    void EndPlay(std::unique_lock<std::mutex>& lock, WMT_STATUS status, HRESULT hr);
     void Status(WMT_STATUS status, HRESULT hr);
     void DropCallback();
     bool IsOpen() const { return m_source != nullptr; }
