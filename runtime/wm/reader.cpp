@@ -1,6 +1,5 @@
 #include "reader.h"
 
-
 #include "input_file.h"
 #include "wide_string.h"
 
