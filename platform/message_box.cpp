@@ -24,17 +24,15 @@ int ConsoleMessageBox::Show(void*, const char* text, const char* caption, unsign
 
 int RecordingMessageBox::Show(void* owner, const char* text, const char* caption, unsigned flags) {
     std::lock_guard<std::mutex> lock(g_recordLock);
-    calls.push_back({owner != nullptr, text ? text : "", caption ? caption : "", caption != nullptr,
-                     flags});
+    calls.push_back(
+        {owner != nullptr, text ? text : "", caption ? caption : "", caption != nullptr, flags});
     size_t i = calls.size() - 1;
     return i < answers.size() ? answers[i] : IDOK;
 }
 
 IMessageBox& GetMessageBox() { return *g_box.load(); }
 
-IMessageBox* SetMessageBox(IMessageBox* box) {
-    return g_box.exchange(box ? box : &g_console);
-}
+IMessageBox* SetMessageBox(IMessageBox* box) { return g_box.exchange(box ? box : &g_console); }
 
 }  // namespace platform
 

@@ -23,7 +23,7 @@ constexpr int IDNO = 7;
 namespace platform {
 
 class IMessageBox {
-public:
+  public:
     virtual ~IMessageBox() = default;
     // owner may be null; caption null means the default caption. Returns the IDxxx answer.
     virtual int Show(void* owner, const char* text, const char* caption, unsigned flags) = 0;
@@ -31,13 +31,13 @@ public:
 
 // Writes the text to standard error and answers as the default button would (IDOK / IDYES).
 class ConsoleMessageBox : public IMessageBox {
-public:
+  public:
     int Show(void* owner, const char* text, const char* caption, unsigned flags) override;
 };
 
 // Records every call and answers from a script (IDOK when the script is exhausted).
 class RecordingMessageBox : public IMessageBox {
-public:
+  public:
     struct Call {
         bool hasOwner;
         std::string text;

@@ -14,7 +14,7 @@ constexpr int IDR_POPUP_MENU = 264;
 constexpr int IDM_ABOUT = 32783;
 constexpr int IDM_POPUPMENU_FONT = 32784;
 constexpr int IDM_GAPLESS = 32785;  // check item
-constexpr int IDM_ABOUTBOX = 16;  // system menu item
+constexpr int IDM_ABOUTBOX = 16;    // system menu item
 // Language entries: ID_LANGUAGE_FIRST + the language's index; ids past ID_LANGUAGE_LAST do nothing.
 constexpr int ID_LANGUAGE_FIRST = 45400;
 constexpr int ID_LANGUAGE_LAST = 46399;

@@ -210,8 +210,7 @@ bool FileSink::WriteAt(uint64_t offset, const void* data, size_t n) {
 bool FileSink::Finish() {
     if (!m_file) return !m_failed;
     errno = 0;
-    if (!m_failed && (std::fflush(m_file) != 0 || (m_sync && fsync(fileno(m_file)) != 0)))
-        Fail();
+    if (!m_failed && (std::fflush(m_file) != 0 || (m_sync && fsync(fileno(m_file)) != 0))) Fail();
     if (std::fclose(m_file) != 0) Fail();
     m_file = nullptr;
     return !m_failed;

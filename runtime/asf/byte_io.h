@@ -15,7 +15,7 @@ namespace asf {
 // Reads from a fixed span. A read past the end yields zeros and marks the reader failed;
 // callers check ok() once after a group of reads.
 class ByteReader {
-public:
+  public:
     ByteReader() = default;
     ByteReader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
     explicit ByteReader(const std::vector<uint8_t>& v) : m_data(v.data()), m_size(v.size()) {}
@@ -41,10 +41,14 @@ public:
     // Reads a width-coded field: 0 absent, 1 BYTE, 2 WORD, 3 DWORD.
     uint32_t Coded(unsigned lengthType) {
         switch (lengthType & 3) {
-            case 1: return U8();
-            case 2: return U16();
-            case 3: return U32();
-            default: return 0;
+            case 1:
+                return U8();
+            case 2:
+                return U16();
+            case 3:
+                return U32();
+            default:
+                return 0;
         }
     }
     bool Bytes(size_t n, std::vector<uint8_t>& out);
@@ -65,7 +69,7 @@ public:
     bool ok() const { return !m_failed; }
     void Fail() { m_failed = true; }
 
-private:
+  private:
     bool Take(size_t n) {
         if (m_failed || n > m_size - m_pos) {
             m_failed = true;
@@ -81,7 +85,7 @@ private:
 
 // Appends to a growing buffer.
 class ByteWriter {
-public:
+  public:
     void U8(uint8_t v) { m_out.push_back(v); }
     void U16(uint16_t v);
     void U32(uint32_t v);
@@ -99,25 +103,25 @@ public:
     std::vector<uint8_t>& Buffer() { return m_out; }
     std::vector<uint8_t> Take() { return std::move(m_out); }
 
-private:
+  private:
     std::vector<uint8_t> m_out;
 };
 
 // Writes an object header (GUID + size) whose size is patched when the scope's object ends.
 class ObjectScope {
-public:
+  public:
     ObjectScope(ByteWriter& w, const Guid& id);
     ~ObjectScope();
     ObjectScope(const ObjectScope&) = delete;
     ObjectScope& operator=(const ObjectScope&) = delete;
 
-private:
+  private:
     ByteWriter& m_w;
     size_t m_start;
 };
 
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     // Reads exactly n bytes at offset; false on any shortfall or error.
     virtual bool ReadAt(uint64_t offset, void* buffer, size_t n) = 0;
@@ -125,17 +129,17 @@ public:
 };
 
 class MemorySource : public ByteSource {
-public:
+  public:
     explicit MemorySource(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {}
     bool ReadAt(uint64_t offset, void* buffer, size_t n) override;
     uint64_t Size() const override { return m_bytes.size(); }
 
-private:
+  private:
     std::vector<uint8_t> m_bytes;
 };
 
 class FileSource : public ByteSource {
-public:
+  public:
     // Null when the file cannot be opened or is not a regular file; error gets errno, or
     // kNotRegular.
     static constexpr int kNotRegular = -1;
@@ -146,7 +150,7 @@ public:
     bool ReadAt(uint64_t offset, void* buffer, size_t n) override;
     uint64_t Size() const override { return m_size; }
 
-private:
+  private:
     FileSource(std::FILE* f, uint64_t size) : m_file(f), m_size(size) {}
     std::FILE* m_file;
     uint64_t m_size;
@@ -154,7 +158,7 @@ private:
 };
 
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     virtual bool Write(const void* data, size_t n) = 0;
     virtual bool WriteAt(uint64_t offset, const void* data, size_t n) = 0;
@@ -165,7 +169,7 @@ public:
 };
 
 class MemorySink : public ByteSink {
-public:
+  public:
     bool Write(const void* data, size_t n) override;
     bool WriteAt(uint64_t offset, const void* data, size_t n) override;
     uint64_t Position() const override { return m_bytes.size(); }
@@ -175,14 +179,14 @@ public:
     void FailAfter(uint64_t bytes) { m_limit = bytes; }
     std::vector<uint8_t>& Bytes() { return m_bytes; }
 
-private:
+  private:
     std::vector<uint8_t> m_bytes;
     uint64_t m_limit = UINT64_MAX;
     bool m_failed = false;
 };
 
 class FileSink : public ByteSink {
-public:
+  public:
     // Takes over a descriptor open for writing; null with errno on failure (fd is closed).
     static std::unique_ptr<FileSink> FromDescriptor(int fd);
     ~FileSink() override;
@@ -194,7 +198,7 @@ public:
     // Finish also waits until the bytes are on the disk.
     void SyncOnFinish() { m_sync = true; }
 
-private:
+  private:
     explicit FileSink(std::FILE* f) : m_file(f) {}
     bool Fail();
     static constexpr size_t kBufferSize = 1u << 20;

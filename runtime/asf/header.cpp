@@ -275,8 +275,9 @@ bool ReadAsfStructure(ByteSource& source, AsfHeader& header, AsfLayout& layout,
     layout.packetCount = dataBytes / layout.packetSize;
     layout.promisedPackets = layout.packetCount;
     if (layout.truncated)
-        layout.promisedPackets = (dataSize - 50) / layout.packetSize +
-                                 ((dataSize - 50) % layout.packetSize != 0);    layout.dataObjectEnd = layout.firstPacketOffset + dataBytes;
+        layout.promisedPackets =
+            (dataSize - 50) / layout.packetSize + ((dataSize - 50) % layout.packetSize != 0);
+    layout.dataObjectEnd = layout.firstPacketOffset + dataBytes;
     if (!sizeKnown || layout.truncated) return true;
 
     // Index objects follow the data object; damage there only loses the index.

@@ -26,10 +26,10 @@ struct AsfHeader {
     std::vector<CodecEntry> codecs;
     std::vector<ScriptCommand> scripts;
     MarkerList markers;
-    bool encrypted = false;                 // a content encryption object is present
-    std::vector<RawObject> others;          // header children we do not model, kept as read
-    std::vector<RawObject> extensionOthers; // the same inside the Header Extension
-    uint64_t paddingSize = 0;               // bytes of Padding objects, headers included
+    bool encrypted = false;                  // a content encryption object is present
+    std::vector<RawObject> others;           // header children we do not model, kept as read
+    std::vector<RawObject> extensionOthers;  // the same inside the Header Extension
+    uint64_t paddingSize = 0;                // bytes of Padding objects, headers included
 
     // Parses a header object's bytes (from its GUID on). False with a reason when any size,
     // count or mandatory object is wrong.
@@ -56,7 +56,6 @@ struct AsfLayout {
 };
 
 // Reads and checks the header, the data object's header and the index objects after it.
-bool ReadAsfStructure(ByteSource& source, AsfHeader& header, AsfLayout& layout,
-                      std::string& error);
+bool ReadAsfStructure(ByteSource& source, AsfHeader& header, AsfLayout& layout, std::string& error);
 
 }  // namespace asf

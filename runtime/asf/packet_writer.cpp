@@ -8,9 +8,9 @@ namespace {
 constexpr uint64_t kIndexInterval = 10000000;  // 1 s in 100 ns
 constexpr uint64_t kMaxStep = 10000000;        // 1 s: a gap, not a sample's length
 constexpr unsigned kMaxPayloads = 63;
-constexpr uint8_t kLengthTypeFlags = 0x11;     // multiple payloads, WORD padding length
-constexpr uint8_t kPropertyFlags = 0x5D;       // BYTE replicated length, DWORD offset, BYTE
-                                               // object number, BYTE stream number
+constexpr uint8_t kLengthTypeFlags = 0x11;       // multiple payloads, WORD padding length
+constexpr uint8_t kPropertyFlags = 0x5D;         // BYTE replicated length, DWORD offset, BYTE
+                                                 // object number, BYTE stream number
 constexpr uint8_t kMultiplePayloadFlags = 0x80;  // WORD payload lengths
 
 void Put16(uint8_t* p, uint16_t v) {
@@ -72,8 +72,8 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
     uint64_t firstPacket = m_packets;
     uint32_t offset = 0;
     while (offset < length) {
-        if (m_open && (m_payloads == kMaxPayloads ||
-                       m_packetSize - m_packet.size() < kPayloadHeader + 1)) {
+        if (m_open &&
+            (m_payloads == kMaxPayloads || m_packetSize - m_packet.size() < kPayloadHeader + 1)) {
             if (!FlushPacket()) return false;
         }
         if (!m_open) StartPacket(static_cast<uint32_t>(m_lastSend));
@@ -99,9 +99,9 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
     auto index = m_indexes.find(stream);
     if (index != m_indexes.end() && keyFrame) {
         IndexState& ix = index->second;
-        SimpleIndex::Entry key{static_cast<uint32_t>(firstPacket),
-                               static_cast<uint16_t>(std::min<uint64_t>(
-                                   m_packets - firstPacket + 1, UINT16_MAX))};
+        SimpleIndex::Entry key{
+            static_cast<uint32_t>(firstPacket),
+            static_cast<uint16_t>(std::min<uint64_t>(m_packets - firstPacket + 1, UINT16_MAX))};
         // Entry i covers i seconds on the presentation timeline (preroll included).
         uint64_t keyTime = presentation * 10000;
         while (ix.entries.size() * kIndexInterval < keyTime)

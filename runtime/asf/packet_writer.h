@@ -12,7 +12,7 @@
 namespace asf {
 
 class PacketWriter {
-public:
+  public:
     // Packets go to sink; preroll in ms; videoStreams get a Simple Index.
     PacketWriter(ByteSink& sink, uint32_t packetSize, uint64_t preroll,
                  const std::vector<uint16_t>& videoStreams);
@@ -28,7 +28,7 @@ public:
     // End of the last sample, 100 ns, preroll not included. A sample without a duration lasts as
     // long as its stream's average step between samples (steps over a second left out), in ms.
     uint64_t ContentEnd() const;
-    uint64_t LastSendTime() const { return m_lastSend; }   // ms
+    uint64_t LastSendTime() const { return m_lastSend; }  // ms
     uint32_t MaxObjectSize(uint16_t stream) const;
     // The index of a video stream, entries up to the content's end.
     SimpleIndex BuildIndex(uint16_t stream) const;
@@ -37,7 +37,7 @@ public:
     static constexpr size_t kPacketHeader = 14;
     static constexpr size_t kPayloadHeader = 17;
 
-private:
+  private:
     struct StreamState {
         uint8_t objectNumber = 0;
         uint32_t maxObject = 0;

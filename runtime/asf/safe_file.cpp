@@ -88,8 +88,7 @@ Descriptor OpenLocked(const std::string& path, int waitMs, const std::atomic<boo
         // Another editor may have replaced the file while this one waited: lock the new one.
         struct stat held, now;
         if (fstat(fd.Get(), &held) != 0) return Descriptor();
-        if (stat(path.c_str(), &now) == 0 && now.st_dev == held.st_dev &&
-            now.st_ino == held.st_ino)
+        if (stat(path.c_str(), &now) == 0 && now.st_dev == held.st_dev && now.st_ino == held.st_ino)
             return fd;
     }
 }

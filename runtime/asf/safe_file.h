@@ -18,7 +18,7 @@ std::string FileFailure(const std::string& path, int error);
 
 // An open descriptor, closed when it goes.
 class Descriptor {
-public:
+  public:
     Descriptor() = default;
     explicit Descriptor(int fd) : m_fd(fd) {}
     ~Descriptor() { Reset(); }
@@ -36,7 +36,7 @@ public:
     int Get() const { return m_fd; }
     explicit operator bool() const { return m_fd >= 0; }
 
-private:
+  private:
     int m_fd = -1;
 };
 

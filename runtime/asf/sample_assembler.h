@@ -25,7 +25,7 @@ struct Sample {
 };
 
 class SampleAssembler {
-public:
+  public:
     explicit SampleAssembler(const AsfHeader& header);
 
     // Only selected streams are assembled; all are selected at first.
@@ -38,7 +38,7 @@ public:
     // Buffers of delivered samples come back here to hold new samples, saving allocations.
     std::vector<std::vector<uint8_t>>& Spares() { return m_spares; }
 
-private:
+  private:
     struct Stream {
         bool selected = true;
         bool started = false;

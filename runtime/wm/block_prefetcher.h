@@ -13,7 +13,7 @@
 namespace wm {
 
 class BlockPrefetcher {
-public:
+  public:
     // The source must not be used by anyone else while the prefetcher lives.
     BlockPrefetcher(asf::ByteSource& source, uint64_t offset, uint64_t length, size_t blockSize);
     ~BlockPrefetcher();
@@ -25,7 +25,7 @@ public:
     bool Next(const uint8_t** data, size_t* size);
     bool Failed();
 
-private:
+  private:
     static constexpr int kBuffers = 3;
     void Run();
 

@@ -10,7 +10,7 @@ namespace wm {
 // Counts references for a final class Derived; the object starts with one reference.
 template <class Derived>
 class RefCount {
-protected:
+  protected:
     ULONG AddRefImpl() { return ++m_refs; }
     ULONG ReleaseImpl() {
         ULONG n = --m_refs;
@@ -18,7 +18,7 @@ protected:
         return n;
     }
 
-private:
+  private:
     std::atomic<ULONG> m_refs{1};
 };
 
@@ -34,7 +34,7 @@ bool Offer(REFIID iid, const GUID& id, I* p, void** out) {
 // Holds one reference and gives it back when it goes.
 template <class I>
 class ComPtr {
-public:
+  public:
     ComPtr() = default;
     ~ComPtr() { Reset(); }
     ComPtr(const ComPtr&) = delete;
@@ -51,7 +51,7 @@ public:
     I* operator->() const { return m_p; }
     explicit operator bool() const { return m_p != nullptr; }
 
-private:
+  private:
     I* m_p = nullptr;
 };
 

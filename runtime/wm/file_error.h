@@ -11,7 +11,7 @@
 namespace wm {
 
 class FileErrorImpl : public IWMFileError {
-public:
+  public:
     HRESULT GetFileError(char* text, DWORD size) override {
         if (!text || size == 0) return E_POINTER;
         std::lock_guard<std::mutex> lock(m_fileErrorMutex);
@@ -21,7 +21,7 @@ public:
         return m_fileError.empty() ? S_FALSE : S_OK;
     }
 
-protected:
+  protected:
     void SetFileError(std::string text) {
         std::lock_guard<std::mutex> lock(m_fileErrorMutex);
         m_fileError = std::move(text);
@@ -31,7 +31,7 @@ protected:
         return m_fileError;
     }
 
-private:
+  private:
     std::mutex m_fileErrorMutex;
     std::string m_fileError;
 };

@@ -8,7 +8,7 @@
 namespace wm {
 
 class HeaderInfoImpl : public IWMHeaderInfo3 {
-public:
+  public:
     HRESULT GetAttributeCount(WORD stream, WORD* count) override;
     HRESULT GetAttributeByIndex(WORD index, WORD* stream, WCHAR* name, WORD* nameLength,
                                 WMT_ATTR_DATATYPE* type, BYTE* value, WORD* length) override;
@@ -32,14 +32,14 @@ public:
     HRESULT AddCodecInfo(const WCHAR* name, const WCHAR* description, WMT_CODEC_INFO_TYPE type,
                          WORD infoSize, const BYTE* info) override;
 
-protected:
+  protected:
     ~HeaderInfoImpl() = default;
     // The store, or null while there is none (an editor with no file open).
     virtual HeaderStore* Store() = 0;
     // S_OK when the header may be changed now, else the failure to report.
     virtual HRESULT CanEdit() = 0;
 
-private:
+  private:
     template <class F>
     HRESULT Read(F call) {
         HeaderStore* store = Store();

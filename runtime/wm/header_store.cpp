@@ -55,7 +55,8 @@ HeaderStore::Attribute FromStored(const asf::StoredAttribute& a) {
         out.value = {static_cast<BYTE>(v != 0), 0, 0, 0};
     } else if (out.type == WMT_TYPE_STRING) {
         if (out.value.size() % 2) out.value.pop_back();
-        if (out.value.size() < 2 || out.value[out.value.size() - 1] || out.value[out.value.size() - 2])
+        if (out.value.size() < 2 || out.value[out.value.size() - 1] ||
+            out.value[out.value.size() - 2])
             out.value.insert(out.value.end(), {0, 0});
     }
     return out;
@@ -63,24 +64,36 @@ HeaderStore::Attribute FromStored(const asf::StoredAttribute& a) {
 
 uint16_t DiskType(WMT_ATTR_DATATYPE t) {
     switch (t) {
-        case WMT_TYPE_STRING: return 0;
-        case WMT_TYPE_BINARY: return 1;
-        case WMT_TYPE_BOOL: return 2;
-        case WMT_TYPE_DWORD: return 3;
-        case WMT_TYPE_QWORD: return 4;
-        case WMT_TYPE_WORD: return 5;
-        default: return 6;
+        case WMT_TYPE_STRING:
+            return 0;
+        case WMT_TYPE_BINARY:
+            return 1;
+        case WMT_TYPE_BOOL:
+            return 2;
+        case WMT_TYPE_DWORD:
+            return 3;
+        case WMT_TYPE_QWORD:
+            return 4;
+        case WMT_TYPE_WORD:
+            return 5;
+        default:
+            return 6;
     }
 }
 
 size_t FixedWidth(WMT_ATTR_DATATYPE t) {
     switch (t) {
         case WMT_TYPE_DWORD:
-        case WMT_TYPE_BOOL: return 4;
-        case WMT_TYPE_QWORD: return 8;
-        case WMT_TYPE_WORD: return 2;
-        case WMT_TYPE_GUID: return 16;
-        default: return 0;
+        case WMT_TYPE_BOOL:
+            return 4;
+        case WMT_TYPE_QWORD:
+            return 8;
+        case WMT_TYPE_WORD:
+            return 2;
+        case WMT_TYPE_GUID:
+            return 16;
+        default:
+            return 0;
     }
 }
 
@@ -139,7 +152,8 @@ std::vector<HeaderStore::Attribute> HeaderStore::Attributes() const {
         asf::ContentDescription c = *header.content;
         for (int i = 0; i < 5; ++i) {
             const std::u16string& s = *DescriptionField(c, i);
-            if (!s.empty()) out.push_back({0, kDescriptionNames[i], WMT_TYPE_STRING, StringValue(s)});
+            if (!s.empty())
+                out.push_back({0, kDescriptionNames[i], WMT_TYPE_STRING, StringValue(s)});
         }
     }
     for (const auto* list : {&header.extendedContent, &header.metadata, &header.metadataLibrary})
@@ -164,8 +178,7 @@ HRESULT HeaderStore::GetAttributeCount(WORD stream, WORD* count) const {
 }
 
 HRESULT HeaderStore::GetAttributeByIndex(WORD index, WORD* stream, WCHAR* name, WORD* nameLength,
-                                         WMT_ATTR_DATATYPE* type, BYTE* value,
-                                         WORD* length) const {
+                                         WMT_ATTR_DATATYPE* type, BYTE* value, WORD* length) const {
     if (!stream || !type) return E_POINTER;
     std::vector<Attribute> all = Attributes();
     WORD seen = 0;
@@ -201,8 +214,8 @@ HRESULT HeaderStore::SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE t
     if (stream && !header.FindStream(stream)) return NS_E_INVALID_STREAM;
     size_t width = FixedWidth(type);
     if (width && length != width) return E_INVALIDARG;
-    for (const char16_t* coded : {g_wszWMDuration, g_wszWMBitrate, g_wszWMSeekable,
-                                  g_wszWMBroadcast, g_wszWMProtected})
+    for (const char16_t* coded :
+         {g_wszWMDuration, g_wszWMBitrate, g_wszWMSeekable, g_wszWMBroadcast, g_wszWMProtected})
         if (n == coded) return E_INVALIDARG;  // computed, not stored
     std::vector<BYTE> bytes(value, value + length);
     if (type == WMT_TYPE_STRING) {
@@ -220,7 +233,8 @@ HRESULT HeaderStore::SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE t
         bytes = StringValue(s);
     }
     bool metadataOnly = stream != 0 || type == WMT_TYPE_GUID;
-    std::vector<asf::StoredAttribute>& list = metadataOnly ? header.metadata : header.extendedContent;
+    std::vector<asf::StoredAttribute>& list =
+        metadataOnly ? header.metadata : header.extendedContent;
     if (type == WMT_TYPE_BOOL && metadataOnly) bytes.resize(2);
     asf::StoredAttribute stored{0, stream, n, DiskType(type), bytes};
     for (asf::StoredAttribute& a : list) {

@@ -10,7 +10,7 @@
 namespace wm {
 
 class HeaderStore {
-public:
+  public:
     asf::AsfHeader header;
     // Coded values, computed from the file when it was read.
     QWORD contentDuration = 0;  // 100 ns
@@ -50,7 +50,7 @@ public:
     // Every stored attribute, then the coded ones.
     std::vector<Attribute> Attributes() const;
 
-private:
+  private:
     QWORD PrerollTime() const { return header.file.preroll * 10000; }
 };
 

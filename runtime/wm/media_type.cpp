@@ -32,7 +32,8 @@ MediaType MediaType::FromBlock(const WM_MEDIA_TYPE& block) {
     t.head = block;
     t.head.pUnk = nullptr;
     t.head.pbFormat = nullptr;
-    if (block.pbFormat && block.cbFormat) t.format.assign(block.pbFormat, block.pbFormat + block.cbFormat);
+    if (block.pbFormat && block.cbFormat)
+        t.format.assign(block.pbFormat, block.pbFormat + block.cbFormat);
     t.head.cbFormat = static_cast<ULONG>(t.format.size());
     return t;
 }

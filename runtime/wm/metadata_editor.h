@@ -18,7 +18,7 @@ class CMetadataEditor final : public IWMMetadataEditor,
                               private RefCount<CMetadataEditor> {
     friend class RefCount<CMetadataEditor>;
 
-public:
+  public:
     HRESULT QueryInterface(REFIID iid, void** out) override;
     ULONG AddRef() override { return AddRefImpl(); }
     ULONG Release() override { return ReleaseImpl(); }
@@ -37,7 +37,7 @@ public:
     static constexpr uint64_t kRewritePadding = 8192;
     static constexpr int kLockWaitMs = 30000;  // for another editor of the same file
 
-private:
+  private:
     ~CMetadataEditor() = default;
     HeaderStore* Store() override { return m_open ? &m_store : nullptr; }
     HRESULT CanEdit() override { return S_OK; }

@@ -11,12 +11,12 @@ namespace wm {
 
 // Takes the bytes of released buffers back for reuse.
 class BufferRecycler {
-public:
+  public:
     void Put(std::vector<BYTE>&& bytes);
     // Moves what came back into spares.
     void TakeAll(std::vector<std::vector<BYTE>>& spares);
 
-private:
+  private:
     std::mutex m_mutex;
     std::vector<std::vector<BYTE>> m_free;
 };
@@ -24,7 +24,7 @@ private:
 class CNssBuffer final : public INSSBuffer, private RefCount<CNssBuffer> {
     friend class RefCount<CNssBuffer>;
 
-public:
+  public:
     explicit CNssBuffer(std::vector<BYTE> bytes, std::shared_ptr<BufferRecycler> recycler = {})
         : m_bytes(std::move(bytes)), m_length(m_bytes.size()), m_recycler(std::move(recycler)) {}
 
@@ -37,7 +37,7 @@ public:
     HRESULT GetBuffer(BYTE** buffer) override;
     HRESULT GetBufferAndLength(BYTE** buffer, DWORD* length) override;
 
-private:
+  private:
     ~CNssBuffer() {
         if (m_recycler) m_recycler->Put(std::move(m_bytes));
     }

@@ -38,7 +38,7 @@ class CStreamConfig final : public IWMStreamConfig,
                             private RefCount<CStreamConfig> {
     friend class RefCount<CStreamConfig>;
 
-public:
+  public:
     explicit CStreamConfig(StreamDescription d) : m_d(std::move(d)) {}
     const StreamDescription& Description() const { return m_d; }
 
@@ -64,14 +64,14 @@ public:
     HRESULT SetProperty(LPCWSTR name, WMT_ATTR_DATATYPE type, const BYTE* value,
                         DWORD size) override;
 
-private:
+  private:
     ~CStreamConfig() = default;
     StreamDescription m_d;
 };
 
 // IWMProfile over a list of stream descriptions; the reader and the writer forward to it.
 class ProfileData {
-public:
+  public:
     std::vector<StreamDescription> streams;
 
     HRESULT GetStreamCount(DWORD* count) const;

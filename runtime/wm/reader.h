@@ -36,7 +36,7 @@ class CReader final : public IWMReader,
                       private RefCount<CReader> {
     friend class RefCount<CReader>;
 
-public:
+  public:
     CReader();
 
     HRESULT QueryInterface(REFIID iid, void** out) override;
@@ -54,7 +54,8 @@ public:
     HRESULT DeliverTime(QWORD time) override;
     HRESULT SetManualStreamSelection(BOOL on) override;
     HRESULT GetManualStreamSelection(BOOL* on) override;
-    HRESULT SetStreamsSelected(WORD count, WORD* streams, WMT_STREAM_SELECTION* selections) override;
+    HRESULT SetStreamsSelected(WORD count, WORD* streams,
+                               WMT_STREAM_SELECTION* selections) override;
     HRESULT SetReceiveStreamSamples(WORD stream, BOOL on) override;
     HRESULT GetReceiveStreamSamples(WORD stream, BOOL* on) override;
     HRESULT GetStatistics(WM_READER_STATISTICS* statistics) override;
@@ -70,7 +71,7 @@ public:
     // For tests: the source to read instead of a file path (taken at the next Open).
     void UseSource(std::unique_ptr<asf::ByteSource> source);
 
-private:
+  private:
     enum class Command { Open, Start, Stop, Close, Quit };
     ~CReader();
     HeaderStore* Store() override { return &m_store; }

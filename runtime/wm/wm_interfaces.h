@@ -26,7 +26,7 @@ struct IUnknown {
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     ~IUnknown() = default;
 };
 
@@ -37,7 +37,7 @@ struct INSSBuffer : IUnknown {
     virtual HRESULT GetBuffer(BYTE** buffer) = 0;
     virtual HRESULT GetBufferAndLength(BYTE** buffer, DWORD* length) = 0;
 
-protected:
+  protected:
     ~INSSBuffer() = default;
 };
 
@@ -47,7 +47,7 @@ struct IWMReaderCallback : IUnknown {
     virtual HRESULT OnSample(DWORD output, QWORD time, QWORD duration, DWORD flags,
                              INSSBuffer* sample, void* context) = 0;
 
-protected:
+  protected:
     ~IWMReaderCallback() = default;
 };
 
@@ -63,7 +63,7 @@ struct IWMReaderCallbackAdvanced : IUnknown {
     virtual HRESULT AllocateForOutput(DWORD output, DWORD size, INSSBuffer** buffer,
                                       void* context) = 0;
 
-protected:
+  protected:
     ~IWMReaderCallbackAdvanced() = default;
 };
 
@@ -73,7 +73,7 @@ struct IWMMediaProps : IUnknown {
     virtual HRESULT GetMediaType(WM_MEDIA_TYPE* type, DWORD* size) = 0;
     virtual HRESULT SetMediaType(WM_MEDIA_TYPE* type) = 0;
 
-protected:
+  protected:
     ~IWMMediaProps() = default;
 };
 
@@ -86,7 +86,7 @@ struct IWMStreamConfig : IUnknown {
     virtual HRESULT GetBufferWindow(DWORD* ms) = 0;
     virtual HRESULT SetBufferWindow(DWORD ms) = 0;
 
-protected:
+  protected:
     ~IWMStreamConfig() = default;
 };
 
@@ -97,7 +97,7 @@ struct IWMPropertyVault : IUnknown {
     virtual HRESULT SetProperty(LPCWSTR name, WMT_ATTR_DATATYPE type, const BYTE* value,
                                 DWORD size) = 0;
 
-protected:
+  protected:
     ~IWMPropertyVault() = default;
 };
 
@@ -107,7 +107,7 @@ struct IWMProfile : IUnknown {
     virtual HRESULT GetStreamByNumber(WORD number, IWMStreamConfig** config) = 0;
     virtual HRESULT ReconfigStream(IWMStreamConfig* config) = 0;
 
-protected:
+  protected:
     ~IWMProfile() = default;
 };
 
@@ -129,7 +129,7 @@ struct IWMHeaderInfo : IUnknown {
     virtual HRESULT AddScript(const WCHAR* type, const WCHAR* command, QWORD time) = 0;
     virtual HRESULT RemoveScript(WORD index) = 0;
 
-protected:
+  protected:
     ~IWMHeaderInfo() = default;
 };
 
@@ -141,7 +141,7 @@ struct IWMHeaderInfo3 : IWMHeaderInfo {
     virtual HRESULT AddCodecInfo(const WCHAR* name, const WCHAR* description,
                                  WMT_CODEC_INFO_TYPE type, WORD infoSize, const BYTE* info) = 0;
 
-protected:
+  protected:
     ~IWMHeaderInfo3() = default;
 };
 
@@ -151,7 +151,7 @@ struct IWMReader : IUnknown {
     virtual HRESULT Start(QWORD start, QWORD duration, float rate, void* context) = 0;
     virtual HRESULT Stop() = 0;
 
-protected:
+  protected:
     ~IWMReader() = default;
 };
 
@@ -168,7 +168,7 @@ struct IWMReaderAdvanced : IUnknown {
     // cPacketsLost counts damaged packets skipped and promised packets missing.
     virtual HRESULT GetStatistics(WM_READER_STATISTICS* statistics) = 0;
 
-protected:
+  protected:
     ~IWMReaderAdvanced() = default;
 };
 
@@ -180,15 +180,15 @@ struct IWMWriter : IUnknown {
     virtual HRESULT BeginWriting() = 0;
     virtual HRESULT EndWriting() = 0;
 
-protected:
+  protected:
     ~IWMWriter() = default;
 };
 
 struct IWMWriterAdvanced : IUnknown {
-    virtual HRESULT WriteStreamSample(WORD stream, QWORD sampleTime, DWORD sendTime,
-                                      QWORD duration, DWORD flags, INSSBuffer* sample) = 0;
+    virtual HRESULT WriteStreamSample(WORD stream, QWORD sampleTime, DWORD sendTime, QWORD duration,
+                                      DWORD flags, INSSBuffer* sample) = 0;
 
-protected:
+  protected:
     ~IWMWriterAdvanced() = default;
 };
 
@@ -197,7 +197,7 @@ struct IWMMetadataEditor : IUnknown {
     virtual HRESULT Close() = 0;
     virtual HRESULT Flush() = 0;
 
-protected:
+  protected:
     ~IWMMetadataEditor() = default;
 };
 
@@ -210,7 +210,7 @@ struct IWMFileError : IUnknown {
     // text when no such failure is known.
     virtual HRESULT GetFileError(char* text, DWORD size) = 0;
 
-protected:
+  protected:
     ~IWMFileError() = default;
 };
 

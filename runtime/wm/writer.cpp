@@ -225,8 +225,8 @@ HRESULT CWriter::BeginWriting() {
     std::vector<uint16_t> video;
     for (const StreamDescription& d : m_streams)
         if (d.type.head.majortype == asf::guids::kMediaTypeVideo) video.push_back(d.number);
-    m_packets = std::make_unique<asf::PacketWriter>(*m_sink, h.file.minPacketSize, h.file.preroll,
-                                                    video);
+    m_packets =
+        std::make_unique<asf::PacketWriter>(*m_sink, h.file.minPacketSize, h.file.preroll, video);
     m_failed = false;
     m_state = State::Writing;
     return S_OK;

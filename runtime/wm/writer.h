@@ -21,7 +21,7 @@ class CWriter final : public IWMWriter,
                       private RefCount<CWriter> {
     friend class RefCount<CWriter>;
 
-public:
+  public:
     CWriter() = default;
 
     HRESULT QueryInterface(REFIID iid, void** out) override;
@@ -44,7 +44,7 @@ public:
 
     static constexpr uint64_t kHeaderPadding = 8192;
 
-private:
+  private:
     enum class State { Idle, Configured, Writing, Done };
     ~CWriter();
     HeaderStore* Store() override { return &m_store; }

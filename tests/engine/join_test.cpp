@@ -342,8 +342,9 @@ TEST_F(EngineTest, MissingInputIsReportedWithItsName) {
     // The protection test meets a missing file first: one message with the runtime's reason,
     // never a word of protection.
     EXPECT_EQ(Join({"a.wmv", "gone.wmv"}), NS_E_FILE_NOT_FOUND);
-    EXPECT_EQ(Messages(), (std::vector<std::string>{"Could not open file gone.wmv "
-                                                    "(hr=0xc00d001a): No such file or directory.\n"}));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"Could not open file gone.wmv "
+                                        "(hr=0xc00d001a): No such file or directory.\n"}));
 }
 
 TEST_F(EngineTest, FailedFlushOfThePostPassIsNotReportedAsSuccess) {

@@ -1,12 +1,13 @@
 // Header parsing and rendering: round trips, and headers that lie.
 
+#include "asf/header.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "asf/asf_guids.h"
-#include "asf/header.h"
 #include "test_files.h"
 
 namespace {
@@ -90,8 +91,8 @@ TEST(Header, HeadersThatLieAreRefused) {
         bool parsed = h.Parse(bytes, why);
         return !parsed && !why.empty();
     };
-    EXPECT_TRUE(refused(Patched(header, 24, 3000000, 4)));            // object count
-    EXPECT_TRUE(refused(Patched(header, 30 + 16, 0, 8)));             // first child size 0
+    EXPECT_TRUE(refused(Patched(header, 24, 3000000, 4)));             // object count
+    EXPECT_TRUE(refused(Patched(header, 30 + 16, 0, 8)));              // first child size 0
     EXPECT_TRUE(refused(Patched(header, 30 + 16, header.size(), 8)));  // child beyond header
     EXPECT_TRUE(refused(Patched(header, 16, header.size() + 1, 8)));   // header size
     EXPECT_TRUE(refused(std::vector<uint8_t>(header.begin(), header.begin() + 40)));

@@ -1,6 +1,8 @@
 // The metadata editor: edits in place, rewrites when the header outgrows its padding, and never
 // leaves a half-written file.
 
+#include "wm/metadata_editor.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,21 +10,22 @@
 
 #include "asf/header.h"
 #include "test_files.h"
-#include "wm/metadata_editor.h"
 
 namespace {
 
 class MetadataEditorTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_dir = std::filesystem::temp_directory_path() /
-                ("splicora_editor_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                ("splicora_editor_" +
+                 std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(m_dir);
         m_path = (m_dir / "file.wmv").string();
         std::vector<TestSample> samples;
         for (int i = 0; i < 40; ++i)
-            samples.push_back({1, QWORD(i) * 1000000, i % 10 == 0, std::vector<BYTE>(2000, BYTE(i))});
+            samples.push_back(
+                {1, QWORD(i) * 1000000, i % 10 == 0, std::vector<BYTE>(2000, BYTE(i))});
         m_original = WriteTestFile(samples);
         std::ofstream(m_path, std::ios::binary)
             .write(reinterpret_cast<const char*>(m_original.data()), m_original.size());

@@ -1,9 +1,10 @@
 // The packet parser's forms, built byte by byte.
 
+#include "asf/packet_parser.h"
+
 #include <gtest/gtest.h>
 
 #include "asf/byte_io.h"
-#include "asf/packet_parser.h"
 
 namespace {
 

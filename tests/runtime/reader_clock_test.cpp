@@ -82,8 +82,8 @@ TEST(ReaderClock, DeclaredDurationExtendsTheEndWhenPlausible) {
 
 TEST(ReaderClock, AStreamWaitingForItsTimeDoesNotHoldUpTheOthers) {
     // In file order stream 1's 1.5 s sample comes before stream 2's 0.8 s one.
-    std::vector<Event> events = ReadTestFile(
-        WriteTestFile({{1, 15000000, true, {1}}, {2, 8000000, false, {2}}}), kSecond);
+    std::vector<Event> events =
+        ReadTestFile(WriteTestFile({{1, 15000000, true, {1}}, {2, 8000000, false, {2}}}), kSecond);
     ExpectPaced(events);
     std::vector<QWORD> samples = Times(events, Event::Sample);
     EXPECT_EQ(samples, (std::vector<QWORD>{8000000, 15000000}));

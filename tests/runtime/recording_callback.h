@@ -21,7 +21,7 @@ struct Event {
 };
 
 class RecordingCallback : public IWMReaderCallback, public IWMReaderCallbackAdvanced {
-public:
+  public:
     // step 0: no clock driving; else DeliverTime(step) at start and +step at each OnTime.
     explicit RecordingCallback(QWORD step = 10000000) : m_step(step) {}
     void Attach(IWMReaderAdvanced* advanced) { m_advanced = advanced; }
@@ -37,15 +37,15 @@ public:
     ULONG Release() override { return 1; }
     HRESULT OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE*, void*) override;
     HRESULT OnSample(DWORD, QWORD, QWORD, DWORD, INSSBuffer*, void*) override;
-    HRESULT OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD flags,
-                           INSSBuffer* sample, void*) override;
+    HRESULT OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
+                           void*) override;
     HRESULT OnTime(QWORD time, void*) override;
     HRESULT OnStreamSelection(WORD, WORD*, WMT_STREAM_SELECTION*, void*) override { return S_OK; }
     HRESULT OnOutputPropsChanged(DWORD, WM_MEDIA_TYPE*, void*) override { return S_OK; }
     HRESULT AllocateForStream(WORD, DWORD, INSSBuffer**, void*) override { return E_NOTIMPL; }
     HRESULT AllocateForOutput(DWORD, DWORD, INSSBuffer**, void*) override { return E_NOTIMPL; }
 
-private:
+  private:
     QWORD m_step;
     QWORD m_clock = 0;
     IWMReaderAdvanced* m_advanced = nullptr;

@@ -1,11 +1,12 @@
 // Reassembly of fragments into samples, and the flags after lost data.
 
+#include "asf/sample_assembler.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
 
 #include "asf/asf_guids.h"
-#include "asf/sample_assembler.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ asf::AsfHeader TwoStreams(bool durationExtension = false) {
     if (durationExtension) {
         asf::ExtendedStreamProperties e;
         e.streamNumber = 1;
-        e.extensions.push_back({asf::Guid::FromText("399595EC-8667-4E2D-8FDB-98814CE76C1E"), 3, {}});
+        e.extensions.push_back(
+            {asf::Guid::FromText("399595EC-8667-4E2D-8FDB-98814CE76C1E"), 3, {}});
         e.extensions.push_back({asf::guids::kPesSampleDuration, 2, {}});
         h.extended.push_back(e);
     }

@@ -19,7 +19,7 @@ std::vector<wm::StreamDescription> TestStreams(DWORD bufferWindow = 3000);
 
 // An IWMProfile over stream descriptions.
 class TestProfile final : public IWMProfile {
-public:
+  public:
     explicit TestProfile(std::vector<wm::StreamDescription> s) { m_data.streams = std::move(s); }
     HRESULT QueryInterface(REFIID, void** out) override {
         *out = nullptr;
@@ -34,7 +34,7 @@ public:
     }
     HRESULT ReconfigStream(IWMStreamConfig* c) override { return m_data.ReconfigStream(c); }
 
-private:
+  private:
     wm::ProfileData m_data;
 };
 

@@ -13,8 +13,8 @@ namespace asftool {
 namespace {
 
 bool IsCoded(const std::u16string& name) {
-    for (const char16_t* coded : {g_wszWMDuration, g_wszWMBitrate, g_wszWMSeekable,
-                                  g_wszWMBroadcast, g_wszWMProtected})
+    for (const char16_t* coded :
+         {g_wszWMDuration, g_wszWMBitrate, g_wszWMSeekable, g_wszWMBroadcast, g_wszWMProtected})
         if (name == coded) return true;
     return false;
 }
@@ -69,8 +69,8 @@ HRESULT CopyScripts(IWMHeaderInfo* from, IWMHeaderInfo* to) {
         if (Failed(hr = from->GetScript(i, nullptr, &typeLength, nullptr, &commandLength, &time)))
             break;
         std::u16string type(typeLength, u'\0'), command(commandLength, u'\0');
-        if (Failed(hr = from->GetScript(i, type.data(), &typeLength, command.data(),
-                                        &commandLength, &time)))
+        if (Failed(hr = from->GetScript(i, type.data(), &typeLength, command.data(), &commandLength,
+                                        &time)))
             break;
         hr = to->AddScript(type.c_str(), command.c_str(), time);
     }
@@ -165,14 +165,14 @@ HRESULT CopyFile(const std::string& in, const std::string& out, std::string& err
         driver.Close();
         return hr;
     }
-    hr = driver.PlayAll([&](WORD stream, QWORD time, QWORD duration, DWORD flags,
-                            INSSBuffer* sample) {
-        if (stop && stop->load()) return E_ABORT;
-        return advanced->WriteStreamSample(stream, time, 0, duration, flags, sample);
-    });
+    hr = driver.PlayAll(
+        [&](WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample) {
+            if (stop && stop->load()) return E_ABORT;
+            return advanced->WriteStreamSample(stream, time, 0, duration, flags, sample);
+        });
     if (Failed(hr)) {
-        error = hr == E_ABORT ? "interrupted"
-                              : Why(out, "copying the samples failed", writer.Get());
+        error =
+            hr == E_ABORT ? "interrupted" : Why(out, "copying the samples failed", writer.Get());
         driver.Close();
         return hr;  // the writer is released unfinished and leaves no file behind
     }
@@ -186,8 +186,8 @@ HRESULT CopyFile(const std::string& in, const std::string& out, std::string& err
     return Failed(hr) ? hr : closed;
 }
 
-HRESULT AddMarker(const std::string& file, QWORD time, const std::string& name,
-                  std::string& error, const std::atomic<bool>* stop) {
+HRESULT AddMarker(const std::string& file, QWORD time, const std::string& name, std::string& error,
+                  const std::atomic<bool>* stop) {
     auto* editorObject = new wm::CMetadataEditor();
     editorObject->SetStopFlag(stop);
     wm::ComPtr<IWMMetadataEditor> editor;

@@ -14,7 +14,7 @@ namespace asftool {
 HRESULT CopyFile(const std::string& in, const std::string& out, std::string& error,
                  const std::atomic<bool>* stop = nullptr);
 
-HRESULT AddMarker(const std::string& file, QWORD time, const std::string& name,
-                  std::string& error, const std::atomic<bool>* stop = nullptr);
+HRESULT AddMarker(const std::string& file, QWORD time, const std::string& name, std::string& error,
+                  const std::atomic<bool>* stop = nullptr);
 
 }  // namespace asftool

@@ -44,12 +44,24 @@ AttributeInfo Describe(WORD stream, const std::u16string& name, WMT_ATTR_DATATYP
             a.numeric = false;
             break;
         }
-        case WMT_TYPE_DWORD: a.type = "dword"; break;
-        case WMT_TYPE_QWORD: a.type = "qword"; break;
-        case WMT_TYPE_WORD: a.type = "word"; break;
-        case WMT_TYPE_BOOL: a.type = "bool"; break;
-        case WMT_TYPE_GUID: a.type = "guid"; break;
-        default: a.type = "binary"; break;
+        case WMT_TYPE_DWORD:
+            a.type = "dword";
+            break;
+        case WMT_TYPE_QWORD:
+            a.type = "qword";
+            break;
+        case WMT_TYPE_WORD:
+            a.type = "word";
+            break;
+        case WMT_TYPE_BOOL:
+            a.type = "bool";
+            break;
+        case WMT_TYPE_GUID:
+            a.type = "guid";
+            break;
+        default:
+            a.type = "binary";
+            break;
     }
     if (a.numeric && (type == WMT_TYPE_BINARY || type == WMT_TYPE_GUID)) {
         a.value = Hex(value.data(), value.size());

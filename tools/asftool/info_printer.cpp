@@ -17,11 +17,21 @@ std::string Seconds(QWORD t) {
 void AppendJsonText(std::string& out, const std::string& s) {
     for (unsigned char c : s) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     char b[8];
@@ -125,7 +135,8 @@ std::string FormatText(const FileInfo& info) {
     for (const AttributeInfo& a : info.attributes)
         o += "  " + (a.stream ? "stream " + std::to_string(a.stream) + " " : std::string()) +
              a.name + " = " + a.value + "\n";
-    for (const MarkerInfo& m : info.markers) o += "  marker " + Seconds(m.time) + " " + m.name + "\n";
+    for (const MarkerInfo& m : info.markers)
+        o += "  marker " + Seconds(m.time) + " " + m.name + "\n";
     for (const ScriptInfo& s : info.scripts)
         o += "  script " + Seconds(s.time) + " " + s.type + ": " + s.command + "\n";
     for (const CodecInfo& c : info.codecs)

@@ -71,8 +71,7 @@ int Mark(const char* file, const char* seconds, const char* name) {
         return 2;
     }
     std::string error;
-    HRESULT hr =
-        asftool::AddMarker(file, static_cast<QWORD>(t * 1e7 + 0.5), name, error, g_stop);
+    HRESULT hr = asftool::AddMarker(file, static_cast<QWORD>(t * 1e7 + 0.5), name, error, g_stop);
     return Failed(hr) ? Fail(error, hr) : 0;
 }
 

@@ -77,8 +77,8 @@ HRESULT ReaderDriver::OnTime(QWORD, void*) {
 }
 
 HRESULT ReaderDriver::Open(const std::u16string& path) {
-    HRESULT hr = m_reader->QueryInterface(IID_IWMReaderAdvanced,
-                                          reinterpret_cast<void**>(m_advanced.Out()));
+    HRESULT hr =
+        m_reader->QueryInterface(IID_IWMReaderAdvanced, reinterpret_cast<void**>(m_advanced.Out()));
     if (Failed(hr)) return hr;
     hr = m_reader->Open(path.c_str(), this, nullptr);
     return Failed(hr) ? hr : Wait();

@@ -11,7 +11,7 @@
 namespace asftool {
 
 class ReaderDriver final : public IWMReaderCallback, public IWMReaderCallbackAdvanced {
-public:
+  public:
     // Returns the write's result; a failure ends the play with it.
     using SampleSink = std::function<HRESULT(WORD stream, QWORD time, QWORD duration, DWORD flags,
                                              INSSBuffer* sample)>;
@@ -30,15 +30,15 @@ public:
     ULONG Release() override { return 1; }
     HRESULT OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE*, void*) override;
     HRESULT OnSample(DWORD, QWORD, QWORD, DWORD, INSSBuffer*, void*) override;
-    HRESULT OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD flags,
-                           INSSBuffer* sample, void*) override;
+    HRESULT OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
+                           void*) override;
     HRESULT OnTime(QWORD time, void*) override;
     HRESULT OnStreamSelection(WORD, WORD*, WMT_STREAM_SELECTION*, void*) override { return S_OK; }
     HRESULT OnOutputPropsChanged(DWORD, WM_MEDIA_TYPE*, void*) override { return S_OK; }
     HRESULT AllocateForStream(WORD, DWORD, INSSBuffer**, void*) override { return E_NOTIMPL; }
     HRESULT AllocateForOutput(DWORD, DWORD, INSSBuffer**, void*) override { return E_NOTIMPL; }
 
-private:
+  private:
     HRESULT Wait();
     void Signal(HRESULT hr);
 

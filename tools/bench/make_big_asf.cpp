@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
             BYTE* p;
             DWORD n;
             s->GetBufferAndLength(&p, &n);
-            samples.push_back({stream, time, flags & WM_SF_CLEANPOINT, std::vector<BYTE>(p, p + n)});
+            samples.push_back(
+                {stream, time, flags & WM_SF_CLEANPOINT, std::vector<BYTE>(p, p + n)});
             end = std::max(end, time);
             return S_OK;
         });
@@ -46,7 +47,8 @@ int main(int argc, char** argv) {
     wm::ComPtr<IWMWriterAdvanced> advanced;
     if (Succeeded(hr)) hr = WMCreateWriter(nullptr, writer.Out());
     if (Succeeded(hr))
-        hr = writer->QueryInterface(IID_IWMWriterAdvanced, reinterpret_cast<void**>(advanced.Out()));
+        hr =
+            writer->QueryInterface(IID_IWMWriterAdvanced, reinterpret_cast<void**>(advanced.Out()));
     if (Succeeded(hr)) hr = writer->SetProfile(reader);
     if (Succeeded(hr)) hr = writer->SetOutputFilename(wm::FromUtf8(argv[2]).c_str());
     DWORD inputs = 0;
