@@ -8,6 +8,12 @@
 
 namespace engine {
 
+namespace {
+
+bool SameName(const char* a, const char* b) { return a && b && text::SameIgnoringCase(a, b); }
+
+}  // namespace
+
 bool Utf8ToWide(const char* utf8, std::u16string& out) {
     out = utf8 ? text::Utf8ToUtf16(utf8) : std::u16string();
     return utf8 != nullptr;
@@ -19,16 +25,12 @@ HRESULT ToWideString(const char* path, std::u16string* out) {
     return S_OK;
 }
 
-bool SameNameIgnoringCase(const char* a, const char* b) {
-    return a && b && text::SameIgnoringCase(a, b);
-}
-
 HRESULT CheckJoinNames(const char* first, const char* second, const char* output) {
-    if (SameNameIgnoringCase(first, output)) {
+    if (SameName(first, output)) {
         ReportError("First file name and destination file name are same. This is not allowed.\n");
         return E_INVALIDARG;
     }
-    if (SameNameIgnoringCase(second, output)) {
+    if (SameName(second, output)) {
         ReportError("Second file name and destination file name are same. This is not allowed.\n");
         return E_INVALIDARG;
     }

@@ -23,11 +23,8 @@ HRESULT ToWideString(const char* path, std::u16string* out);
 // UTF-8 to UTF-16 as the runtime converts names; false only for a null text.
 bool Utf8ToWide(const char* utf8, std::u16string& out);
 
-// Equal ignoring letter case (text::SameIgnoringCase); false when either is null.
-bool SameNameIgnoringCase(const char* a, const char* b);
-
-// The same-name refusals of a join: the output may be neither the first nor the second input.
-// Reports and returns E_INVALIDARG on a match, else S_OK.
+// The same-name refusals of a join, by text::SameIgnoringCase: the output may be neither the first
+// nor the second input. Reports and returns E_INVALIDARG on a match, else S_OK.
 HRESULT CheckJoinNames(const char* first, const char* second, const char* output);
 
 // True when both names reach one existing file (another spelling, a symbolic or hard link).

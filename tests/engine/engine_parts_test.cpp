@@ -37,6 +37,19 @@ TEST_F(EngineTest, ReportErrorFormatsIntoOneTaskModalWarningWithoutOwnerOrCaptio
     EXPECT_EQ(engine::CMerger::ReportError("%ws", u"x"), 1);
 }
 
+TEST_F(EngineTest, MessagesAreValidUtf8WhateverTheWideTextHolds) {
+    // Lone surrogates (escaped bytes too) show as U+FFFD; a cut keeps a surrogate pair whole.
+    const char16_t lone[] = {u'a', 0xDCFF, 0xD800, u'b', 0};
+    engine::ReportError("%lc|%wc|%ls|%.1ls", 0xD800, 0xE9, lone, u"\U0001F600z");
+    ASSERT_EQ(box.calls.size(), 1u);
+    EXPECT_EQ(box.calls[0].text, "\uFFFD|\u00e9|a\uFFFD\uFFFDb|\U0001F600");
+}
+
+TEST_F(EngineTest, DottedCapitalIIsNotTheDotlessSmallI) {
+    EXPECT_EQ(engine::CheckJoinNames("/v/\u0130.wmv", "/v/b.wmv", "/v/\u0131.wmv"), S_OK);
+    EXPECT_EQ(engine::CheckJoinNames("/v/\u0418.wmv", "/v/b.wmv", "/v/\u0438.WMV"), E_INVALIDARG);
+}
+
 TEST(JoinChecksTest, ToWideStringCarriesEveryFileName) {
     std::u16string wide;
     EXPECT_EQ(engine::ToWideString(nullptr, &wide), E_INVALIDARG);
