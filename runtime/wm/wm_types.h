@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "../asf/guid.h"
+#include "../asf/asf_guids.h"
 
 using BYTE = uint8_t;
 using WORD = uint16_t;
@@ -111,9 +111,9 @@ struct WM_MEDIA_TYPE {
     BYTE* pbFormat;
 };
 
-// Format types of WM_MEDIA_TYPE.formattype.
-constexpr GUID WMFORMAT_VideoInfo = GUID::FromText("05589F80-C356-11CE-BF01-00AA0055595A");
-constexpr GUID WMFORMAT_WaveFormatEx = GUID::FromText("05589F81-C356-11CE-BF01-00AA0055595A");
+// Format types of WM_MEDIA_TYPE.formattype, from the one GUID table.
+constexpr GUID WMFORMAT_VideoInfo = asf::guids::kFormatVideoInfo;
+constexpr GUID WMFORMAT_WaveFormatEx = asf::guids::kFormatWaveFormatEx;
 
 // Coded and well-known attribute names.
 constexpr const WCHAR* g_wszWMDuration = u"Duration";
