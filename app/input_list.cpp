@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "app/main_dialog_logic.h"
@@ -111,17 +112,14 @@ int CMainDialogLogic::ProbeCompatibility(const char* path) {
     RunEngineWork(m_services.runBlocking, [&] {
         auto merger = std::make_unique<engine::CMerger>();
         if (Failed(initResult = merger->Init())) return;
-        WCHAR* first = nullptr;
-        WCHAR* candidate = nullptr;
+        std::u16string first, candidate;
         if (Failed(convertResult = engine::ToWideString(m_inputPaths[0], &first))) {
             unconverted = m_inputPaths[0];
         } else if (Failed(convertResult = engine::ToWideString(path, &candidate))) {
             unconverted = path;
         } else {
-            openResult = merger->OpenInputs(first, candidate, &match);
+            openResult = merger->OpenInputs(first.c_str(), candidate.c_str(), &match);
         }
-        delete[] first;
-        delete[] candidate;
     });
     m_services.waitCursor->EndWaitCursor();
     const char* error = "Error";

@@ -13,6 +13,7 @@
 #include "report_error.h"
 #include "resources/resource_ids.h"
 #include "run_join.h"
+#include "text/case_blind.h"
 
 namespace app {
 
@@ -21,7 +22,7 @@ CMainDialogLogic::CMainDialogLogic(IDialogView& view, DialogServices services)
 
 bool CMainDialogLogic::OutputSparesInputs(const std::string& output) {
     for (int k = 0; k < m_inputCount; ++k) {
-        if (!engine::SameNameIgnoringCase(m_inputPaths[k], output.c_str()) &&
+        if (!text::SameIgnoringCase(m_inputPaths[k], output) &&
             !engine::IsSameFile(m_inputPaths[k], output.c_str()))
             continue;
         if (k == 0)

@@ -8,7 +8,7 @@
 #include "i18n/menu_loader.h"
 #include "platform/menu_ids.h"
 #include "platform/message_box.h"
-#include "platform/text_case.h"
+#include "text/case_blind.h"
 
 namespace app {
 
@@ -46,7 +46,7 @@ void CMainDialog::FillLanguageMenu(wxMenu* menu, wxMenu* popup) {
         std::string name = g_languageTable.GetLanguageName(i);
         wxMenuItem* item =
             languageMenu->AppendCheckItem(platform::ToWxMenuId(id), wxString::FromUTF8(name));
-        item->Check(platform::EqualsIgnoreCase(name, current));
+        item->Check(text::SameIgnoringCase(name, current));
     }
     g_languageTable.ApplyToMenu(menu, IDR_POPUP_MENU, true);
 }

@@ -283,7 +283,7 @@ HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slot, cons
     std::memcpy(path, slot, sizeof(PathSlot));
     path[sizeof(PathSlot)] = '\0';
     std::u16string wide;
-    hr = Utf8ToWide(path, wide) ? editor->Open(wide.c_str()) : MakeHr(0x80070459);
+    hr = Utf8ToWide(path, wide) ? editor->Open(wide.c_str()) : E_NO_UNICODE_TRANSLATION;
     if (Failed(hr)) {
         CMerger::ReportError("Could not open pEditorInput outfile %ws (hr=0x%08x).\n%s", outputPath,
                              hr, FileReasonLine(editor.Get()).c_str());

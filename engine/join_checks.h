@@ -16,19 +16,15 @@ using PathSlot = char[4 * (kMaxPath - 1) + 1];
 // Characters, not bytes, of a UTF-8 text: the path limits count characters.
 int CharacterCount(const std::string& text);
 
-// *out receives a new UTF-16 copy of the UTF-8 path, released with delete[]; bytes that are not
-// UTF-8 travel as the runtime carries them (U+DC80..U+DCFF). E_INVALIDARG for null arguments,
-// E_OUTOFMEMORY.
-HRESULT ToWideString(const char* path, WCHAR** out);
+// *out receives the UTF-16 form of the UTF-8 path (text/utf.h: bytes that are not UTF-8 travel
+// as U+DC80..U+DCFF). E_INVALIDARG for null arguments.
+HRESULT ToWideString(const char* path, std::u16string* out);
 
 // UTF-8 to UTF-16 as the runtime converts names; false only for a null text.
-bool Utf8ToWide(const char* text, std::u16string& out);
+bool Utf8ToWide(const char* utf8, std::u16string& out);
 
-// Equal ignoring letter case.
-bool SameNameIgnoringCase(const char* a, const char* b);
-
-// The same-name refusals of a join: the output may be neither the first nor the second input.
-// Reports and returns E_INVALIDARG on a match, else S_OK.
+// The same-name refusals of a join, by text::SameIgnoringCase: the output may be neither the first
+// nor the second input. Reports and returns E_INVALIDARG on a match, else S_OK.
 HRESULT CheckJoinNames(const char* first, const char* second, const char* output);
 
 // True when both names reach one existing file (another spelling, a symbolic or hard link).

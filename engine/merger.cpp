@@ -13,8 +13,6 @@ namespace engine {
 
 namespace {
 
-constexpr HRESULT kNoUnicodeTranslation = MakeHr(0x80070459);
-
 template <class I>
 HRESULT QueryFor(IUnknown* from, const GUID& iid, wm::ComPtr<I>& out) {
     return from->QueryInterface(iid, reinterpret_cast<void**>(out.Out()));
@@ -362,8 +360,8 @@ HRESULT CMerger::MergeLaterInput(int k) {
     std::u16string path;
     if (!SlotToWide(m_inputPaths[k], path)) {
         ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n",
-                    kNoUnicodeTranslation);
-        return kNoUnicodeTranslation;
+                    E_NO_UNICODE_TRANSLATION);
+        return E_NO_UNICODE_TRANSLATION;
     }
     BOOL match = 0;
     HRESULT hr = CopyProfile(path.c_str(), &match);

@@ -7,6 +7,7 @@
 
 #include "file_error.h"
 #include "platform/message_box.h"
+#include "text/utf.h"
 
 namespace engine {
 
@@ -34,46 +35,14 @@ class Output {
     size_t m_length = 0;
 };
 
-// One code point of a UTF-16 string as UTF-8; returns the bytes written to out.
-int EncodeUtf8(uint32_t cp, char out[4]) {
-    if (cp < 0x80) {
-        out[0] = static_cast<char>(cp);
-        return 1;
-    }
-    if (cp < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (cp >> 6));
-        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
-        return 2;
-    }
-    if (cp < 0x10000) {
-        out[0] = static_cast<char>(0xE0 | (cp >> 12));
-        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
-        return 3;
-    }
-    out[0] = static_cast<char>(0xF0 | (cp >> 18));
-    out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
-    return 4;
-}
-
-// Up to maxChars characters of a UTF-16 string, as UTF-8 bytes.
+// Up to maxChars UTF-16 units as display UTF-8 (lone surrogates as U+FFFD); a cut that would
+// split a surrogate pair keeps the pair whole.
 std::string WideText(const char16_t* s, size_t maxChars) {
-    std::string out;
     if (!s) return "(null)";
-    for (size_t i = 0; s[i] && i < maxChars; ++i) {
-        uint32_t cp = s[i];
-        if (cp >= 0xD800 && cp < 0xDC00 && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp < 0xE000) {
-            cp = 0xFFFD;
-        }
-        char bytes[4];
-        out.append(bytes, EncodeUtf8(cp, bytes));
-    }
-    return out;
+    size_t n = 0;
+    while (n < maxChars && s[n]) ++n;
+    if (n > 0 && s[n] >= 0xDC00 && s[n] < 0xE000 && s[n - 1] >= 0xD800 && s[n - 1] < 0xDC00) ++n;
+    return text::Utf16ToDisplayUtf8(std::u16string_view(s, n));
 }
 
 void PutPadded(Output& out, const std::string& body, const std::string& prefix, unsigned width,
@@ -159,8 +128,7 @@ int FormatMessageText(char* buffer, size_t size, const char* format, va_list arg
                 int v = va_arg(args, int);
                 std::string body;
                 if (wide || type == 'C') {
-                    char bytes[4];
-                    body.assign(bytes, EncodeUtf8(uint32_t(v) & 0xFFFF, bytes));
+                    body = text::Utf16ToDisplayUtf8(std::u16string(1, char16_t(v & 0xFFFF)));
                 } else {
                     body.assign(1, static_cast<char>(v));
                 }

@@ -11,7 +11,7 @@
 #include "platform/ini_reader.h"
 #include "platform/locale_switch.h"
 #include "platform/message_box.h"
-#include "platform/text_case.h"
+#include "text/case_blind.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ bool CLanguageTable::EnumerateLanguages() {
 }
 
 LanguageEncoding CLanguageTable::GetEncodingKind(const std::string& name) const {
-    std::string lower = platform::ToLowerAscii(name);
+    std::string lower = text::ToLowerAscii(name);
     if (lower.find("_utf-8") != std::string::npos) return EncodingUtf8;
     if (lower.find("_unicode") != std::string::npos) return EncodingUnicode;
     return EncodingAnsi;
@@ -58,7 +58,7 @@ LanguageEncoding CLanguageTable::GetEncodingKind(const std::string& name) const 
 
 bool CLanguageTable::ResolveLocale(std::string name, std::string& localeName, int& primaryLanguage,
                                    int& subLanguage) {
-    name = platform::ToLowerAscii(name);
+    name = text::ToLowerAscii(name);
     if (m_encoding == EncodingUtf8) CutCharacters(name, 6);
     if (m_encoding == EncodingUnicode) CutCharacters(name, 8);
     if (name == "english") {
@@ -68,8 +68,8 @@ bool CLanguageTable::ResolveLocale(std::string name, std::string& localeName, in
         return true;
     }
     for (const LocaleEntry& row : LocaleTable()) {
-        std::string abbreviation = platform::ToLowerAscii(row.abbreviation);
-        if (platform::ToLowerAscii(row.name) == name || abbreviation == name) {
+        std::string abbreviation = text::ToLowerAscii(row.abbreviation);
+        if (text::ToLowerAscii(row.name) == name || abbreviation == name) {
             localeName = abbreviation;
             primaryLanguage = row.langId & 0x3FF;
             subLanguage = row.langId >> 10;

@@ -1,8 +1,8 @@
 #include "i18n/language_table.h"
 
 #include "i18n/language_keys.h"
-#include "platform/text_case.h"
 #include "resources/string_table.h"
+#include "text/case_blind.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ bool CLanguageTable::SelectLanguage(std::string& name) {
     m_dialogTexts.clear();
     m_currentLanguage = "english";
     for (const std::string& language : m_languages) {
-        if (platform::EqualsIgnoreCase(language, name)) {
+        if (text::SameIgnoringCase(language, name)) {
             m_currentLanguage = name;
             break;
         }

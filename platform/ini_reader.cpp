@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "platform/text_case.h"
+#include "text/case_blind.h"
+#include "text/utf.h"
 
 namespace platform {
 
@@ -16,46 +17,15 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
+// A UTF-16 file's text as UTF-8 for display; an odd last byte is dropped.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
-    std::string out;
-    out.reserve(bytes.size());
-    auto unit = [&](size_t i) -> char16_t {
-        auto b0 = static_cast<unsigned char>(bytes[i]);
-        auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-        return static_cast<char16_t>(bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0));
-    };
-    size_t n = bytes.size() / 2 * 2;  // an odd last byte is dropped
-    for (size_t i = 0; i < n; i += 2) {
-        char16_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 2 < n) {
-            char16_t lo = unit(i + 2);
-            if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (lo - 0xDC00));
-                i += 2;
-                continue;
-            }
-        }
-        AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? char32_t(0xFFFD) : char32_t(u));
+    std::u16string units(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < units.size(); ++i) {
+        auto b0 = static_cast<unsigned char>(bytes[2 * i]);
+        auto b1 = static_cast<unsigned char>(bytes[2 * i + 1]);
+        units[i] = static_cast<char16_t>(bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0));
     }
-    return out;
+    return text::Utf16ToDisplayUtf8(units);
 }
 
 // Length of the longest prefix of s, at most limit bytes, that ends on a UTF-8 character boundary.
@@ -102,14 +72,14 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
             size_t close = line.find(']');
             std::string_view name = Trim(line.substr(
                 1, close == std::string_view::npos ? std::string_view::npos : close - 1));
-            inSection = !seenSection && EqualsIgnoreCase(name, section);
+            inSection = !seenSection && text::SameIgnoringCase(name, section);
             seenSection = seenSection || inSection;
             continue;
         }
         if (!inSection) continue;
         size_t eq = line.find('=');
         if (eq == std::string_view::npos) continue;
-        if (!EqualsIgnoreCase(Trim(line.substr(0, eq)), key)) continue;
+        if (!text::SameIgnoringCase(Trim(line.substr(0, eq)), key)) continue;
         std::string_view value = Trim(line.substr(eq + 1));
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
             value.back() == value.front())

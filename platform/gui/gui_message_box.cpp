@@ -8,7 +8,19 @@
 #include <chrono>
 #include <thread>
 
+#include "text/utf.h"
+
 namespace platform {
+
+namespace {
+
+// wxString::FromUTF8 gives an empty string for text that is not UTF-8 (a message naming a file
+// whose name is not): show such bytes as U+FFFD instead.
+wxString Shown(const char* text) {
+    return wxString::FromUTF8(text::Utf16ToDisplayUtf8(text::Utf8ToUtf16(text)));
+}
+
+}  // namespace
 
 int CGuiMessageBox::Show(void* owner, const char* text, const char* caption, unsigned flags) {
     if (!wxTheApp) return ConsoleMessageBox().Show(owner, text, caption, flags);
@@ -116,8 +128,8 @@ int CGuiMessageBox::ShowHere(void* owner, const char* text, const char* caption,
             style |= wxICON_NONE;
             break;
     }
-    wxMessageDialog box(static_cast<wxWindow*>(owner), wxString::FromUTF8(text ? text : ""),
-                        wxString::FromUTF8(caption ? caption : "Error"), style | wxCENTRE);
+    wxMessageDialog box(static_cast<wxWindow*>(owner), Shown(text ? text : ""),
+                        Shown(caption ? caption : "Error"), style | wxCENTRE);
     switch (box.ShowModal()) {
         case wxID_YES:
             return IDYES;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "platform/ini_reader.h"
-#include "platform/text_case.h"
+#include "text/case_blind.h"
 
 namespace platform {
 
@@ -23,7 +23,7 @@ int ScreenPixelsPerInch() {
 bool IsWindowsInterfaceFace(const char* face) {
     for (const char* windowsFace : {"MS Sans Serif", "Microsoft Sans Serif", "MS Shell Dlg",
                                     "MS Shell Dlg 2", "Tahoma", "Segoe UI"})
-        if (EqualsIgnoreCase(face, windowsFace)) return true;
+        if (text::SameIgnoringCase(face, windowsFace)) return true;
     return false;
 }
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/text_case.h"
+#include "text/case_blind.h"
 
 namespace platform {
 
@@ -30,7 +30,7 @@ bool FindFilesWithSuffix(const std::string& folder, std::string_view suffix,
     bool found = false;
     ForEachEntry(folder, [&](std::string_view name) {
         if (name.size() >= suffix.size() &&
-            EqualsIgnoreCase(name.substr(name.size() - suffix.size()), suffix)) {
+            text::SameIgnoringCase(name.substr(name.size() - suffix.size()), suffix)) {
             names.emplace_back(name);
             found = true;
         }
@@ -47,7 +47,7 @@ std::string ResolvePathCaseBlind(const std::string& path) {
                                                        : std::string_view(path).substr(slash + 1);
     std::string best;
     ForEachEntry(folder, [&](std::string_view name) {
-        if (EqualsIgnoreCase(name, leaf) && (best.empty() || name < best)) best = name;
+        if (text::SameIgnoringCase(name, leaf) && (best.empty() || name < best)) best = name;
     });
     if (best.empty()) return path;
     return slash == std::string::npos ? best : path.substr(0, slash + 1) + best;

@@ -14,7 +14,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "platform/text_case.h"
+#include "text/case_blind.h"
 
 namespace platform {
 
@@ -121,9 +121,9 @@ void MakeFolders(const std::string& folder) {
 
 const SettingValue* CSettingsData::Find(const std::string& section, const std::string& key) const {
     for (const Section& s : m_sections) {
-        if (s.name.empty() || !EqualsIgnoreCase(s.name, section)) continue;
+        if (s.name.empty() || !text::SameIgnoringCase(s.name, section)) continue;
         for (const Entry& e : s.entries)
-            if (!e.key.empty() && EqualsIgnoreCase(e.key, key)) return &e.value;
+            if (!e.key.empty() && text::SameIgnoringCase(e.key, key)) return &e.value;
     }
     return nullptr;
 }
@@ -132,10 +132,10 @@ void CSettingsData::Set(const std::string& section, const std::string& key,
                         const SettingValue& value) {
     Section* first = nullptr;
     for (Section& s : m_sections) {
-        if (s.name.empty() || !EqualsIgnoreCase(s.name, section)) continue;
+        if (s.name.empty() || !text::SameIgnoringCase(s.name, section)) continue;
         if (!first) first = &s;
         for (Entry& e : s.entries) {
-            if (e.key.empty() || !EqualsIgnoreCase(e.key, key)) continue;
+            if (e.key.empty() || !text::SameIgnoringCase(e.key, key)) continue;
             e.value = value;
             e.line.reset();
             return;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/case_blind.h"
 #include "wide_string.h"
 
 namespace wm {
@@ -21,14 +22,6 @@ int DescriptionIndex(const std::u16string& name) {
     for (int i = 0; i < 5; ++i)
         if (name == kDescriptionNames[i]) return i;
     return -1;
-}
-
-bool SameNameIgnoringCase(const std::u16string& a, const std::u16string& b) {
-    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
 }
 
 std::vector<BYTE> StringValue(const std::u16string& s) {
@@ -227,7 +220,7 @@ HRESULT HeaderStore::SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE t
             *DescriptionField(*header.content, field) = s;
             // Some writers keep a second copy under the same name in any case; keep it equal.
             for (asf::StoredAttribute& a : header.extendedContent)
-                if (a.type == 0 && SameNameIgnoringCase(a.name, n)) a.value = StringValue(s);
+                if (a.type == 0 && text::SameIgnoringCase(a.name, n)) a.value = StringValue(s);
             return S_OK;
         }
         bytes = StringValue(s);

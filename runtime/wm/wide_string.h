@@ -1,6 +1,6 @@
 #pragma once
-// UTF-16 / UTF-8 conversion for paths and names. A byte that is not part of valid UTF-8 becomes
-// the lone surrogate U+DC00 + byte and converts back to itself.
+// UTF-16 / UTF-8 conversion for paths and names, as text/utf.h converts: a byte that is not part
+// of valid UTF-8 becomes the lone surrogate U+DC00 + byte and converts back to itself.
 
 #include <string>
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "../asf/guid.h"
+#include "../asf/asf_guids.h"
 
 using BYTE = uint8_t;
 using WORD = uint16_t;
@@ -29,6 +29,8 @@ constexpr HRESULT E_FAIL = MakeHr(0x80004005);
 constexpr HRESULT E_UNEXPECTED = MakeHr(0x8000FFFF);
 constexpr HRESULT E_OUTOFMEMORY = MakeHr(0x8007000E);
 constexpr HRESULT E_INVALIDARG = MakeHr(0x80070057);
+// HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION): a name with no UTF-16 form.
+constexpr HRESULT E_NO_UNICODE_TRANSLATION = MakeHr(0x80070459);
 constexpr HRESULT ASF_E_BUFFERTOOSMALL = MakeHr(0xC00D07D1);
 constexpr HRESULT ASF_E_NOTFOUND = MakeHr(0xC00D07F0);
 constexpr HRESULT NS_E_FILE_NOT_FOUND = MakeHr(0xC00D001A);
@@ -109,9 +111,9 @@ struct WM_MEDIA_TYPE {
     BYTE* pbFormat;
 };
 
-// Format types of WM_MEDIA_TYPE.formattype.
-constexpr GUID WMFORMAT_VideoInfo = GUID::FromText("05589F80-C356-11CE-BF01-00AA0055595A");
-constexpr GUID WMFORMAT_WaveFormatEx = GUID::FromText("05589F81-C356-11CE-BF01-00AA0055595A");
+// Format types of WM_MEDIA_TYPE.formattype, from the one GUID table.
+constexpr GUID WMFORMAT_VideoInfo = asf::guids::kFormatVideoInfo;
+constexpr GUID WMFORMAT_WaveFormatEx = asf::guids::kFormatWaveFormatEx;
 
 // Coded and well-known attribute names.
 constexpr const WCHAR* g_wszWMDuration = u"Duration";

@@ -37,21 +37,32 @@ TEST_F(EngineTest, ReportErrorFormatsIntoOneTaskModalWarningWithoutOwnerOrCaptio
     EXPECT_EQ(engine::CMerger::ReportError("%ws", u"x"), 1);
 }
 
+TEST_F(EngineTest, MessagesAreValidUtf8WhateverTheWideTextHolds) {
+    // Lone surrogates (escaped bytes too) show as U+FFFD; a cut keeps a surrogate pair whole.
+    const char16_t lone[] = {u'a', 0xDCFF, 0xD800, u'b', 0};
+    engine::ReportError("%lc|%wc|%ls|%.1ls", 0xD800, 0xE9, lone, u"\U0001F600z");
+    ASSERT_EQ(box.calls.size(), 1u);
+    EXPECT_EQ(box.calls[0].text, "\uFFFD|\u00e9|a\uFFFD\uFFFDb|\U0001F600");
+}
+
+TEST_F(EngineTest, DottedCapitalIIsNotTheDotlessSmallI) {
+    EXPECT_EQ(engine::CheckJoinNames("/v/\u0130.wmv", "/v/b.wmv", "/v/\u0131.wmv"), S_OK);
+    EXPECT_EQ(engine::CheckJoinNames("/v/\u0418.wmv", "/v/b.wmv", "/v/\u0438.WMV"), E_INVALIDARG);
+}
+
 TEST(JoinChecksTest, ToWideStringCarriesEveryFileName) {
-    WCHAR* wide = nullptr;
+    std::u16string wide;
     EXPECT_EQ(engine::ToWideString(nullptr, &wide), E_INVALIDARG);
     EXPECT_EQ(engine::ToWideString("a", nullptr), E_INVALIDARG);
-    EXPECT_EQ(wide, nullptr);
+    EXPECT_TRUE(wide.empty());
     // Bytes that are not UTF-8 (a stray byte, an overlong slash, an encoded surrogate) reach
     // the runtime's file name unchanged.
     const char* raw = "/v/bad\xff\xc0\xaf\xed\xb2\x80\xc3\xa9.wmv";
     ASSERT_EQ(engine::ToWideString(raw, &wide), S_OK);
     EXPECT_EQ(std::u16string(wide).substr(0, 8), u"/v/bad\xDCFF\xDCC0");
     EXPECT_EQ(wm::ToUtf8(wide), raw);
-    delete[] wide;
     ASSERT_EQ(engine::ToWideString("/v/\xc3\xa9\xf0\x9f\x98\x80.wmv", &wide), S_OK);
     EXPECT_EQ(std::u16string(wide), u"/v/\u00e9\U0001F600.wmv");
-    delete[] wide;
 }
 
 TEST_F(EngineTest, SameNameChecksRefuseOnlyTheFirstTwoInputsIgnoringCase) {

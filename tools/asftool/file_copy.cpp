@@ -6,6 +6,7 @@
 #include "metadata_editor.h"
 #include "reader.h"
 #include "reader_driver.h"
+#include "text/utf.h"
 #include "wide_string.h"
 
 namespace asftool {
@@ -109,7 +110,7 @@ HRESULT WriteMarkers(IWMHeaderInfo* from, const std::string& out, std::string& e
     wm::ComPtr<IWMMetadataEditor> editor;
     wm::ComPtr<IWMHeaderInfo> header;
     if (Failed(hr = WMCreateEditor(editor.Out()))) return hr;
-    if (Failed(hr = editor->Open(wm::FromUtf8(out).c_str()))) {
+    if (Failed(hr = editor->Open(text::Utf8ToUtf16(out).c_str()))) {
         error = Why(out, "the copy cannot be opened to add its markers", editor.Get());
         return hr;
     }
@@ -129,7 +130,7 @@ HRESULT CopyFile(const std::string& in, const std::string& out, std::string& err
     ReaderDriver driver(reader);
     wm::ComPtr<IWMReader> readerRef;
     readerRef.Reset(reader);
-    HRESULT hr = driver.Open(wm::FromUtf8(in));
+    HRESULT hr = driver.Open(text::Utf8ToUtf16(in));
     if (Failed(hr)) {
         error = in + ": " + reader->OpenError();
         return hr;
@@ -146,7 +147,7 @@ HRESULT CopyFile(const std::string& in, const std::string& out, std::string& err
     }
     DWORD inputs = 0;
     if (Failed(hr = writer->SetProfile(reader)) ||
-        Failed(hr = writer->SetOutputFilename(wm::FromUtf8(out).c_str())) ||
+        Failed(hr = writer->SetOutputFilename(text::Utf8ToUtf16(out).c_str())) ||
         Failed(hr = writer->GetInputCount(&inputs))) {
         error = "the writer does not take this file's streams";
         driver.Close();
@@ -194,12 +195,12 @@ HRESULT AddMarker(const std::string& file, QWORD time, const std::string& name, 
     editor.Reset(editorObject);
     wm::ComPtr<IWMHeaderInfo> header;
     HRESULT hr;
-    if (Failed(hr = editor->Open(wm::FromUtf8(file).c_str()))) {
+    if (Failed(hr = editor->Open(text::Utf8ToUtf16(file).c_str()))) {
         error = hr == E_ABORT ? "interrupted" : Why(file, "cannot be opened", editor.Get());
         return hr;
     }
     if (Succeeded(hr = Query(editor.Get(), IID_IWMHeaderInfo, header)) &&
-        Succeeded(hr = header->AddMarker(wm::FromUtf8(name).c_str(), time)))
+        Succeeded(hr = header->AddMarker(text::Utf8ToUtf16(name).c_str(), time)))
         hr = editor->Flush();
     if (Failed(hr))
         error = hr == E_ABORT ? "interrupted"

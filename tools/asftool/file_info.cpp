@@ -8,6 +8,7 @@
 #include "profile.h"
 #include "reader.h"
 #include "reader_driver.h"
+#include "text/utf.h"
 #include "wide_string.h"
 
 namespace asftool {
@@ -32,7 +33,7 @@ uint64_t LittleEndian(const std::vector<BYTE>& v) {
 
 AttributeInfo Describe(WORD stream, const std::u16string& name, WMT_ATTR_DATATYPE type,
                        const std::vector<BYTE>& value) {
-    AttributeInfo a{stream, wm::ToUtf8(name), "", "", true};
+    AttributeInfo a{stream, text::Utf16ToUtf8(name), "", "", true};
     switch (type) {
         case WMT_TYPE_STRING: {
             std::u16string s;
@@ -40,7 +41,7 @@ AttributeInfo Describe(WORD stream, const std::u16string& name, WMT_ATTR_DATATYP
                 s.push_back(static_cast<char16_t>(value[i] | value[i + 1] << 8));
             while (!s.empty() && s.back() == 0) s.pop_back();
             a.type = "string";
-            a.value = wm::ToUtf8(s);
+            a.value = text::Utf16ToUtf8(s);
             a.numeric = false;
             break;
         }
@@ -122,7 +123,7 @@ void ReadHeader(wm::CReader& reader, FileInfo& info) {
         if (Failed(reader.GetMarker(i, nullptr, &nameLength, &time))) continue;
         std::u16string name(nameLength, u'\0');
         if (Failed(reader.GetMarker(i, name.data(), &nameLength, &time))) continue;
-        info.markers.push_back({wm::ToUtf8(name.c_str()), time});
+        info.markers.push_back({text::Utf16ToUtf8(name.c_str()), time});
     }
 
     reader.GetScriptCount(&count);
@@ -134,7 +135,7 @@ void ReadHeader(wm::CReader& reader, FileInfo& info) {
         std::u16string t(typeLength, u'\0'), c(commandLength, u'\0');
         if (Failed(reader.GetScript(i, t.data(), &typeLength, c.data(), &commandLength, &time)))
             continue;
-        info.scripts.push_back({wm::ToUtf8(t.c_str()), wm::ToUtf8(c.c_str()), time});
+        info.scripts.push_back({text::Utf16ToUtf8(t.c_str()), text::Utf16ToUtf8(c.c_str()), time});
     }
 
     DWORD codecs = 0;
@@ -153,7 +154,8 @@ void ReadHeader(wm::CReader& reader, FileInfo& info) {
         info.codecs.push_back({codecType == WMT_CODECINFO_VIDEO   ? "video"
                                : codecType == WMT_CODECINFO_AUDIO ? "audio"
                                                                   : "unknown",
-                               wm::ToUtf8(name.c_str()), wm::ToUtf8(description.c_str())});
+                               text::Utf16ToUtf8(name.c_str()),
+                               text::Utf16ToUtf8(description.c_str())});
     }
 }
 
@@ -164,7 +166,7 @@ HRESULT ReadFileInfo(const std::string& path, FileInfo& info, std::string& error
     info.file = path;
     auto* reader = new wm::CReader();
     ReaderDriver driver(reader);
-    HRESULT hr = driver.Open(wm::FromUtf8(path));
+    HRESULT hr = driver.Open(text::Utf8ToUtf16(path));
     if (Failed(hr)) {
         error = reader->OpenError();
         reader->Release();
@@ -182,7 +184,7 @@ HRESULT ReadFileInfo(const std::string& path, FileInfo& info, std::string& error
         s.vbr = d.vbr.value_or(false);
         s.bitrate = d.bitrate;
         s.mediaType = MediaTypeHex(d.type);
-        s.language = wm::ToUtf8(d.Language());
+        s.language = text::Utf16ToUtf8(d.Language());
         byNumber[d.number] = info.streams.size();
         info.streams.push_back(s);
     }

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "wide_string.h"
+#include "text/utf.h"
 
 namespace asftool {
 
@@ -50,11 +50,11 @@ void AppendJsonText(std::string& out, const std::string& s) {
 // carries it (U+DC80..U+DCFF), so the JSON stays valid and loses nothing.
 std::string JsonString(const std::string& s) {
     std::string out = "\"";
-    std::u16string wide = wm::FromUtf8(s), run;
+    std::u16string wide = text::Utf8ToUtf16(s), run;
     for (size_t i = 0; i < wide.size(); ++i) {
         bool pairEnd = i > 0 && wide[i - 1] >= 0xD800 && wide[i - 1] < 0xDC00;
         if (wide[i] >= 0xDC80 && wide[i] <= 0xDCFF && !pairEnd) {
-            AppendJsonText(out, wm::ToUtf8(run));
+            AppendJsonText(out, text::Utf16ToUtf8(run));
             run.clear();
             char b[8];
             std::snprintf(b, sizeof b, "\\u%04x", unsigned(wide[i]));
@@ -63,7 +63,7 @@ std::string JsonString(const std::string& s) {
             run += wide[i];
         }
     }
-    AppendJsonText(out, wm::ToUtf8(run));
+    AppendJsonText(out, text::Utf16ToUtf8(run));
     return out + "\"";
 }
 

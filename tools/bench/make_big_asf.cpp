@@ -9,7 +9,7 @@
 #include "nss_buffer.h"
 #include "reader.h"
 #include "reader_driver.h"
-#include "wide_string.h"
+#include "text/utf.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     asftool::ReaderDriver driver(reader);
     std::vector<Kept> samples;
     QWORD end = 0;
-    HRESULT hr = driver.Open(wm::FromUtf8(argv[1]));
+    HRESULT hr = driver.Open(text::Utf8ToUtf16(argv[1]));
     if (Succeeded(hr))
         hr = driver.PlayAll([&](WORD stream, QWORD time, QWORD, DWORD flags, INSSBuffer* s) {
             BYTE* p;
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         hr =
             writer->QueryInterface(IID_IWMWriterAdvanced, reinterpret_cast<void**>(advanced.Out()));
     if (Succeeded(hr)) hr = writer->SetProfile(reader);
-    if (Succeeded(hr)) hr = writer->SetOutputFilename(wm::FromUtf8(argv[2]).c_str());
+    if (Succeeded(hr)) hr = writer->SetOutputFilename(text::Utf8ToUtf16(argv[2]).c_str());
     DWORD inputs = 0;
     if (Succeeded(hr)) writer->GetInputCount(&inputs);
     for (DWORD i = 0; i < inputs; ++i) writer->SetInputProps(i, nullptr);
