@@ -66,7 +66,8 @@ class CSettingsData {
     std::vector<Section> m_sections;
 };
 
-// In memory, for the life of the object: what a program keeps when no store is installed.
+// In memory, for the life of the object, with the file store's rules (an empty section or key is
+// refused); callable from any thread. What a program keeps when no store is installed.
 class CMemorySettingsStore : public ISettingsStore {
   public:
     std::string GetProfileString(const std::string& section, const std::string& key,
