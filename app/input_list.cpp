@@ -11,8 +11,9 @@
 #include "app/settings_table.h"
 #include "i18n/language_table.h"
 #include "merger.h"
-#include "platform/linux/file_helpers.h"
+#include "platform/file_helpers.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 #include "resources/resource_ids.h"
 
 namespace app {
@@ -68,14 +69,14 @@ void CMainDialogLogic::OnButtonAddVideo() {
     request.owner = m_view.OwnerWindow();
     request.filters = kMediaFilters;
     request.filterIndex = 1;
-    request.initialFolder =
-        m_services.settings->GetProfileString(kSectionOption, kKeyLastFolder, "");
+    request.initialFolder = platform::InstalledServices().settings->GetProfileString(
+        kSectionOption, kKeyLastFolder, "");
     request.title = g_languageTable.GetString(IDS_MESSAGE_OPEN_FILE);
     request.flags = platform::OFN_EXPLORER | platform::OFN_FILEMUSTEXIST |
                     platform::OFN_PATHMUSTEXIST | platform::OFN_ALLOWMULTISELECT |
                     platform::OFN_READONLY;
     platform::FileDialogResult result;
-    if (!m_services.fileDialogs->GetOpenFileName(request, result)) return;
+    if (!platform::InstalledServices().fileDialogs->GetOpenFileName(request, result)) return;
     if (result.Several()) {
         for (const std::string& path : result.paths)
             if (!AppendProbed(path)) break;
@@ -85,8 +86,8 @@ void CMainDialogLogic::OnButtonAddVideo() {
     RefreshFileList();
     // The folder of the list's last entry, also when every new file was refused.
     if (m_inputCount > 0)
-        m_services.settings->WriteProfileString(kSectionOption, kKeyLastFolder,
-                                                FolderOf(m_inputPaths[m_inputCount - 1]));
+        platform::InstalledServices().settings->WriteProfileString(
+            kSectionOption, kKeyLastFolder, FolderOf(m_inputPaths[m_inputCount - 1]));
 }
 
 void CMainDialogLogic::OnDropFiles(const std::vector<std::string>& paths) {
@@ -101,15 +102,15 @@ void CMainDialogLogic::OnDropFiles(const std::vector<std::string>& paths) {
 
 int CMainDialogLogic::ProbeCompatibility(const char* path) {
     void* owner = m_view.OwnerWindow();
-    m_services.waitCursor->BeginWaitCursor();
+    platform::InstalledServices().waitCursor->BeginWaitCursor();
     if (m_inputCount == 0) {
-        m_services.waitCursor->EndWaitCursor();
+        platform::InstalledServices().waitCursor->EndWaitCursor();
         return 1;
     }
     HRESULT initResult = S_OK, openResult = S_OK, convertResult = S_OK;
     const char* unconverted = nullptr;
     BOOL match = 0;
-    RunEngineWork(m_services.runBlocking, [&] {
+    RunEngineWork(m_setup.runBlocking, [&] {
         auto merger = std::make_unique<engine::CMerger>();
         if (Failed(initResult = merger->Init())) return;
         std::u16string first, candidate;
@@ -121,7 +122,7 @@ int CMainDialogLogic::ProbeCompatibility(const char* path) {
             openResult = merger->OpenInputs(first.c_str(), candidate.c_str(), &match);
         }
     });
-    m_services.waitCursor->EndWaitCursor();
+    platform::InstalledServices().waitCursor->EndWaitCursor();
     const char* error = "Error";
     if (Failed(initResult)) {
         MessageBoxA(owner, "Can not initialize CMerger!", error, MB_OK);
@@ -155,8 +156,7 @@ void CMainDialogLogic::OnButtonItemUp() {
     if (m_inputCount < 2) return;
     int row = m_view.GetNextSelectedRow(-1);
     if (row == -1) {
-        MessageBoxA(m_view.OwnerWindow(), "Please select items!", m_services.appTitle.c_str(),
-                    MB_OK);
+        MessageBoxA(m_view.OwnerWindow(), "Please select items!", m_setup.appTitle.c_str(), MB_OK);
         return;
     }
     while (row != -1) {
@@ -174,8 +174,7 @@ void CMainDialogLogic::OnButtonItemUp() {
 void CMainDialogLogic::OnButtonItemDown() {
     if (m_inputCount < 2) return;
     if (m_view.GetNextSelectedRow(-1) == -1) {
-        MessageBoxA(m_view.OwnerWindow(), "Please select items!", m_services.appTitle.c_str(),
-                    MB_OK);
+        MessageBoxA(m_view.OwnerWindow(), "Please select items!", m_setup.appTitle.c_str(), MB_OK);
         return;
     }
     std::vector<int> selected;
@@ -198,8 +197,7 @@ void CMainDialogLogic::OnButtonItemDelete() {
     if (m_inputCount == 0) return;
     int row = m_view.GetNextSelectedRow(-1);
     if (row == -1) {
-        MessageBoxA(m_view.OwnerWindow(), "Please select items!", m_services.appTitle.c_str(),
-                    MB_OK);
+        MessageBoxA(m_view.OwnerWindow(), "Please select items!", m_setup.appTitle.c_str(), MB_OK);
         return;
     }
     for (int removed = 0; row != -1; ++removed) {

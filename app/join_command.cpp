@@ -8,8 +8,9 @@
 #include "app/settings_table.h"
 #include "i18n/language_table.h"
 #include "merger.h"
-#include "platform/linux/file_helpers.h"
+#include "platform/file_helpers.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 #include "report_error.h"
 #include "resources/resource_ids.h"
 #include "run_join.h"
@@ -17,8 +18,8 @@
 
 namespace app {
 
-CMainDialogLogic::CMainDialogLogic(IDialogView& view, DialogServices services)
-    : m_outputName(kDefaultOutputName), m_view(view), m_services(std::move(services)) {}
+CMainDialogLogic::CMainDialogLogic(IDialogView& view, DialogSetup setup)
+    : m_outputName(kDefaultOutputName), m_view(view), m_setup(std::move(setup)) {}
 
 bool CMainDialogLogic::OutputSparesInputs(const std::string& output) {
     for (int k = 0; k < m_inputCount; ++k) {
@@ -94,12 +95,12 @@ void CMainDialogLogic::OnButtonConvert() {
     // 7 to 10. A join the user stopped wrote nothing and is not "Done".
     m_stopJoin = false;
     m_joinRunning = true;
-    m_services.waitCursor->BeginWaitCursor();
+    platform::InstalledServices().waitCursor->BeginWaitCursor();
     m_view.JoinStarted();
     HRESULT hr = S_OK;
-    RunEngineWork(m_services.runJoin, [&] { hr = JoinFiles(); });
+    RunEngineWork(m_setup.runJoin, [&] { hr = JoinFiles(); });
     m_view.JoinEnded();
-    m_services.waitCursor->EndWaitCursor();
+    platform::InstalledServices().waitCursor->EndWaitCursor();
     m_joinRunning = false;
     if (hr == engine::kJoinStopped && m_stopJoin) return;
     MessageBoxA(owner, lt.GetString(IDS_MESSAGE_CONVERSION_DONE).c_str(), "Message", MB_OK);
@@ -161,11 +162,13 @@ HRESULT CMainDialogLogic::JoinFiles() {
 }
 
 bool CMainDialogLogic::GaplessJoining() {
-    return m_services.settings->GetProfileInt(kSectionOption, kKeyGapless, 0) != 0;
+    return platform::InstalledServices().settings->GetProfileInt(kSectionOption, kKeyGapless, 0) !=
+           0;
 }
 
 void CMainDialogLogic::OnGaplessCommand() {
-    m_services.settings->WriteProfileInt(kSectionOption, kKeyGapless, GaplessJoining() ? 0 : 1);
+    platform::InstalledServices().settings->WriteProfileInt(kSectionOption, kKeyGapless,
+                                                            GaplessJoining() ? 0 : 1);
 }
 
 }  // namespace app

@@ -4,6 +4,7 @@
 #include "app/main_dialog_logic.h"
 #include "i18n/language_table.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 #include "resources/resource_ids.h"
 
 namespace app {
@@ -40,7 +41,7 @@ void CMainDialogLogic::OnPopupMenuFont() {
     request.flags =
         platform::CF_SCREENFONTS | platform::CF_EFFECTS | platform::CF_INITTOLOGFONTSTRUCT;
     LOGFONTA chosen;
-    if (!m_services.fontChooser->ChooseFont(request, chosen)) return;
+    if (!platform::InstalledServices().fontChooser->ChooseFont(request, chosen)) return;
     table.InterfaceFont.DeleteObject();
     table.InterfaceFont.CreateFontIndirect(&chosen);
     table.SaveFontSettings(table.InterfaceFont);

@@ -17,13 +17,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "splicora: cannot open the display\n");
         return 1;
     }
-    platform::SetMessageBox(&app->m_messageBox);
     // What is left once the toolkit took its own options: files to add, as the file manager's
     // "Open with" passes them.
     for (int i = 1; i < app->argc; ++i)
         app->m_commandLineFiles.push_back(app->argv[i].utf8_string());
     app->CallOnInit();
-    platform::SetMessageBox(nullptr);
     wxEntryCleanup();
     return 0;
 }

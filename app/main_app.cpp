@@ -7,42 +7,48 @@
 #include "app/path_names.h"
 #include "app/settings_table.h"
 #include "i18n/language_table.h"
-#include "platform/linux/file_helpers.h"
+#include "platform/file_helpers.h"
+#include "platform/system_services.h"
 
 namespace app {
 
+CMainApp::CMainApp()
+    : m_systemShell(platform::NewShell()), m_systemInfo(platform::NewSystemInfo()) {
+    m_services.messageBox = &m_messageBox;
+    m_services.fileDialogs = &m_wxFileDialogs;
+    m_services.fontChooser = &m_wxFontChooser;
+    m_services.waitCursor = &m_wxWaitCursor;
+    m_services.shell = m_systemShell.get();
+    m_services.system = m_systemInfo.get();
+}
+
 void CMainApp::SetRegistryKey(const char* key) {
-    m_settings = std::make_unique<platform::CFileSettingsStore>(
-        platform::SettingsFilePath(key, GetAppName().utf8_string()));
-    platform::SetSettingsStore(m_settings.get());
+    m_settings = platform::NewSettingsStore(key, GetAppName().utf8_string());
 }
 
 bool CMainApp::InitInstance() {
     // The application name is the program file's name at run time.
     SetAppName(wxString::FromUTF8(platform::ExecutableBaseName()));
     SetRegistryKey(kRegistryKey);
+    platform::Services services = m_services;
+    services.settings = m_settings.get();
+    platform::ScopedServices installed(services);
     std::string language =
         m_settings->GetProfileString(kSectionOption, kKeyCurrentLanguage, kDefaultLanguage);
     std::string baseFolder = GetBaseFolder(platform::GetModuleFileName());
     g_languageTable.Initialize(baseFolder, language);
 
-    DialogServices services;
-    services.settings = m_settings.get();
-    services.fileDialogs = m_fileDialogs;
-    services.fontChooser = m_fontChooser;
-    services.waitCursor = m_waitCursor;
-    services.shell = m_shell;
-    services.system = m_system;
-    services.runBlocking = [this](const std::function<void()>& work) {
+    DialogSetup setup;
+    setup.runBlocking = [this](const std::function<void()>& work) {
         m_messageBox.RunServing(work);
     };
-    services.runJoin = [this](const std::function<void()>& work) {
+    setup.runJoin = [this](const std::function<void()>& work) {
         m_messageBox.RunServing(work, true);
     };
-    services.appTitle = GetAppName().utf8_string();
-    services.baseFolder = baseFolder;
+    setup.appTitle = GetAppName().utf8_string();
+    setup.baseFolder = baseFolder;
 
-    auto* dialog = new CMainDialog(nullptr, std::move(services));
+    auto* dialog = new CMainDialog(nullptr, std::move(setup));
     SetTopWindow(dialog);
     if (!m_commandLineFiles.empty()) {
         std::vector<std::string> files;
@@ -56,7 +62,6 @@ bool CMainApp::InitInstance() {
     dialog->ShowModal();
     SetTopWindow(nullptr);
     dialog->Destroy();
-    platform::SetSettingsStore(nullptr);
     return false;
 }
 

@@ -40,8 +40,8 @@ class CFileDrop : public wxFileDropTarget {
 
 }  // namespace
 
-CMainDialog::CMainDialog(wxWindow* parent, DialogServices services)
-    : CMainDialogLogic(*this, std::move(services)) {
+CMainDialog::CMainDialog(wxWindow* parent, DialogSetup setup)
+    : CMainDialogLogic(*this, std::move(setup)) {
     const resources::DialogTemplate* t = resources::FindDialogTemplate(IDD_SPLICORA_DIALOG);
     // Caption, system menu and minimise box; neither maximisable nor resizable.
     Create(parent, wxID_ANY, wxString::FromUTF8(t->caption), wxDefaultPosition, wxDefaultSize,

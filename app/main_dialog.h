@@ -20,7 +20,7 @@ namespace app {
 
 class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic {
   public:
-    CMainDialog(wxWindow* parent, DialogServices services);
+    CMainDialog(wxWindow* parent, DialogSetup setup);
 
     // IDialogView
     void* OwnerWindow() override { return this; }

@@ -1,7 +1,8 @@
 #pragma once
 // The main window's state and commands without the window: the input list, the output name, the
 // Merge command and the window's other commands. CMainDialog puts them on wxWidgets controls;
-// tests drive them through a recording view and fake services.
+// tests drive them through a recording view. The platform services come from
+// platform::InstalledServices().
 
 #include <atomic>
 #include <cstdint>
@@ -12,12 +13,7 @@
 
 #include "join_checks.h"
 #include "merger.h"
-#include "platform/linux/file_dialogs.h"
-#include "platform/linux/font_chooser.h"
-#include "platform/linux/settings_store.h"
-#include "platform/linux/shell.h"
-#include "platform/linux/system_info.h"
-#include "platform/linux/wait_cursor.h"
+#include "platform/system_info.h"
 #include "wm_types.h"
 
 namespace app {
@@ -54,13 +50,8 @@ class IDialogView {
 
 using RunBlocking = std::function<void(const std::function<void()>&)>;
 
-struct DialogServices {
-    platform::ISettingsStore* settings = nullptr;
-    platform::IFileDialogs* fileDialogs = nullptr;
-    platform::IFontChooser* fontChooser = nullptr;
-    platform::IWaitCursor* waitCursor = nullptr;
-    platform::IShell* shell = nullptr;
-    platform::ISystemInfo* system = nullptr;
+// What the window is handed that is no platform service.
+struct DialogSetup {
     // Runs engine work that waits on the runtime's threads; inline unless the GUI serves
     // message boxes meanwhile. runJoin also keeps the window's events going (progress, Escape).
     RunBlocking runBlocking = [](const std::function<void()>& work) { work(); };
@@ -77,7 +68,7 @@ constexpr int kMaxPath = engine::kMaxPath;
 
 class CMainDialogLogic {
   public:
-    CMainDialogLogic(IDialogView& view, DialogServices services);
+    CMainDialogLogic(IDialogView& view, DialogSetup setup);
     virtual ~CMainDialogLogic() = default;
     CMainDialogLogic(const CMainDialogLogic&) = delete;
     CMainDialogLogic& operator=(const CMainDialogLogic&) = delete;
@@ -136,7 +127,7 @@ class CMainDialogLogic {
 
   protected:
     IDialogView& m_view;
-    DialogServices m_services;
+    DialogSetup m_setup;
 
   private:
     // Runs engine work through run; drops that arrive meanwhile are ignored.

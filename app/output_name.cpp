@@ -5,6 +5,7 @@
 #include "app/settings_table.h"
 #include "i18n/language_table.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 #include "resources/resource_ids.h"
 
 namespace app {
@@ -14,7 +15,7 @@ std::string CMainDialogLogic::DefaultOutputName(const std::string& section, cons
     std::string fallback = defaultName;
     if (m_osVersion.dwMajorVersion >= 6) {
         std::string folder;
-        if (!m_services.system->GetFolderPath(folderId, folder)) {
+        if (!platform::InstalledServices().system->GetFolderPath(folderId, folder)) {
             MessageBoxA(m_view.OwnerWindow(), "Can not get My Video directory!", "Error", MB_OK);
         } else {
             std::string composed = folder + FileNameWithSlash(defaultName);
@@ -22,20 +23,21 @@ std::string CMainDialogLogic::DefaultOutputName(const std::string& section, cons
             if (CharacterCount(composed) < kMaxPath) fallback = composed;
         }
     }
-    return m_services.settings->GetProfileString(section, key, fallback);
+    return platform::InstalledServices().settings->GetProfileString(section, key, fallback);
 }
 
 void CMainDialogLogic::InitDialogState() {
     m_osVersion = {};
     m_osVersion.dwOSVersionInfoSize = sizeof m_osVersion;
-    if (!m_services.system->GetVersionEx(&m_osVersion))
+    if (!platform::InstalledServices().system->GetVersionEx(&m_osVersion))
         MessageBoxA(m_view.OwnerWindow(), "Can get Windows Version", "Error", MB_OK);
     m_inputCount = 0;
     // The fixed name sits in the home folder: the root is not writable here.
     std::string home;
-    std::string fixedName = m_services.system->GetFolderPath(platform::CSIDL_PROFILE, home)
-                                ? home + FileNameWithSlash(kDefaultOutputName)
-                                : kDefaultOutputName;
+    std::string fixedName =
+        platform::InstalledServices().system->GetFolderPath(platform::CSIDL_PROFILE, home)
+            ? home + FileNameWithSlash(kDefaultOutputName)
+            : kDefaultOutputName;
     m_outputName =
         DefaultOutputName(kSectionOption, kKeyOutputFile, fixedName, platform::CSIDL_MYVIDEO);
     m_view.SetOutputText(m_outputName);
@@ -56,7 +58,7 @@ void CMainDialogLogic::OnButtonBrowse() {
     request.title = "Select Output";
     request.flags = platform::OFN_HIDEREADONLY;
     platform::FileDialogResult result;
-    if (!m_services.fileDialogs->GetSaveFileName(request, result)) return;
+    if (!platform::InstalledServices().fileDialogs->GetSaveFileName(request, result)) return;
     if (CharacterCount(result.path) >= kMaxPath) {
         std::string text = "The file name is too long (at most " + std::to_string(kMaxPath - 1) +
                            " characters): " + result.path;
@@ -65,7 +67,8 @@ void CMainDialogLogic::OnButtonBrowse() {
         return;
     }
     m_outputName = result.path;
-    m_services.settings->WriteProfileString(kSectionOption, kKeyOutputFile, m_outputName);
+    platform::InstalledServices().settings->WriteProfileString(kSectionOption, kKeyOutputFile,
+                                                               m_outputName);
     m_view.SetOutputText(m_outputName);
 }
 

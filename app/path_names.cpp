@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/linux/file_helpers.h"
+#include "platform/file_helpers.h"
 
 namespace app {
 

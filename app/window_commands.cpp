@@ -3,8 +3,9 @@
 #include "app/main_dialog_logic.h"
 #include "app/settings_table.h"
 #include "i18n/language_table.h"
-#include "platform/linux/file_helpers.h"
+#include "platform/file_helpers.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 #include "resources/maker_info.h"
 
 namespace app {
@@ -19,17 +20,19 @@ void CMainDialogLogic::OnButtonPreviewVideo() {
     // The player's place under the root of the temporary folder's drive: here the root.
     const std::string player = "/Program Files/Windows Media Player/mplayer2.exe";
     if (platform::FileExists(player))
-        m_services.shell->WinExec({player, output});
+        platform::InstalledServices().shell->WinExec({player, output});
     else
-        m_services.shell->ShellExecuteOpen(output);
+        platform::InstalledServices().shell->ShellExecuteOpen(output);
 }
 
 void CMainDialogLogic::OnButtonHelp() {
-    m_services.shell->WinExec({"xdg-open", m_services.baseFolder + "/help/Introduction.htm"});
+    platform::InstalledServices().shell->WinExec(
+        {"xdg-open", m_setup.baseFolder + "/help/Introduction.htm"});
 }
 
 void CMainDialogLogic::OnButtonHomepage() {
-    if (m_services.shell->ShellExecuteOpen(resources::kHomepageAddress) > 32) return;
+    if (platform::InstalledServices().shell->ShellExecuteOpen(resources::kHomepageAddress) > 32)
+        return;
     std::string text = std::string("The Program does not launch your web browser to access ") +
                        resources::kHomepageSite +
                        " ,\nPlease launch your web browser and input the URL manually.";
@@ -37,8 +40,8 @@ void CMainDialogLogic::OnButtonHomepage() {
 }
 
 void CMainDialogLogic::SaveCurrentLanguage() {
-    m_services.settings->WriteProfileString(kSectionOption, kKeyCurrentLanguage,
-                                            g_languageTable.GetCurrentLanguage());
+    platform::InstalledServices().settings->WriteProfileString(
+        kSectionOption, kKeyCurrentLanguage, g_languageTable.GetCurrentLanguage());
 }
 
 }  // namespace app

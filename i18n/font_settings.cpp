@@ -5,11 +5,11 @@
 #include "i18n/font_keys.h"
 #include "i18n/language_table.h"
 #include "platform/ini_reader.h"
-#include "platform/linux/settings_store.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 
 void CLanguageTable::ReadFontSettings(LOGFONTA& description) const {
-    platform::ISettingsStore& store = platform::GetSettingsStore();
+    platform::ISettingsStore& store = *platform::InstalledServices().settings;
     description = LOGFONTA{};
     for (const i18n::FontKey& row : i18n::kFontKeys) {
         int32_t value = store.GetProfileInt(m_currentLanguage, row.key, row.defaultValue);
@@ -38,7 +38,7 @@ bool CLanguageTable::LoadFontSettings(platform::CFont& font) {
 bool CLanguageTable::SaveFontSettings(const platform::CFont& font) {
     LOGFONTA description;
     if (!font.GetLogFont(&description)) return true;  // an empty font has nothing to store
-    platform::ISettingsStore& store = platform::GetSettingsStore();
+    platform::ISettingsStore& store = *platform::InstalledServices().settings;
     for (const i18n::FontKey& row : i18n::kFontKeys) {
         int32_t value =
             std::visit([&](auto field) { return int32_t(description.*field); }, row.field);

@@ -1,9 +1,6 @@
 #pragma once
 // The message box service: one call with the Win32 flag and answer values, callable from any
-// thread. The program installs the implementation it needs; tests install a recording fake.
-
-#include <string>
-#include <vector>
+// thread. MessageBoxA shows it through the installed services (platform/services.h).
 
 constexpr unsigned MB_OK = 0x0;
 constexpr unsigned MB_OKCANCEL = 0x1;
@@ -34,25 +31,6 @@ class ConsoleMessageBox : public IMessageBox {
   public:
     int Show(void* owner, const char* text, const char* caption, unsigned flags) override;
 };
-
-// Records every call and answers from a script (IDOK when the script is exhausted).
-class RecordingMessageBox : public IMessageBox {
-  public:
-    struct Call {
-        bool hasOwner;
-        std::string text;
-        std::string caption;  // empty when null
-        bool hasCaption;
-        unsigned flags;
-    };
-    int Show(void* owner, const char* text, const char* caption, unsigned flags) override;
-    std::vector<Call> calls;
-    std::vector<int> answers;
-};
-
-// The installed service; ConsoleMessageBox until SetMessageBox is called. Returns the previous.
-IMessageBox& GetMessageBox();
-IMessageBox* SetMessageBox(IMessageBox* box);
 
 }  // namespace platform
 

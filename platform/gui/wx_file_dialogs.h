@@ -1,7 +1,7 @@
 #pragma once
 // The file dialog service with wxFileDialog.
 
-#include "platform/linux/file_dialogs.h"
+#include "platform/file_dialogs.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The font chooser service with wxFontDialog.
 
-#include "platform/linux/font_chooser.h"
+#include "platform/font_chooser.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The wait cursor with wxWidgets' busy cursor.
 
-#include "platform/linux/wait_cursor.h"
+#include "platform/wait_cursor.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/linux/file_helpers.h"
+#include "platform/file_helpers.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -290,54 +289,11 @@ bool CFileSettingsStore::WriteProfileInt(const std::string& section, const std::
     return Store(section, key, v);
 }
 
-std::string RecordingSettingsStore::GetProfileString(const std::string& section,
-                                                     const std::string& key,
-                                                     const std::string& defaultValue) {
-    const SettingValue* v = data.Find(section, key);
-    return v && !v->isInt ? v->text : defaultValue;
-}
-
-int32_t RecordingSettingsStore::GetProfileInt(const std::string& section, const std::string& key,
-                                              int32_t defaultValue) {
-    const SettingValue* v = data.Find(section, key);
-    return v ? AsInteger(*v).value_or(defaultValue) : defaultValue;
-}
-
-bool RecordingSettingsStore::WriteProfileString(const std::string& section, const std::string& key,
-                                                const std::string& value) {
-    SettingValue v;
-    v.text = value;
-    data.Set(section, key, v);
-    writes.push_back({section, key, v});
-    return true;
-}
-
-bool RecordingSettingsStore::WriteProfileInt(const std::string& section, const std::string& key,
-                                             int32_t value) {
-    SettingValue v;
-    v.isInt = true;
-    v.number = value;
-    data.Set(section, key, v);
-    writes.push_back({section, key, v});
-    return true;
-}
-
 std::string SettingsFilePath(const std::string& vendor, const std::string& app) {
     const char* config = std::getenv("XDG_CONFIG_HOME");
     std::string base = config && config[0] == '/' ? config : HomeFolder() + "/.config";
     while (base.size() > 1 && base.back() == '/') base.pop_back();
     return base + "/" + vendor + "/" + app + ".ini";
-}
-
-namespace {
-RecordingSettingsStore g_unbound;
-std::atomic<ISettingsStore*> g_store{&g_unbound};
-}  // namespace
-
-ISettingsStore& GetSettingsStore() { return *g_store.load(); }
-
-ISettingsStore* SetSettingsStore(ISettingsStore* store) {
-    return g_store.exchange(store ? store : &g_unbound);
 }
 
 }  // namespace platform

@@ -86,22 +86,4 @@ bool CLinuxSystemInfo::GetFolderPath(int csidl, std::string& folder) {
     return true;
 }
 
-bool RecordingSystemInfo::GetVersionEx(OSVERSIONINFOA* info) {
-    ++versionCalls;
-    if (!versionResult || !info) return false;
-    info->dwMajorVersion = majorVersion;
-    info->dwMinorVersion = 0;
-    return true;
-}
-
-bool RecordingSystemInfo::GetFolderPath(int csidl, std::string& folder) {
-    if (csidl == CSIDL_PROFILE) {
-        folder = homeFolder;
-        return !homeFolder.empty();
-    }
-    ++folderCalls;
-    if (folderResult) folder = videosFolder;
-    return folderResult;
-}
-
 }  // namespace platform

@@ -5,11 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/main_dialog_logic.h"
+#include "fakes/recording_file_dialogs.h"
+#include "fakes/recording_font_chooser.h"
+#include "fakes/recording_settings_store.h"
+#include "fakes/recording_shell.h"
+#include "fakes/recording_system_info.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 #include "platform/temp_folder.h"
 
 // The list view as the commands see it: rows keep their selection while rows move around them.
@@ -85,22 +92,24 @@ class Journal : public platform::IMessageBox, public platform::IWaitCursor {
 class AppTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_previousBox = platform::SetMessageBox(&m_journal);
+        platform::Services fakes;
+        fakes.messageBox = &m_journal;
+        fakes.settings = &m_settings;
+        fakes.fileDialogs = &m_dialogs;
+        fakes.fontChooser = &m_fonts;
+        fakes.waitCursor = &m_journal;
+        fakes.shell = &m_shell;
+        fakes.system = &m_system;
+        m_installed.emplace(fakes);
         DialogServicesReset();
     }
-    void TearDown() override { platform::SetMessageBox(m_previousBox); }
+    void TearDown() override { m_installed.reset(); }
 
     void DialogServicesReset() {
-        m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, Services());
+        m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, WindowSetup());
     }
-    app::DialogServices Services() {
-        app::DialogServices s;
-        s.settings = &m_settings;
-        s.fileDialogs = &m_dialogs;
-        s.fontChooser = &m_fonts;
-        s.waitCursor = &m_journal;
-        s.shell = &m_shell;
-        s.system = &m_system;
+    app::DialogSetup WindowSetup() {
+        app::DialogSetup s;
         s.appTitle = "splicora";
         s.baseFolder = "/opt/splicora";
         return s;
@@ -132,6 +141,6 @@ class AppTest : public ::testing::Test {
     platform::RecordingShell m_shell;
     platform::RecordingSystemInfo m_system;
     std::unique_ptr<app::CMainDialogLogic> m_dialog;
-    platform::IMessageBox* m_previousBox = nullptr;
+    std::optional<platform::ScopedServices> m_installed;
     TempFolder m_dir;
 };

@@ -19,17 +19,26 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <thread>
 
 #include "app/main_app.h"
 #include "app/main_dialog.h"
+#include "fakes/recording_file_dialogs.h"
+#include "fakes/recording_font_chooser.h"
+#include "fakes/recording_message_box.h"
+#include "fakes/recording_settings_store.h"
+#include "fakes/recording_shell.h"
+#include "fakes/recording_system_info.h"
+#include "fakes/recording_wait_cursor.h"
 #include "i18n/language_table.h"
 #include "judge_required.h"
 #include "loaded_languages.h"
-#include "platform/linux/file_helpers.h"
+#include "platform/file_helpers.h"
 #include "platform/linux/settings_store.h"
 #include "platform/menu_ids.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 #include "platform/temp_folder.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
@@ -69,30 +78,32 @@ std::string Capture(const std::string& command) {
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_previousBox = platform::SetMessageBox(&m_box);
-        m_services.settings = &m_settings;
-        m_services.fileDialogs = &m_dialogs;
-        m_services.fontChooser = &m_fonts;
-        m_services.waitCursor = &m_cursor;
-        m_services.shell = &m_shell;
-        m_services.system = &m_system;
+        platform::Services fakes;
+        fakes.messageBox = &m_box;
+        fakes.settings = &m_settings;
+        fakes.fileDialogs = &m_dialogs;
+        fakes.fontChooser = &m_fonts;
+        fakes.waitCursor = &m_cursor;
+        fakes.shell = &m_shell;
+        fakes.system = &m_system;
+        m_installed.emplace(fakes);
     }
-    void TearDown() override { platform::SetMessageBox(m_previousBox); }
+    void TearDown() override { m_installed.reset(); }
 
     platform::RecordingMessageBox m_box;
-    platform::IMessageBox* m_previousBox = nullptr;
     platform::RecordingSettingsStore m_settings;
     platform::RecordingFileDialogs m_dialogs;
     platform::RecordingFontChooser m_fonts;
     platform::RecordingWaitCursor m_cursor;
     platform::RecordingShell m_shell;
     platform::RecordingSystemInfo m_system;
-    app::DialogServices m_services;
+    std::optional<platform::ScopedServices> m_installed;
+    app::DialogSetup m_setup;
 };
 
 TEST_F(WindowTest, ControlsSitWhereTheTemplatePutsThemInTabOrderWithNoDefaultButton) {
     REQUIRE_DISPLAY();
-    auto* dialog = new app::CMainDialog(nullptr, m_services);
+    auto* dialog = new app::CMainDialog(nullptr, m_setup);
     const auto* t = resources::FindDialogTemplate(IDD_SPLICORA_DIALOG);
     EXPECT_EQ(dialog->GetClientSize(), dialog->ConvertDialogToPixels(wxSize(t->width, t->height)));
     const wxWindowList& children = dialog->GetChildren();
@@ -126,7 +137,7 @@ TEST_F(WindowTest, ControlsSitWhereTheTemplatePutsThemInTabOrderWithNoDefaultBut
 
 TEST_F(WindowTest, RowsOfTheRealListKeepTheirSelectionWhenMoved) {
     REQUIRE_DISPLAY();
-    auto* dialog = new app::CMainDialog(nullptr, m_services);
+    auto* dialog = new app::CMainDialog(nullptr, m_setup);
     const char* paths[] = {"/v/a.wmv", "/v/b.wmv", "/v/c.wmv", "/v/d.wmv"};
     for (const char* p : paths)
         std::snprintf(dialog->m_inputPaths[dialog->m_inputCount++], 260, "%s", p);
@@ -154,7 +165,7 @@ TEST_F(WindowTest, RowsOfTheRealListKeepTheirSelectionWhenMoved) {
 TEST_F(WindowTest, EscapeAndEnterEndTheRunWithoutSavingTheLanguageButExitSavesIt) {
     REQUIRE_DISPLAY();
     auto run = [&](std::function<void(app::CMainDialog*)> action) {
-        auto* dialog = new app::CMainDialog(nullptr, m_services);
+        auto* dialog = new app::CMainDialog(nullptr, m_setup);
         wxTheApp->CallAfter([dialog, action] { action(dialog); });
         int result = dialog->ShowModal();
         std::string output = dialog->m_outputName;
@@ -190,7 +201,7 @@ TEST_F(WindowTest, EscapeAndEnterEndTheRunWithoutSavingTheLanguageButExitSavesIt
 
 TEST_F(WindowTest, TheAboutBoxShowsTheTemplateTexts) {
     REQUIRE_DISPLAY();
-    auto* dialog = new app::CMainDialog(nullptr, m_services);
+    auto* dialog = new app::CMainDialog(nullptr, m_setup);
     std::string title, version;
     wxTheApp->CallAfter([&] {
         auto* about = dynamic_cast<wxDialog*>(wxGetActiveWindow());
@@ -252,7 +263,7 @@ class PopupMenuTest : public WindowTest {
   protected:
     CMenuRecordingDialog* Open(const std::string& saved) {
         m_languages.Load(saved);
-        return new CMenuRecordingDialog(nullptr, m_services);
+        return new CMenuRecordingDialog(nullptr, m_setup);
     }
     std::string Label(app::CMainDialog* dialog, int id) {
         return dialog->Control(id)->GetLabel().utf8_string();
@@ -350,7 +361,7 @@ TEST_F(PopupMenuTest, ChoosingALanguageChangesTitleAndButtonsAtOnceAndAsksForARe
 
 TEST_F(PopupMenuTest, TheRealMenuTakesAChoiceFromTheKeyboard) {
     REQUIRE_DISPLAY();
-    auto* dialog = new app::CMainDialog(nullptr, m_services);
+    auto* dialog = new app::CMainDialog(nullptr, m_setup);
     m_languages.Load("English");
     dialog->Show();
     ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
@@ -479,11 +490,12 @@ TEST(Program, AWholeJoinThroughTheRunningProgramWithFakedFileDialogs) {
     dialogs.openAnswers.push_back({true, chosen});
     std::string output = dir.Path() + "/joined film.wmv";
     dialogs.saveAnswers.push_back({true, {output, {}}});
-    theApp->m_fileDialogs = &dialogs;
+    platform::Services own = theApp->m_services;
+    theApp->m_services.fileDialogs = &dialogs;
     platform::RecordingShell shell;
-    theApp->m_shell = &shell;
+    theApp->m_services.shell = &shell;
     platform::RecordingMessageBox box;
-    platform::IMessageBox* previous = platform::SetMessageBox(&box);
+    theApp->m_services.messageBox = &box;
 
     std::string title, merge;
     std::vector<std::string> rows;
@@ -506,7 +518,7 @@ TEST(Program, AWholeJoinThroughTheRunningProgramWithFakedFileDialogs) {
         click(IDC_BUTTON_EXIT);
     });
     EXPECT_FALSE(theApp->InitInstance());
-    platform::SetMessageBox(previous);
+    theApp->m_services = own;
 
     EXPECT_EQ(merge, "Zusammenfügen");  // the saved language's texts
     EXPECT_EQ(title, "Splicora");
@@ -553,7 +565,8 @@ TEST(Program, FilesOnTheCommandLineAreAddedInOrderAsADropIs) {
     theApp->m_commandLineFiles = {data + "/av_wmv2_wma2_meta.wmv", "av_wmv1_incompatible.wmv",
                                   "notes.txt", "./av_part2.wmv"};
     platform::RecordingMessageBox box;
-    platform::IMessageBox* previous = platform::SetMessageBox(&box);
+    platform::Services own = theApp->m_services;
+    theApp->m_services.messageBox = &box;
     std::vector<std::string> rows;
     std::vector<std::string> slots;
     wxTheApp->CallAfter([&] {
@@ -568,7 +581,7 @@ TEST(Program, FilesOnTheCommandLineAreAddedInOrderAsADropIs) {
         });
     });
     EXPECT_FALSE(theApp->InitInstance());
-    platform::SetMessageBox(previous);
+    theApp->m_services = own;
     theApp->m_commandLineFiles.clear();
     std::filesystem::current_path(previousFolder);
     unsetenv("XDG_CONFIG_HOME");
@@ -593,7 +606,8 @@ TEST(Program, AJoinShowsItsProgressAndEscapeOrClosingStopsItLeavingNothing) {
     auto* theApp = static_cast<app::CMainApp*>(wxTheApp);
     platform::RecordingMessageBox box;
     box.answers = {IDYES, IDYES};  // to the questions whether to stop
-    platform::IMessageBox* previous = platform::SetMessageBox(&box);
+    platform::Services own = theApp->m_services;
+    theApp->m_services.messageBox = &box;
     std::string output = dir.Path() + "/out/joined.wmv";
     std::filesystem::create_directory(dir.Path() + "/out");
     std::vector<std::string> titles;
@@ -638,7 +652,7 @@ TEST(Program, AJoinShowsItsProgressAndEscapeOrClosingStopsItLeavingNothing) {
         sampler.Stop();
     });
     EXPECT_FALSE(theApp->InitInstance());  // ends with the window closed during the second join
-    platform::SetMessageBox(previous);
+    theApp->m_services = own;
     unsetenv("XDG_CONFIG_HOME");
 
     EXPECT_EQ(stopRequests, 2) << "no progress was shown";

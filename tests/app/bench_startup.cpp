@@ -13,6 +13,7 @@
 
 #include "app/main_app.h"
 #include "app/main_dialog.h"
+#include "fakes/recording_file_dialogs.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -41,7 +42,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_startup: no display\n");
         return 1;
     }
-    platform::SetMessageBox(&theApp->m_messageBox);
     std::printf("toolkit initialised: %.1f ms\n",
                 std::chrono::duration<double, std::milli>(Clock::now() - g_start).count());
     platform::RecordingFileDialogs dialogs;
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     chosen.paths = {std::string(samples) + "/av_wmv2_wma2_meta.wmv",
                     std::string(samples) + "/av_part2.wmv"};
     dialogs.openAnswers.push_back({true, chosen});
-    if (!samples.empty()) theApp->m_fileDialogs = &dialogs;
+    if (!samples.empty()) theApp->m_services.fileDialogs = &dialogs;
     wxTimer closer;
     wxTheApp->CallAfter([&] {
         WhenShown([&](app::CMainDialog* dialog) {
@@ -66,7 +66,6 @@ int main(int argc, char** argv) {
         });
     });
     theApp->InitInstance();
-    platform::SetMessageBox(nullptr);
     wxEntryCleanup();
     return 0;
 }

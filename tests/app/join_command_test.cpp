@@ -57,12 +57,12 @@ TEST_F(MergeTest, JoinRunsUnderTheWaitCursorAndEndsWithDone) {
 
 // The window takes no input while a join runs; a drop arriving then is ignored.
 TEST_F(MergeTest, ADropDuringAJoinIsIgnored) {
-    app::DialogServices services = Services();
-    services.runJoin = [this](const std::function<void()>& work) {
+    app::DialogSetup setup = WindowSetup();
+    setup.runJoin = [this](const std::function<void()>& work) {
         m_dialog->OnDropFiles({m_first});
         work();
     };
-    m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, services);
+    m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, setup);
     SetList({m_first, m_second});
     m_view.output = m_dir.Path() + "/joined.wmv";
     m_dialog->OnButtonConvert();

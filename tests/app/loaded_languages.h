@@ -5,13 +5,12 @@
 #include <string>
 
 #include "i18n/language_table.h"
-#include "platform/linux/settings_store.h"
+#include "platform/services.h"
 #include "platform/temp_folder.h"
 
 class LoadedLanguages {
   public:
-    explicit LoadedLanguages(platform::ISettingsStore* store)
-        : m_previousStore(platform::SetSettingsStore(store)) {
+    explicit LoadedLanguages(platform::ISettingsStore* store) : m_installed(WithSettings(store)) {
         folder.Write("language/English.ini",
                      "[DIALOG]\nIDD_PROGRAM_CAPTION=Splicora\nIDC_BUTTON_CONVERT=Merge\n");
         folder.Write(
@@ -30,7 +29,6 @@ class LoadedLanguages {
         g_languageTable.m_menuTexts.clear();
         g_languageTable.m_currentLanguage = "english";
         g_languageTable.InterfaceFont.DeleteObject();
-        platform::SetSettingsStore(m_previousStore);
     }
     LoadedLanguages(const LoadedLanguages&) = delete;
     LoadedLanguages& operator=(const LoadedLanguages&) = delete;
@@ -41,5 +39,10 @@ class LoadedLanguages {
     TempFolder folder;
 
   private:
-    platform::ISettingsStore* m_previousStore;
+    static platform::Services WithSettings(platform::ISettingsStore* store) {
+        platform::Services services;
+        services.settings = store;
+        return services;
+    }
+    platform::ScopedServices m_installed;
 };

@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "app/path_names.h"
-#include "platform/linux/file_helpers.h"
+#include "platform/file_helpers.h"
 #include "platform/linux/settings_store.h"
 #include "platform/linux/system_info.h"
 #include "platform/temp_folder.h"

@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "fake_runtime.h"
+#include "fakes/recording_message_box.h"
 #include "merger.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 #include "report_error.h"
 
 namespace engine {
@@ -29,10 +32,14 @@ inline std::u16string U16(const std::string& ascii) { return {ascii.begin(), asc
 
 class EngineTest : public ::testing::Test {
   protected:
-    void SetUp() override { m_previous = platform::SetMessageBox(&box); }
+    void SetUp() override {
+        platform::Services fakes;
+        fakes.messageBox = &box;
+        m_installed.emplace(fakes);
+    }
     void TearDown() override {
         merger.reset();
-        platform::SetMessageBox(m_previous);
+        m_installed.reset();
     }
 
     std::vector<std::string> Messages() const {
@@ -74,5 +81,5 @@ class EngineTest : public ::testing::Test {
     std::unique_ptr<engine::CMerger> merger;
 
   private:
-    platform::IMessageBox* m_previous = nullptr;
+    std::optional<platform::ScopedServices> m_installed;
 };

@@ -19,12 +19,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "fakes/recording_settings_store.h"
 #include "i18n/menu_loader.h"
 #include "judge_required.h"
 #include "language_fixture.h"
 #include "platform/gui/wx_font_chooser.h"
-#include "platform/linux/settings_store.h"
 #include "platform/menu_ids.h"
+#include "platform/services.h"
 #include "platform/wx_font.h"
 #include "resources/dialog_templates.h"
 #include "window_wait.h"
@@ -111,12 +112,15 @@ TEST_F(ApplyTexts, TitleControlsAndFontOfTheMainWindow) {
     REQUIRE_DISPLAY();
     // A font of the user's, which the desktop's default font could not be taken for.
     platform::RecordingSettingsStore store;
-    platform::ISettingsStore* previousStore = platform::SetSettingsStore(&store);
-    store.WriteProfileString("German", "lfFaceName", "DejaVu Sans Mono");
-    store.WriteProfileInt("German", "lfHeight", -17);
-    WriteLanguage("German", kGerman);
-    ASSERT_TRUE(Initialize("German"));
-    platform::SetSettingsStore(previousStore);
+    {
+        platform::Services fakes;
+        fakes.settings = &store;
+        platform::ScopedServices installed(fakes);
+        store.WriteProfileString("German", "lfFaceName", "DejaVu Sans Mono");
+        store.WriteProfileInt("German", "lfHeight", -17);
+        WriteLanguage("German", kGerman);
+        ASSERT_TRUE(Initialize("German"));
+    }
     ASSERT_TRUE(m_table.ApplyToDialog(m_dialog, 102));
     EXPECT_EQ(m_dialog->GetTitle().utf8_string(), "Splicora DE");
     EXPECT_EQ(Label(m_dialog, 1018), "Beenden");

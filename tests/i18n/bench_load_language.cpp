@@ -8,13 +8,17 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "fakes/recording_message_box.h"
 #include "i18n/language_table.h"
 #include "platform/linux/settings_store.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 
 int main() {
     platform::RecordingMessageBox box;
-    platform::SetMessageBox(&box);
+    platform::Services quiet;
+    quiet.messageBox = &box;
+    platform::ScopedServices installed(quiet);
     CLanguageTable table;
     if (!table.Initialize(SPLICORA_SOURCE_DIR, "English")) {
         std::fprintf(stderr, "no language files under %s/language\n", SPLICORA_SOURCE_DIR);
@@ -23,7 +27,9 @@ int main() {
     char folder[] = "/tmp/splicora-bench-XXXXXX";
     if (!mkdtemp(folder)) return 1;
     platform::CFileSettingsStore store(std::string(folder) + "/splicora.ini");
-    platform::SetSettingsStore(&store);
+    platform::Services withStore;
+    withStore.settings = &store;
+    platform::ScopedServices installedStore(withStore);
     for (int i = 0; i < table.GetLanguageCount(); ++i) {
         std::string name = table.GetLanguageName(i);
         table.SelectLanguage(name);
@@ -45,7 +51,6 @@ int main() {
         std::printf("%-28s %8.3f ms per load\n", name.c_str(), each);
     }
     std::printf("slowest load: %.3f ms (limit 5 ms)\n", worst);
-    platform::SetSettingsStore(nullptr);
     std::filesystem::remove_all(folder);
     return worst < 5.0 ? 0 : 2;
 }

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
+#include "fakes/recording_settings_store.h"
 #include "language_fixture.h"
-#include "platform/linux/settings_store.h"
+#include "platform/services.h"
 
 namespace {
 
@@ -13,12 +15,14 @@ class FontSettings : public LanguageTest {
   protected:
     void SetUp() override {
         LanguageTest::SetUp();
-        m_previousStore = platform::SetSettingsStore(&m_store);
+        platform::Services fakes;
+        fakes.settings = &m_store;
+        m_installedStore.emplace(fakes);
         WriteLanguage("English", "");
         WriteLanguage("German", "");
     }
     void TearDown() override {
-        platform::SetSettingsStore(m_previousStore);
+        m_installedStore.reset();
         LanguageTest::TearDown();
     }
     LOGFONTA Current() {
@@ -29,7 +33,7 @@ class FontSettings : public LanguageTest {
     void Select(std::string name) { m_table.SelectLanguage(name); }
 
     platform::RecordingSettingsStore m_store;
-    platform::ISettingsStore* m_previousStore = nullptr;
+    std::optional<platform::ScopedServices> m_installedStore;
 };
 
 TEST_F(FontSettings, FirstLoadGivesTheDefaultFontWithoutWritingAnything) {

@@ -4,16 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "fakes/recording_message_box.h"
 #include "i18n/language_table.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 #include "platform/temp_folder.h"
 
 class LanguageTest : public ::testing::Test {
   protected:
-    void SetUp() override { m_previousBox = platform::SetMessageBox(&m_box); }
-    void TearDown() override { platform::SetMessageBox(m_previousBox); }
+    void SetUp() override {
+        platform::Services fakes;
+        fakes.messageBox = &m_box;
+        m_installed.emplace(fakes);
+    }
+    void TearDown() override { m_installed.reset(); }
 
     void WriteLanguage(const std::string& name, const std::string& content) {
         m_dir.Write("language/" + name + ".ini", content);
@@ -24,7 +31,7 @@ class LanguageTest : public ::testing::Test {
 
     TempFolder m_dir;
     platform::RecordingMessageBox m_box;
-    platform::IMessageBox* m_previousBox = nullptr;
+    std::optional<platform::ScopedServices> m_installed;
     CLanguageTable m_table;
 };
 

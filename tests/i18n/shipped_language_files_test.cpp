@@ -8,9 +8,11 @@
 #include <set>
 #include <sstream>
 
+#include "fakes/recording_message_box.h"
 #include "i18n/language_keys.h"
 #include "i18n/language_table.h"
 #include "platform/message_box.h"
+#include "platform/services.h"
 #include "resources/string_table.h"
 
 namespace {
@@ -100,7 +102,9 @@ TEST(ShippedLanguageFiles, EveryFileHasEnglishKeysAndNothingMalformed) {
     EXPECT_GE(files.size(), 7u);
 
     platform::RecordingMessageBox box;
-    platform::IMessageBox* previous = platform::SetMessageBox(&box);
+    platform::Services fakes;
+    fakes.messageBox = &box;
+    platform::ScopedServices installed(fakes);
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.filename().string());
         ParsedFile parsed = Parse(file);
@@ -127,12 +131,13 @@ TEST(ShippedLanguageFiles, EveryFileHasEnglishKeysAndNothingMalformed) {
         table.m_encoding = table.GetEncodingKind(name);
         EXPECT_TRUE(table.ResolveLocale(name, locale, primary, sub));
     }
-    platform::SetMessageBox(previous);
 }
 
 TEST(ShippedLanguageFiles, TranslationsLoadThroughTheTable) {
     platform::RecordingMessageBox box;
-    platform::IMessageBox* previous = platform::SetMessageBox(&box);
+    platform::Services fakes;
+    fakes.messageBox = &box;
+    platform::ScopedServices installed(fakes);
     CLanguageTable table;
     ASSERT_TRUE(table.Initialize(fs::path(SPLICORA_LANGUAGE_DIR).parent_path().string(), "German"));
     EXPECT_EQ(table.GetDialogText(1008), "Zusammenfügen");
@@ -142,7 +147,6 @@ TEST(ShippedLanguageFiles, TranslationsLoadThroughTheTable) {
     EXPECT_EQ(table.GetString(208), "警告");
     EXPECT_EQ(table.m_primaryLanguage, 4);
     EXPECT_TRUE(box.calls.empty());
-    platform::SetMessageBox(previous);
 }
 
 }  // namespace

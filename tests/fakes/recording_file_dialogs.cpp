@@ -1,4 +1,4 @@
-#include "platform/linux/file_dialogs.h"
+#include "fakes/recording_file_dialogs.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/linux/font_chooser.h"
+#include "fakes/recording_font_chooser.h"
 
 #include <cstddef>
 

@@ -2,8 +2,6 @@
 // The font chooser (ChooseFontA) as a service: started from a font description, it gives back the
 // description the user confirmed.
 
-#include <vector>
-
 #include "platform/font.h"
 
 namespace platform {
@@ -23,18 +21,6 @@ class IFontChooser {
     virtual ~IFontChooser() = default;
     // Runs the chooser modally; false (chosen untouched) when the user cancelled.
     virtual bool ChooseFont(const FontChooserRequest& request, LOGFONTA& chosen) = 0;
-};
-
-// Records each request and answers from a script; a cancel once the script runs out.
-class RecordingFontChooser : public IFontChooser {
-  public:
-    struct Answer {
-        bool ok;
-        LOGFONTA logFont;
-    };
-    bool ChooseFont(const FontChooserRequest& request, LOGFONTA& chosen) override;
-    std::vector<FontChooserRequest> requests;
-    std::vector<Answer> answers;
 };
 
 }  // namespace platform

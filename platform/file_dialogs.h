@@ -40,19 +40,4 @@ class IFileDialogs {
     virtual bool GetSaveFileName(const FileDialogRequest& request, FileDialogResult& result) = 0;
 };
 
-// Records each request and answers from a script; a cancel once the script runs out.
-class RecordingFileDialogs : public IFileDialogs {
-  public:
-    struct Answer {
-        bool ok;
-        FileDialogResult result;
-    };
-    bool GetOpenFileName(const FileDialogRequest& request, FileDialogResult& result) override;
-    bool GetSaveFileName(const FileDialogRequest& request, FileDialogResult& result) override;
-    std::vector<FileDialogRequest> openRequests;
-    std::vector<FileDialogRequest> saveRequests;
-    std::vector<Answer> openAnswers;
-    std::vector<Answer> saveAnswers;
-};
-
 }  // namespace platform

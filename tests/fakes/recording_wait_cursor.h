@@ -1,16 +1,10 @@
 #pragma once
-// The application's wait cursor: nested Begin / End pairs.
+// A wait cursor that counts; depth is the number of Begin calls not yet ended.
+
+#include "platform/wait_cursor.h"
 
 namespace platform {
 
-class IWaitCursor {
-  public:
-    virtual ~IWaitCursor() = default;
-    virtual void BeginWaitCursor() = 0;
-    virtual void EndWaitCursor() = 0;
-};
-
-// Counts; depth is the number of Begin calls not yet ended.
 class RecordingWaitCursor : public IWaitCursor {
   public:
     void BeginWaitCursor() override {
