@@ -10,6 +10,7 @@
 #include "join_checks.h"
 #include "merger.h"
 #include "platform/linux/stop_signals.h"
+#include "platform/memory_tuning.h"
 #include "progress_line.h"
 #include "report_error.h"
 #include "run_join.h"
@@ -39,6 +40,7 @@ int Refuse(const char* format, const char* a, int n = 0, const char* b = "") {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::TuneAllocatorForStreaming();
     const std::atomic<bool>& stop = platform::CatchStopSignals();
     bool force = false;
     bool gapless = false;
