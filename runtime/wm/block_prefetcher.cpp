@@ -48,12 +48,14 @@ void BlockPrefetcher::Run() {
         block->resize(n);
         bool ok = m_source.ReadAt(at, block->data(), n);
         at += n;
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
         if (!ok) {
             m_failed = true;
             break;
         }
         m_ready.push_back(std::move(block));
+        // Woken after the unlock, the consumer does not block on the mutex at once.
+        lock.unlock();
         m_changed.notify_all();
     }
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -68,6 +70,7 @@ bool BlockPrefetcher::Next(ReadBlock* block) {
     if (m_ready.empty()) return false;
     *block = std::move(m_ready.front());
     m_ready.pop_front();
+    lock.unlock();
     m_changed.notify_all();
     return true;
 }

@@ -49,11 +49,14 @@ bool WriteBehindSink::HandOver() {
     m_changed.wait(lock, [this] { return m_queue.size() < kBlocksInFlight || m_failed; });
     if (m_failed) return false;
     m_queue.push_back(std::move(m_filling));
-    m_changed.notify_all();
-    if (!m_spare.empty()) {
+    bool spare = !m_spare.empty();
+    if (spare) {
         m_filling = std::move(m_spare.back());
         m_spare.pop_back();
-    } else {
+    }
+    lock.unlock();  // the woken thread then finds the mutex free
+    m_changed.notify_all();
+    if (!spare) {
         m_filling = {};
         m_filling.reserve(kBlockBytes);
     }
@@ -68,10 +71,7 @@ bool WriteBehindSink::Drain() {
 }
 
 bool WriteBehindSink::Write(const void* data, size_t n) {
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_failed) return false;
-    }
+    if (m_failed) return false;
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
     while (n > 0) {
         size_t take = std::min(n, kBlockBytes - m_filling.size());

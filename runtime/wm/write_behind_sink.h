@@ -3,6 +3,7 @@
 // writes them to the sink below in order, so that the caller never waits on the system's write.
 // A failure below shows at a later Write, at WriteAt or at Finish, never as success.
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -44,8 +45,8 @@ class WriteBehindSink final : public asf::ByteSink {
     std::condition_variable m_changed;
     std::deque<std::vector<uint8_t>> m_queue;
     std::vector<std::vector<uint8_t>> m_spare;
-    bool m_writing = false;  // the thread holds a block
-    bool m_failed = false;
+    bool m_writing = false;             // the thread holds a block
+    std::atomic<bool> m_failed{false};  // set under the mutex; Write reads it without
     int m_error = 0;
     bool m_stop = false;
     std::thread m_thread;
