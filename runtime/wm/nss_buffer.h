@@ -34,6 +34,8 @@ class CNssBuffer final : public INSSBuffer, private RefCount<CNssBuffer> {
     void Hold(std::vector<BYTE>&& bytes, const std::shared_ptr<BufferRecycler>& recycler);
     void Hold(const BYTE* bytes, size_t length, std::shared_ptr<const void> block);
     void Drop();
+    // True when the caller holds the only reference: nobody else can reach the buffer.
+    bool Unshared() const { return RefsImpl() == 1; }
 
     HRESULT QueryInterface(REFIID iid, void** out) override;
     ULONG AddRef() override { return AddRefImpl(); }

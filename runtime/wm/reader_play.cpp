@@ -249,12 +249,10 @@ bool CReader::DeliverDue(PlayState& state, QWORD target) {
             m_callback->OnSample(sent.stream - 1u, sent.time, sent.duration, sent.flags, buffer,
                                  m_context);
         // The same object serves the next sample when the callee kept no reference.
-        if (buffer->AddRef() == 2) {
-            buffer->Release();
+        if (buffer->Unshared()) {
             buffer->Drop();
             state.spareBuffer = buffer;
         } else {
-            buffer->Release();
             buffer->Release();
         }
     }
