@@ -7,9 +7,11 @@
 
 #include "app/main_app.h"
 #include "platform/gui/desktop_identity.h"
+#include "platform/memory_tuning.h"
 #include "resources/maker_info.h"
 
 int main(int argc, char** argv) {
+    platform::TuneAllocatorForStreaming();
     platform::SetDesktopApplicationId(resources::kApplicationId);
     auto* app = new app::CMainApp;
     wxApp::SetInstance(app);

@@ -167,6 +167,9 @@ class CMerger final : public IWMReaderCallback,
     void NoteInputStats(int k, IWMReaderAdvanced* reader);
     // Writes one sample as it stands in the output, noting its end; reports a failure once.
     HRESULT Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample);
+    // The same with the writer already taken under the lock.
+    HRESULT Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
+                    wm::ComPtr<IWMWriterAdvanced>& writer);
     // Gapless: the first step's samples of a later input are held until the earliest of them
     // is known, then shifted to the end of what is placed and written.
     void PlaceHeld();

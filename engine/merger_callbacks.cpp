@@ -143,7 +143,9 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
         return S_OK;
     }
     bool unknown = false;  // reported once the lock is left
+    wm::ComPtr<IWMWriterAdvanced> writer;
     {
+        // One lock per sample: the placement and the writer are taken together.
         std::lock_guard<std::mutex> g(m_lock);
         if (m_phase == JoinPhase::SecondPlaying) {
             const WORD mapped = m_streamMap.WriterStreamFor(stream);
@@ -164,12 +166,13 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
         } else if (m_phase != JoinPhase::FirstPlaying && !unknown) {
             return S_OK;  // no segment is running: dropped
         }
+        Share(m_writerAdvanced.Get(), writer);
     }
     if (unknown) {
         FailSegment(E_UNEXPECTED, "Error in WriteStreamSample (hr=0x%08x).\n");
         return E_UNEXPECTED;
     }
-    return Forward(stream, time, duration, flags, sample);
+    return Forward(stream, time, duration, flags, sample, writer);
 }
 
 HRESULT CMerger::Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample) {
@@ -178,6 +181,11 @@ HRESULT CMerger::Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, I
         std::lock_guard<std::mutex> g(m_lock);
         Share(m_writerAdvanced.Get(), writer);
     }
+    return Forward(stream, time, duration, flags, sample, writer);
+}
+
+HRESULT CMerger::Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
+                         wm::ComPtr<IWMWriterAdvanced>& writer) {
     HRESULT hr = E_UNEXPECTED;  // no writer
     if (writer) {
         hr = writer->WriteStreamSample(stream, time, 0, duration, flags, sample);

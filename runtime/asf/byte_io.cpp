@@ -178,6 +178,11 @@ std::unique_ptr<FileSink> FileSink::FromDescriptor(int fd) {
     return sink;
 }
 
+void FileSink::Unbuffered() {
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
+    m_buffer.reset();
+}
+
 FileSink::~FileSink() {
     if (m_file) std::fclose(m_file);
 }

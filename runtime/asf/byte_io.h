@@ -197,6 +197,9 @@ class FileSink : public ByteSink {
     int ErrorNumber() const override { return m_error; }
     // Finish also waits until the bytes are on the disk.
     void SyncOnFinish() { m_sync = true; }
+    // Writes go straight to the system, for a caller that writes large blocks itself; only
+    // before the first write.
+    void Unbuffered();
 
   private:
     explicit FileSink(std::FILE* f) : m_file(f) {}

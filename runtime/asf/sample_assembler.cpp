@@ -51,8 +51,9 @@ uint64_t SampleAssembler::DurationOf(const Stream& s, const Payload& p) const {
     return 0;
 }
 
-void SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
-                           uint64_t duration, std::vector<uint8_t> data, std::vector<Sample>& out) {
+Sample& SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
+                              uint64_t duration, std::vector<uint8_t> data,
+                              std::vector<Sample>& out) {
     Sample& sample = out.emplace_back();
     sample.stream = number;
     sample.time = ToSampleTime(s, presentationTime);
@@ -63,6 +64,19 @@ void SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationTime
     s.started = true;
     s.lossPending = false;
     sample.data = std::move(data);
+    return sample;
+}
+
+void SampleAssembler::EmitWhole(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
+                                uint64_t duration, const uint8_t* bytes, uint32_t length,
+                                std::vector<Sample>& out) {
+    if (!m_views) {
+        Emit(s, number, presentationTime, key, duration, NewBuffer(bytes, length, length), out);
+        return;
+    }
+    Sample& sample = Emit(s, number, presentationTime, key, duration, {}, out);
+    sample.view = bytes;
+    sample.viewLength = length;
 }
 
 std::vector<uint8_t> SampleAssembler::NewBuffer(const uint8_t* data, size_t length,
@@ -108,8 +122,8 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
                     Lose(s);
                     break;
                 }
-                Emit(s, p.stream, time, p.keyFrame, uint64_t(p.timeDelta) * 10000,
-                     NewBuffer(r.Here(), n, n), out);
+                EmitWhole(s, p.stream, time, p.keyFrame, uint64_t(p.timeDelta) * 10000, r.Here(), n,
+                          out);
                 r.Skip(n);
                 time += p.timeDelta;
             }
@@ -122,8 +136,8 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
                 continue;
             }
             if (p.length == p.objectSize) {
-                Emit(s, p.stream, p.presentationTime, p.keyFrame, DurationOf(s, p),
-                     NewBuffer(p.data, p.length, p.length), out);
+                EmitWhole(s, p.stream, p.presentationTime, p.keyFrame, DurationOf(s, p), p.data,
+                          p.length, out);
                 continue;
             }
             s.active = true;

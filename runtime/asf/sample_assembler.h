@@ -21,7 +21,13 @@ struct Sample {
     uint64_t time = 0;      // 100 ns, preroll removed
     uint64_t duration = 0;  // 100 ns
     uint32_t flags = 0;
-    std::vector<uint8_t> data;
+    std::vector<uint8_t> data;  // the bytes, unless the sample is a view
+    // A view: the bytes lie whole in the packet given to AddPayloads, which the caller keeps.
+    const uint8_t* view = nullptr;
+    uint32_t viewLength = 0;
+
+    const uint8_t* Bytes() const { return view ? view : data.data(); }
+    size_t Size() const { return view ? viewLength : data.size(); }
 };
 
 class SampleAssembler {
@@ -35,6 +41,8 @@ class SampleAssembler {
     // Data was lost somewhere: every stream drops its partial object and flags its next sample.
     void MarkLossAll();
     size_t PartialBytes() const;
+    // Samples that lie whole in one payload come as views into the packet instead of copies.
+    void UseViews(bool on) { m_views = on; }
     // Buffers of delivered samples come back here to hold new samples, saving allocations.
     std::vector<std::vector<uint8_t>>& Spares() { return m_spares; }
 
@@ -55,8 +63,12 @@ class SampleAssembler {
         std::vector<uint8_t> data;
         uint32_t expected = 0;
     };
-    void Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key, uint64_t duration,
-              std::vector<uint8_t> data, std::vector<Sample>& out);
+    Sample& Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key, uint64_t duration,
+                 std::vector<uint8_t> data, std::vector<Sample>& out);
+    // A sample whose bytes lie whole in the packet: a view or a copy.
+    void EmitWhole(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
+                   uint64_t duration, const uint8_t* bytes, uint32_t length,
+                   std::vector<Sample>& out);
     void Lose(Stream& s);
     uint64_t DurationOf(const Stream& s, const Payload& p) const;
     uint64_t ToSampleTime(const Stream& s, uint32_t presentationMs) const;
@@ -64,6 +76,7 @@ class SampleAssembler {
     std::vector<uint8_t> NewBuffer(const uint8_t* data, size_t length, size_t capacity);
 
     uint64_t m_preroll;
+    bool m_views = false;
     std::map<uint16_t, Stream> m_streams;
     std::vector<std::vector<uint8_t>> m_spares;
 };

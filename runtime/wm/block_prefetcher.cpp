@@ -1,13 +1,13 @@
 #include "block_prefetcher.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace wm {
 
 BlockPrefetcher::BlockPrefetcher(asf::ByteSource& source, uint64_t offset, uint64_t length,
                                  size_t blockSize)
     : m_source(source), m_offset(offset), m_end(offset + length), m_blockSize(blockSize) {
-    for (int i = 0; i < kBuffers; ++i) m_free.push_back(i);
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -20,27 +20,42 @@ BlockPrefetcher::~BlockPrefetcher() {
     m_thread.join();
 }
 
+// A pooled block that nothing else holds, a new pooled one while the pool is small, else one of
+// its own (a consumer that keeps every sample keeps every block).
+std::shared_ptr<std::vector<uint8_t>> BlockPrefetcher::FreeBlock() {
+    for (auto& block : m_pool) {
+        if (block.use_count() != 1) continue;
+        // Pairs with the release of the last holder elsewhere: its reads are done.
+        std::atomic_thread_fence(std::memory_order_acquire);
+        return block;
+    }
+    auto block = std::make_shared<std::vector<uint8_t>>();
+    block->reserve(m_blockSize);
+    if (m_pool.size() < kPooled) m_pool.push_back(block);
+    return block;
+}
+
 void BlockPrefetcher::Run() {
     uint64_t at = m_offset;
     while (at < m_end) {
-        int buffer;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stop || !m_free.empty(); });
+            m_changed.wait(lock, [this] { return m_stop || m_ready.size() < kAhead; });
             if (m_stop) return;
-            buffer = m_free.front();
-            m_free.pop_front();
         }
+        std::shared_ptr<std::vector<uint8_t>> block = FreeBlock();
         size_t n = static_cast<size_t>(std::min<uint64_t>(m_blockSize, m_end - at));
-        m_buffers[buffer].resize(n);
-        bool ok = m_source.ReadAt(at, m_buffers[buffer].data(), n);
+        block->resize(n);
+        bool ok = m_source.ReadAt(at, block->data(), n);
         at += n;
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
         if (!ok) {
             m_failed = true;
             break;
         }
-        m_ready.emplace_back(buffer, n);
+        m_ready.push_back(std::move(block));
+        // Woken after the unlock, the consumer does not block on the mutex at once.
+        lock.unlock();
         m_changed.notify_all();
     }
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -48,19 +63,15 @@ void BlockPrefetcher::Run() {
     m_changed.notify_all();
 }
 
-bool BlockPrefetcher::Next(const uint8_t** data, size_t* size) {
+bool BlockPrefetcher::Next(ReadBlock* block) {
+    block->reset();
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (m_current >= 0) {
-        m_free.push_back(m_current);
-        m_current = -1;
-        m_changed.notify_all();
-    }
     m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
     if (m_ready.empty()) return false;
-    m_current = m_ready.front().first;
-    *size = m_ready.front().second;
+    *block = std::move(m_ready.front());
     m_ready.pop_front();
-    *data = m_buffers[m_current].data();
+    lock.unlock();
+    m_changed.notify_all();
     return true;
 }
 

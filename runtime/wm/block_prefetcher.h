@@ -1,9 +1,11 @@
 #pragma once
 // Reads a range of a source in consecutive blocks on a thread of its own, a few blocks ahead of
-// the consumer, so that reading the file and parsing it overlap.
+// the consumer, so that reading the file and parsing it overlap. Blocks are shared: whatever
+// points into one holds it, and a block is read into again only when nothing holds it.
 
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -11,6 +13,8 @@
 #include "../asf/byte_io.h"
 
 namespace wm {
+
+using ReadBlock = std::shared_ptr<const std::vector<uint8_t>>;
 
 class BlockPrefetcher {
   public:
@@ -20,25 +24,25 @@ class BlockPrefetcher {
     BlockPrefetcher(const BlockPrefetcher&) = delete;
     BlockPrefetcher& operator=(const BlockPrefetcher&) = delete;
 
-    // The next block, valid until the next call. False at the end of the range or on a read
-    // error (then Failed() is true).
-    bool Next(const uint8_t** data, size_t* size);
+    // The next block; false at the end of the range or on a read error (then Failed() is true).
+    bool Next(ReadBlock* block);
     bool Failed();
 
+    static constexpr size_t kAhead = 2;    // blocks read before the consumer asks
+    static constexpr size_t kPooled = 16;  // blocks kept for reuse
+
   private:
-    static constexpr int kBuffers = 3;
     void Run();
+    std::shared_ptr<std::vector<uint8_t>> FreeBlock();
 
     asf::ByteSource& m_source;
     uint64_t m_offset;
     uint64_t m_end;
     size_t m_blockSize;
-    std::vector<uint8_t> m_buffers[kBuffers];
+    std::vector<std::shared_ptr<std::vector<uint8_t>>> m_pool;  // the reading thread's only
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<std::pair<int, size_t>> m_ready;  // buffer, bytes
-    std::deque<int> m_free;
-    int m_current = -1;
+    std::deque<ReadBlock> m_ready;
     bool m_stop = false;
     bool m_done = false;
     bool m_failed = false;

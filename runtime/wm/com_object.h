@@ -12,6 +12,7 @@ template <class Derived>
 class RefCount {
   protected:
     ULONG AddRefImpl() { return ++m_refs; }
+    ULONG RefsImpl() const { return m_refs.load(); }
     ULONG ReleaseImpl() {
         ULONG n = --m_refs;
         if (n == 0) delete static_cast<Derived*>(this);

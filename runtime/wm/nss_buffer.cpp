@@ -22,6 +22,29 @@ void BufferRecycler::TakeAll(std::vector<std::vector<BYTE>>& spares) {
     m_free.clear();
 }
 
+void CNssBuffer::Hold(std::vector<BYTE>&& bytes, const std::shared_ptr<BufferRecycler>& recycler) {
+    Drop();
+    m_bytes = std::move(bytes);
+    m_length = m_bytes.size();
+    m_recycler = recycler;
+}
+
+void CNssBuffer::Hold(const BYTE* bytes, size_t length, std::shared_ptr<const void> block) {
+    Drop();
+    m_view = bytes;
+    m_viewLength = m_length = length;
+    m_block = std::move(block);
+}
+
+void CNssBuffer::Drop() {
+    if (m_recycler) m_recycler->Put(std::move(m_bytes));
+    m_recycler.reset();
+    m_bytes = {};
+    m_view = nullptr;
+    m_viewLength = m_length = 0;
+    m_block.reset();
+}
+
 HRESULT CNssBuffer::QueryInterface(REFIID iid, void** out) {
     if (!out) return E_POINTER;
     if (Offer<INSSBuffer>(iid, IID_INSSBuffer, this, out) ||
@@ -38,26 +61,26 @@ HRESULT CNssBuffer::GetLength(DWORD* length) {
 }
 
 HRESULT CNssBuffer::SetLength(DWORD length) {
-    if (length > m_bytes.size()) return E_INVALIDARG;
+    if (length > MaxLength()) return E_INVALIDARG;
     m_length = length;
     return S_OK;
 }
 
 HRESULT CNssBuffer::GetMaxLength(DWORD* length) {
     if (!length) return E_POINTER;
-    *length = static_cast<DWORD>(m_bytes.size());
+    *length = static_cast<DWORD>(MaxLength());
     return S_OK;
 }
 
 HRESULT CNssBuffer::GetBuffer(BYTE** buffer) {
     if (!buffer) return E_POINTER;
-    *buffer = m_bytes.data();
+    *buffer = Data();
     return S_OK;
 }
 
 HRESULT CNssBuffer::GetBufferAndLength(BYTE** buffer, DWORD* length) {
     if (!buffer || !length) return E_POINTER;
-    *buffer = m_bytes.data();
+    *buffer = Data();
     *length = static_cast<DWORD>(m_length);
     return S_OK;
 }

@@ -11,8 +11,9 @@
 namespace wm {
 
 namespace {
-constexpr size_t kReadBlockBytes = 1u << 20;
-constexpr size_t kMaxPendingBytes = 16u << 20;
+constexpr size_t kReadBlockBytes = 256u << 10;
+// Samples read but not yet due; with the blocks they hold, the reader's memory.
+constexpr size_t kMaxPendingBytes = 4u << 20;
 constexpr QWORD kDurationSlack = 20000000;  // 2 s: how far a declared duration may pass the samples
 constexpr QWORD kReadAheadOfClock = 10000000;  // 1 s of send time past the released time
 constexpr QWORD kNoClock = UINT64_MAX;
@@ -24,21 +25,34 @@ struct PlayState {
     PlayState(const asf::AsfHeader& header, const asf::AsfLayout& fileLayout)
         : layout(fileLayout), file(header.file), assembler(header) {
         for (const asf::StreamProperties& s : header.streams) queues.push_back({s.Number(), {}});
+        assembler.UseViews(true);
     }
+    ~PlayState() {
+        if (spareBuffer) spareBuffer->Release();
+    }
+    PlayState(const PlayState&) = delete;
+    PlayState& operator=(const PlayState&) = delete;
+
+    struct Waiting {
+        uint64_t order;
+        asf::Sample sample;
+        ReadBlock block;  // holds the bytes of a sample that is a view
+    };
     // Samples waiting for the clock, per stream in file order; order numbers keep file order
     // across streams.
     struct Queue {
         uint16_t stream;
-        std::deque<std::pair<uint64_t, asf::Sample>> samples;
+        std::deque<Waiting> samples;
     };
 
     // Puts a sample read from the file behind the others of its stream.
     void Enqueue(asf::Sample& s) {
         for (Queue& q : queues) {
             if (q.stream != s.stream) continue;
-            pendingBytes += s.data.size();
+            pendingBytes += s.Size();
             ++pendingCount;
-            q.samples.emplace_back(nextOrder++, std::move(s));
+            ReadBlock holder = s.view ? block : ReadBlock();
+            q.samples.push_back({nextOrder++, std::move(s), std::move(holder)});
             return;
         }
     }
@@ -47,8 +61,8 @@ struct PlayState {
     Queue* NextDue(QWORD target) {
         Queue* next = nullptr;
         for (Queue& q : queues) {
-            if (q.samples.empty() || q.samples.front().second.time >= target) continue;
-            if (!next || q.samples.front().first < next->samples.front().first) next = &q;
+            if (q.samples.empty() || q.samples.front().sample.time >= target) continue;
+            if (!next || q.samples.front().order < next->samples.front().order) next = &q;
         }
         return next;
     }
@@ -74,7 +88,7 @@ struct PlayState {
 
     // Reading.
     std::optional<BlockPrefetcher> blocks;
-    const uint8_t* block = nullptr;
+    ReadBlock block;
     uint64_t blockFirstPacket = 0;
     uint64_t blockPackets = 0;
     uint64_t nextPacket = 0;
@@ -92,6 +106,7 @@ struct PlayState {
     QWORD contentEnd = 0;
     uint64_t servedClock = 0;  // the DeliverTime count last played up to
     std::shared_ptr<BufferRecycler> recycler = std::make_shared<BufferRecycler>();
+    CNssBuffer* spareBuffer = nullptr;  // handed out before, and nobody kept it
 };
 
 // One round per clock target: play up to it, then end the play or report the time reached.
@@ -182,16 +197,15 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
         state.nextPacket < layout.packetCount && state.pendingBytes < kMaxPendingBytes &&
         (target == kNoClock || state.lastSendTime < target + state.preroll + kReadAheadOfClock)) {
         if (state.nextPacket >= state.blockFirstPacket + state.blockPackets) {
-            size_t size = 0;
-            if (!state.blocks->Next(&state.block, &size) || size % layout.packetSize) {
+            if (!state.blocks->Next(&state.block) || state.block->size() % layout.packetSize) {
                 state.ioFailed = true;
                 return readAny;
             }
             state.blockFirstPacket = state.nextPacket;
-            state.blockPackets = size / layout.packetSize;
+            state.blockPackets = state.block->size() / layout.packetSize;
         }
         const uint8_t* bytes =
-            state.block + (state.nextPacket - state.blockFirstPacket) * layout.packetSize;
+            state.block->data() + (state.nextPacket - state.blockFirstPacket) * layout.packetSize;
         ++state.nextPacket;
         readAny = true;
         bool whole = asf::ParsePacket(bytes, layout.packetSize, state.packet);
@@ -214,19 +228,33 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
 bool CReader::DeliverDue(PlayState& state, QWORD target) {
     bool sentAny = false;
     while (PlayState::Queue* next = state.NextDue(target)) {
-        asf::Sample s = std::move(next->samples.front().second);
-        next->samples.pop_front();
+        PlayState::Waiting& w = next->samples.front();
+        asf::Sample& s = w.sample;
         --state.pendingCount;
-        state.pendingBytes -= s.data.size();
+        state.pendingBytes -= s.Size();
         state.contentEnd = std::max(state.contentEnd, s.time + s.duration);
         sentAny = true;
-        auto* buffer = new CNssBuffer(std::move(s.data), state.recycler);
-        if (m_callbackAdvanced && state.streamSamples[s.stream & 0x7F])
-            m_callbackAdvanced->OnStreamSample(s.stream, s.time, s.duration, s.flags, buffer,
-                                               m_context);
+        CNssBuffer* buffer = state.spareBuffer ? state.spareBuffer : new CNssBuffer;
+        state.spareBuffer = nullptr;
+        if (s.view)
+            buffer->Hold(s.view, s.viewLength, std::move(w.block));
         else
-            m_callback->OnSample(s.stream - 1u, s.time, s.duration, s.flags, buffer, m_context);
-        buffer->Release();
+            buffer->Hold(std::move(s.data), state.recycler);
+        const asf::Sample sent = std::move(s);
+        next->samples.pop_front();
+        if (m_callbackAdvanced && state.streamSamples[sent.stream & 0x7F])
+            m_callbackAdvanced->OnStreamSample(sent.stream, sent.time, sent.duration, sent.flags,
+                                               buffer, m_context);
+        else
+            m_callback->OnSample(sent.stream - 1u, sent.time, sent.duration, sent.flags, buffer,
+                                 m_context);
+        // The same object serves the next sample when the callee kept no reference.
+        if (buffer->Unshared()) {
+            buffer->Drop();
+            state.spareBuffer = buffer;
+        } else {
+            buffer->Release();
+        }
     }
     return sentAny;
 }

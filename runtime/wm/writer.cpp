@@ -11,6 +11,7 @@
 #include "../asf/asf_guids.h"
 #include "../asf/safe_file.h"
 #include "wide_string.h"
+#include "write_behind_sink.h"
 
 namespace wm {
 
@@ -205,11 +206,14 @@ HRESULT CWriter::BeginWriting() {
     if (m_testSink) {
         m_sink = std::move(m_testSink);
     } else {
-        m_sink = CreateTemporaryFor(m_outputPath, m_tempPath);
-        if (!m_sink) {
+        std::unique_ptr<asf::FileSink> file = CreateTemporaryFor(m_outputPath, m_tempPath);
+        if (!file) {
             SetFileError(asf::FileFailure(m_outputPath, errno));
             return NS_E_FILE_OPEN_FAILED;
         }
+        // The packets go out in large blocks from a thread of its own.
+        file->Unbuffered();
+        m_sink = std::make_unique<WriteBehindSink>(std::move(file));
     }
     asf::AsfHeader& h = m_store.header;
     h.file.fileId = NewFileId();

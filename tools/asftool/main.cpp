@@ -10,6 +10,7 @@
 #include "file_info.h"
 #include "info_printer.h"
 #include "platform/linux/stop_signals.h"
+#include "platform/memory_tuning.h"
 
 namespace {
 
@@ -85,6 +86,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::TuneAllocatorForStreaming();
     g_stop = &platform::CatchStopSignals();
     int status = Run(argc, argv);
     return platform::StopSignal() ? 128 + platform::StopSignal() : status;

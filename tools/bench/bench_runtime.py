@@ -24,7 +24,7 @@ def measure(argv):
                               stderr=subprocess.PIPE, text=True)
         if done.returncode != 0:
             raise SystemExit("failed: %s\n%s" % (" ".join(argv), done.stderr))
-        seconds, kib = done.stderr.strip().splitlines()[-1].split()
+        seconds, kib = done.stderr.strip().splitlines()[-1].split()[:2]
         best = float(seconds) if best is None else min(best, float(seconds))
         peak = max(peak, int(kib) / 1024)
     return best, peak

@@ -10,6 +10,7 @@
 #include "join_checks.h"
 #include "merger.h"
 #include "platform/linux/stop_signals.h"
+#include "platform/memory_tuning.h"
 #include "platform/services.h"
 #include "progress_line.h"
 #include "report_error.h"
@@ -40,6 +41,7 @@ int Refuse(const char* format, const char* a, int n = 0, const char* b = "") {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform::TuneAllocatorForStreaming();
     // The engine's messages go to standard error.
     platform::ConsoleMessageBox console;
     platform::Services services;

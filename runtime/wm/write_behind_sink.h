@@ -1,0 +1,55 @@
+#pragma once
+// A sink that gathers writes into large blocks and hands them to a thread of its own, which
+// writes them to the sink below in order, so that the caller never waits on the system's write.
+// A failure below shows at a later Write, at WriteAt or at Finish, never as success.
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "../asf/byte_io.h"
+
+namespace wm {
+
+class WriteBehindSink final : public asf::ByteSink {
+  public:
+    explicit WriteBehindSink(std::unique_ptr<asf::ByteSink> below);
+    ~WriteBehindSink() override;
+    WriteBehindSink(const WriteBehindSink&) = delete;
+    WriteBehindSink& operator=(const WriteBehindSink&) = delete;
+
+    bool Write(const void* data, size_t n) override;
+    // Waits until everything before it is written, then writes below.
+    bool WriteAt(uint64_t offset, const void* data, size_t n) override;
+    uint64_t Position() const override { return m_position; }
+    bool Finish() override;
+    int ErrorNumber() const override;
+
+    static constexpr size_t kBlockBytes = 1u << 20;
+    static constexpr size_t kBlocksInFlight = 2;
+
+  private:
+    void Run();
+    bool HandOver();  // queues the block being filled
+    bool Drain();     // waits until the queue is written; false when anything failed
+
+    std::unique_ptr<asf::ByteSink> m_below;
+    uint64_t m_position = 0;
+    std::vector<uint8_t> m_filling;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::vector<uint8_t>> m_queue;
+    std::vector<std::vector<uint8_t>> m_spare;
+    bool m_writing = false;             // the thread holds a block
+    std::atomic<bool> m_failed{false};  // set under the mutex; Write reads it without
+    int m_error = 0;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
+}  // namespace wm

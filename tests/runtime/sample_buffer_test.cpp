@@ -1,0 +1,152 @@
+// Sample buffers that point into the reader's blocks, and the writer's write-behind sink.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "test_files.h"
+#include "wm/reader.h"
+#include "wm/write_behind_sink.h"
+
+namespace {
+
+BYTE Pattern(WORD stream, size_t index, size_t at) {
+    return static_cast<BYTE>(index * 131 + at * 7 + stream * 59 + (at >> 8));
+}
+
+// About 5 MiB: more than the reader's blocks hold at once, so blocks are read into again unless
+// something keeps them. Most frames fit one payload (a view into a block); every 40th is split
+// over packets (a copy); audio blocks are small.
+std::vector<TestSample> ManySamples() {
+    std::vector<TestSample> out;
+    for (size_t i = 0; i < 3000; ++i) {  // 100 s at 30 frames/s
+        size_t size = i % 40 == 39 ? 9000 : 400 + i * 37 % 2400;
+        TestSample s{1, i * 333333, i % 30 == 0, std::vector<BYTE>(size)};
+        for (size_t k = 0; k < size; ++k) s.data[k] = Pattern(1, i, k);
+        out.push_back(std::move(s));
+    }
+    for (size_t i = 0; i < 1000; ++i) {  // 100 ms blocks
+        TestSample s{2, i * 1000000, false, std::vector<BYTE>(300)};
+        for (size_t k = 0; k < 300; ++k) s.data[k] = Pattern(2, i, k);
+        out.push_back(std::move(s));
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](const TestSample& a, const TestSample& b) { return a.time < b.time; });
+    return out;
+}
+
+// Keeps a reference to every buffer it is given.
+class KeepingCallback : public RecordingCallback {
+  public:
+    using RecordingCallback::RecordingCallback;
+    ~KeepingCallback() {
+        for (auto& [stream, buffer] : kept) buffer->Release();
+    }
+    HRESULT OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
+                           void* context) override {
+        sample->AddRef();
+        kept.emplace_back(stream, sample);
+        return RecordingCallback::OnStreamSample(stream, time, duration, flags, sample, context);
+    }
+    std::vector<std::pair<WORD, INSSBuffer*>> kept;
+};
+
+void ReadKeepingEverything(QWORD step) {
+    std::vector<TestSample> samples = ManySamples();
+    std::vector<uint8_t> file = WriteTestFile(samples);
+    ASSERT_GT(file.size(), 5u << 20);
+    KeepingCallback callback(step);
+    {
+        auto* reader = new wm::CReader();
+        callback.Attach(reader);
+        reader->UseSource(std::make_unique<asf::MemorySource>(std::move(file)));
+        reader->Open(u"memory.wmv", &callback, nullptr);
+        ASSERT_EQ(callback.WaitFor(WMT_OPENED), S_OK);
+        reader->SetManualStreamSelection(1);
+        reader->SetReceiveStreamSamples(1, 1);
+        reader->SetReceiveStreamSamples(2, 1);
+        reader->SetUserProvidedClock(step != 0);
+        reader->Start(0, 0, 1.0f, nullptr);
+        EXPECT_EQ(callback.WaitFor(WMT_EOF, WMT_ERROR), S_OK);
+        reader->Stop();
+        callback.WaitFor(WMT_STOPPED);
+        reader->Close();
+        callback.WaitFor(WMT_CLOSED);
+        reader->Release();
+    }
+    // The reader is gone; every kept buffer still holds its own bytes.
+    ASSERT_EQ(callback.kept.size(), samples.size());
+    std::vector<const TestSample*> expected[3];
+    for (const TestSample& s : samples) expected[s.stream].push_back(&s);
+    size_t next[3] = {0, 0, 0};
+    for (auto& [stream, buffer] : callback.kept) {
+        ASSERT_TRUE(stream == 1 || stream == 2);
+        ASSERT_LT(next[stream], expected[stream].size());
+        const TestSample& want = *expected[stream][next[stream]++];
+        BYTE* data = nullptr;
+        DWORD length = 0;
+        ASSERT_EQ(buffer->GetBufferAndLength(&data, &length), S_OK);
+        ASSERT_EQ(std::vector<BYTE>(data, data + length), want.data)
+            << "stream " << stream << " sample " << next[stream] - 1;
+    }
+}
+
+TEST(SampleBuffer, KeptBuffersKeepTheirBytesAfterTheReaderIsGone) { ReadKeepingEverything(0); }
+
+TEST(SampleBuffer, KeptBuffersKeepTheirBytesUnderTheUserClock) { ReadKeepingEverything(10000000); }
+
+// Writes of every size come out in order, WriteAt lands where it is told, and the position
+// counts what was given.
+TEST(WriteBehindSink, KeepsOrderAndWritesAtOffsets) {
+    auto memory = std::make_unique<asf::MemorySink>();
+    asf::MemorySink* below = memory.get();
+    std::vector<uint8_t> expected;
+    {
+        wm::WriteBehindSink sink(std::move(memory));
+        for (size_t i = 0; expected.size() < (5u << 20) + 123; ++i) {
+            size_t n = i % 7 == 0 ? 1500000 : i % 3 == 0 ? 1 : 3200;
+            std::vector<uint8_t> chunk(n);
+            for (size_t k = 0; k < n; ++k) chunk[k] = static_cast<uint8_t>(i * 17 + k);
+            ASSERT_TRUE(sink.Write(chunk.data(), n));
+            expected.insert(expected.end(), chunk.begin(), chunk.end());
+            ASSERT_EQ(sink.Position(), expected.size());
+        }
+        const uint8_t patch[5] = {9, 8, 7, 6, 5};
+        ASSERT_TRUE(sink.WriteAt(3, patch, 5));
+        std::copy(patch, patch + 5, expected.begin() + 3);
+        ASSERT_TRUE(sink.Write(patch, 5));  // appends after a WriteAt
+        expected.insert(expected.end(), patch, patch + 5);
+        ASSERT_TRUE(sink.Finish());
+        EXPECT_EQ(sink.ErrorNumber(), 0);
+        EXPECT_TRUE(below->Bytes() == expected);  // the sink owns what is below
+    }
+}
+
+// A full disk below fails a later write, the header rewrite and the end, never passes as
+// success, and keeps its reason.
+TEST(WriteBehindSink, AFullDiskBelowIsReportedLater) {
+    auto memory = std::make_unique<asf::MemorySink>();
+    memory->FailAfter(3u << 20);
+    wm::WriteBehindSink sink(std::move(memory));
+    std::vector<uint8_t> packet(3200, 0x5A);
+    bool failed = false;
+    for (int i = 0; i < 3000 && !failed; ++i) failed = !sink.Write(packet.data(), packet.size());
+    EXPECT_TRUE(failed) << "10 MB written past a 3 MiB disk without a failure";
+    EXPECT_FALSE(sink.Write(packet.data(), packet.size()));
+    EXPECT_FALSE(sink.WriteAt(0, packet.data(), 10));
+    EXPECT_FALSE(sink.Finish());
+    EXPECT_EQ(sink.ErrorNumber(), ENOSPC);
+}
+
+TEST(WriteBehindSink, AFailureInTheLastBlockShowsAtFinish) {
+    auto memory = std::make_unique<asf::MemorySink>();
+    memory->FailAfter(1000);
+    wm::WriteBehindSink sink(std::move(memory));
+    std::vector<uint8_t> bytes(5000, 1);
+    EXPECT_TRUE(sink.Write(bytes.data(), bytes.size()));  // still gathered, not written
+    EXPECT_FALSE(sink.Finish());
+    EXPECT_EQ(sink.ErrorNumber(), ENOSPC);
+}
+
+}  // namespace
