@@ -2,6 +2,7 @@
 // Reference counting and interface lookup shared by the runtime's objects.
 
 #include <atomic>
+#include <utility>
 
 #include "wm_interfaces.h"
 
@@ -48,6 +49,7 @@ class ComPtr {
         Reset();
         return &m_p;
     }
+    void Swap(ComPtr& other) { std::swap(m_p, other.m_p); }
     I* Get() const { return m_p; }
     I* operator->() const { return m_p; }
     explicit operator bool() const { return m_p != nullptr; }

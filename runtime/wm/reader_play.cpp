@@ -27,12 +27,6 @@ struct PlayState {
         for (const asf::StreamProperties& s : header.streams) queues.push_back({s.Number(), {}});
         assembler.UseViews(true);
     }
-    ~PlayState() {
-        if (spareBuffer) spareBuffer->Release();
-    }
-    PlayState(const PlayState&) = delete;
-    PlayState& operator=(const PlayState&) = delete;
-
     struct Waiting {
         uint64_t order;
         asf::Sample sample;
@@ -106,7 +100,7 @@ struct PlayState {
     QWORD contentEnd = 0;
     uint64_t servedClock = 0;  // the DeliverTime count last played up to
     std::shared_ptr<BufferRecycler> recycler = std::make_shared<BufferRecycler>();
-    CNssBuffer* spareBuffer = nullptr;  // handed out before, and nobody kept it
+    ComPtr<CNssBuffer> spareBuffer;  // handed out before, and nobody kept it
 };
 
 // One round per clock target: play up to it, then end the play or report the time reached.
@@ -234,8 +228,9 @@ bool CReader::DeliverDue(PlayState& state, QWORD target) {
         state.pendingBytes -= s.Size();
         state.contentEnd = std::max(state.contentEnd, s.time + s.duration);
         sentAny = true;
-        CNssBuffer* buffer = state.spareBuffer ? state.spareBuffer : new CNssBuffer;
-        state.spareBuffer = nullptr;
+        ComPtr<CNssBuffer> buffer;
+        buffer.Swap(state.spareBuffer);
+        if (!buffer) buffer.Reset(new CNssBuffer);
         if (s.view)
             buffer->Hold(s.view, s.viewLength, std::move(w.block));
         else
@@ -244,16 +239,14 @@ bool CReader::DeliverDue(PlayState& state, QWORD target) {
         next->samples.pop_front();
         if (m_callbackAdvanced && state.streamSamples[sent.stream & 0x7F])
             m_callbackAdvanced->OnStreamSample(sent.stream, sent.time, sent.duration, sent.flags,
-                                               buffer, m_context);
+                                               buffer.Get(), m_context);
         else
-            m_callback->OnSample(sent.stream - 1u, sent.time, sent.duration, sent.flags, buffer,
-                                 m_context);
+            m_callback->OnSample(sent.stream - 1u, sent.time, sent.duration, sent.flags,
+                                 buffer.Get(), m_context);
         // The same object serves the next sample when the callee kept no reference.
         if (buffer->Unshared()) {
             buffer->Drop();
-            state.spareBuffer = buffer;
-        } else {
-            buffer->Release();
+            buffer.Swap(state.spareBuffer);
         }
     }
     return sentAny;
