@@ -5,6 +5,7 @@
 
 #include "platform/settings_store.h"
 #include "text/case_blind.h"
+#include "text/escape.h"
 
 namespace platform {
 
@@ -17,29 +18,9 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b + 1);
 }
 
-std::string Escape(const std::string& text) {
+std::string Escape(const std::string& value) {
     std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '"':
-                out += "\\\"";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                out += c;
-        }
-    }
+    text::AppendEscaped(out, value, false);
     return out + "\"";
 }
 

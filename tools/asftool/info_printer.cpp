@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "text/escape.h"
 #include "text/utf.h"
 
 namespace asftool {
@@ -14,35 +15,7 @@ std::string Seconds(QWORD t) {
     return b;
 }
 
-void AppendJsonText(std::string& out, const std::string& s) {
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20) {
-                    char b[8];
-                    std::snprintf(b, sizeof b, "\\u%04x", c);
-                    out += b;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
-}
+void AppendJsonText(std::string& out, const std::string& s) { text::AppendEscaped(out, s, true); }
 
 }  // namespace
 
