@@ -290,14 +290,44 @@ bool ReadAsfStructure(ByteSource& source, AsfHeader& header, AsfLayout& layout,
         uint64_t size = o.U64();
         if (size < 24 || size > fileSize - at) break;
         if (id == guids::kSimpleIndex && size <= kMaxHeaderSize) {
-            std::vector<uint8_t> body(static_cast<size_t>(size - 24));
-            SimpleIndex index;
-            if (source.ReadAt(at + 24, body.data(), body.size()) && index.Parse(ByteReader(body)))
-                layout.simpleIndexes.push_back(std::move(index));
+            uint8_t fields[SimpleIndex::kEntriesStart - 24];
+            ByteReader f(fields, sizeof fields);
+            SimpleIndexPlace place;
+            place.offset = at;
+            place.size = size;
+            if (size >= SimpleIndex::kEntriesStart &&
+                source.ReadAt(at + 24, fields, sizeof fields)) {
+                f.ReadGuid();  // file ID
+                place.interval = f.U64();
+                f.U32();  // largest packet count
+                place.entryCount = f.U32();
+                if (f.ok() && place.entryCount <=
+                                  (size - SimpleIndex::kEntriesStart) / SimpleIndex::kEntrySize)
+                    layout.simpleIndexes.push_back(place);
+            }
         }
         at += size;
     }
     return true;
+}
+
+bool ReadSimpleIndex(ByteSource& source, const SimpleIndexPlace& place, SimpleIndex& index) {
+    std::vector<uint8_t> body(static_cast<size_t>(place.size - 24));
+    return source.ReadAt(place.offset + 24, body.data(), body.size()) &&
+           index.Parse(ByteReader(body));
+}
+
+bool ReadSimpleIndexEntry(ByteSource& source, const SimpleIndexPlace& place, uint32_t i,
+                          SimpleIndex::Entry& entry) {
+    uint8_t bytes[SimpleIndex::kEntrySize];
+    if (i >= place.entryCount || !source.ReadAt(place.offset + SimpleIndex::kEntriesStart +
+                                                    uint64_t(i) * SimpleIndex::kEntrySize,
+                                                bytes, sizeof bytes))
+        return false;
+    ByteReader r(bytes, sizeof bytes);
+    entry.packetNumber = r.U32();
+    entry.packetCount = r.U16();
+    return r.ok();
 }
 
 }  // namespace asf

@@ -43,6 +43,15 @@ struct AsfHeader {
     bool IsProtected() const;
 };
 
+// A Simple Index object after the data object, its fields checked. Its entries are read only when
+// wanted: a long time line has millions.
+struct SimpleIndexPlace {
+    uint64_t offset = 0;  // of the object
+    uint64_t size = 0;
+    uint64_t interval = 0;  // 100 ns
+    uint32_t entryCount = 0;
+};
+
 struct AsfLayout {
     uint64_t headerSize = 0;
     uint64_t dataObjectOffset = 0;
@@ -52,10 +61,15 @@ struct AsfLayout {
     uint64_t promisedPackets = 0;  // packets the data object's size promises
     uint64_t dataObjectEnd = 0;    // end of the data object as far as the file holds it
     bool truncated = false;        // the data object was cut short
-    std::vector<SimpleIndex> simpleIndexes;
+    std::vector<SimpleIndexPlace> simpleIndexes;
 };
 
 // Reads and checks the header, the data object's header and the index objects after it.
 bool ReadAsfStructure(ByteSource& source, AsfHeader& header, AsfLayout& layout, std::string& error);
+
+// The whole index, or one entry of it.
+bool ReadSimpleIndex(ByteSource& source, const SimpleIndexPlace& place, SimpleIndex& index);
+bool ReadSimpleIndexEntry(ByteSource& source, const SimpleIndexPlace& place, uint32_t i,
+                          SimpleIndex::Entry& entry);
 
 }  // namespace asf

@@ -1,6 +1,7 @@
 #include "packet_writer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace asf {
 
@@ -128,13 +129,13 @@ uint32_t PacketWriter::MaxObjectSize(uint16_t stream) const {
     return it == m_streams.end() ? 0 : it->second.maxObject;
 }
 
-SimpleIndex PacketWriter::BuildIndex(uint16_t stream) const {
+SimpleIndex PacketWriter::TakeIndex(uint16_t stream) {
     SimpleIndex index;
     index.interval = kIndexInterval;
     auto it = m_indexes.find(stream);
     if (it == m_indexes.end()) return index;
-    const IndexState& ix = it->second;
-    index.entries = ix.entries;
+    IndexState& ix = it->second;
+    index.entries = std::move(ix.entries);
     uint64_t end = ContentEnd() + m_preroll * 10000;
     if (ix.haveKey)
         while (index.entries.size() * kIndexInterval <= end) index.entries.push_back(ix.lastKey);

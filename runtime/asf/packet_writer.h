@@ -3,6 +3,7 @@
 // samples, send times that never go back) and keeps what the Simple Index needs.
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <vector>
 
@@ -30,8 +31,9 @@ class PacketWriter {
     uint64_t ContentEnd() const;
     uint64_t LastSendTime() const { return m_lastSend; }  // ms
     uint32_t MaxObjectSize(uint16_t stream) const;
-    // The index of a video stream, entries up to the content's end.
-    SimpleIndex BuildIndex(uint16_t stream) const;
+    // The index of a video stream, entries up to the content's end; once, after Finish (the
+    // entries move out: a long time line has millions).
+    SimpleIndex TakeIndex(uint16_t stream);
 
     static constexpr uint32_t kDefaultPacketSize = 3200;
     static constexpr size_t kPacketHeader = 14;
@@ -48,7 +50,7 @@ class PacketWriter {
         uint64_t stepCount = 0;
     };
     struct IndexState {
-        std::vector<SimpleIndex::Entry> entries;
+        std::deque<SimpleIndex::Entry> entries;
         bool haveKey = false;
         SimpleIndex::Entry lastKey{};
     };

@@ -85,11 +85,16 @@ HRESULT CMetadataEditor::Flush() {
 // A marker's offset points at the data packet where its time starts, found in the seek index.
 void CMetadataEditor::PlaceNewMarkers() {
     if (m_layout.simpleIndexes.empty()) return;
-    const asf::SimpleIndex& index = m_layout.simpleIndexes.front();
+    const asf::SimpleIndexPlace& index = m_layout.simpleIndexes.front();
+    if (index.entryCount == 0 || index.interval == 0) return;
+    std::unique_ptr<asf::FileSource> source;
     for (asf::Marker& m : m_store.header.markers.markers) {
-        if (m.offset != 0 || index.entries.empty() || index.interval == 0) continue;
-        uint64_t i = std::min<uint64_t>(m.time / index.interval, index.entries.size() - 1);
-        m.offset = 50 + uint64_t(index.entries[i].packetNumber) * m_layout.packetSize;
+        if (m.offset != 0) continue;
+        if (!source) source = asf::FileSource::FromDescriptor(m_file.Get());
+        asf::SimpleIndex::Entry e;
+        uint64_t i = std::min<uint64_t>(m.time / index.interval, index.entryCount - 1);
+        if (source && asf::ReadSimpleIndexEntry(*source, index, uint32_t(i), e))
+            m.offset = 50 + uint64_t(e.packetNumber) * m_layout.packetSize;
     }
 }
 

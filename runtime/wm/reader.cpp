@@ -227,7 +227,6 @@ HRESULT CReader::DoOpen() {
     m_openError.clear();
     m_statistics = {};
     m_statistics.hasSimpleIndex = !layout.simpleIndexes.empty();
-    layout.simpleIndexes.clear();  // playing never seeks; a long time line has a large index
     m_layout = layout;
     m_profile.streams = DescribeStreams(file.header);
     m_store.SetFromFile(std::move(file.header));

@@ -281,14 +281,12 @@ HRESULT CWriter::EndWriting() {
     if (m_state != State::Writing) return NS_E_INVALID_REQUEST;
     asf::AsfHeader& h = m_store.header;
     bool ok = !m_failed && m_packets->Finish();
-    asf::ByteWriter indexes;
     for (const StreamDescription& d : m_streams) {
         if (d.type.head.majortype != asf::guids::kMediaTypeVideo) continue;
-        asf::SimpleIndex index = m_packets->BuildIndex(d.number);
+        asf::SimpleIndex index = m_packets->TakeIndex(d.number);
         index.fileId = h.file.fileId;
-        index.Render(indexes);
+        ok = ok && index.WriteTo(*m_sink);
     }
-    ok = ok && m_sink->Write(indexes.Buffer().data(), indexes.Size());
     FinishHeader();
     h.file.fileSize = m_sink->Position();
     uint64_t bare = h.Render(0).size();

@@ -72,10 +72,12 @@ TEST(Writer, FileKeepsTheFormatInvariants) {
     EXPECT_GE(h.paddingSize, 1024u);
     EXPECT_TRUE(h.file.flags & asf::FileProperties::kSeekable);
     ASSERT_EQ(layout.simpleIndexes.size(), 1u);
-    for (const asf::SimpleIndex::Entry& e : layout.simpleIndexes[0].entries)
+    asf::SimpleIndex index;
+    ASSERT_TRUE(asf::ReadSimpleIndex(source, layout.simpleIndexes[0], index));
+    for (const asf::SimpleIndex::Entry& e : index.entries)
         EXPECT_LT(e.packetNumber, layout.packetCount);
     // entry i (preroll included) points at the latest key frame at or before it
-    EXPECT_EQ(layout.simpleIndexes[0].entries.size(), 11u);  // 0 s to 10 s, preroll included
+    EXPECT_EQ(index.entries.size(), 11u);  // 0 s to 10 s, preroll included
 
     uint32_t lastSend = 0;
     for (uint64_t i = 0; i < layout.packetCount; ++i) {
@@ -91,6 +93,25 @@ TEST(Writer, FileKeepsTheFormatInvariants) {
 }
 
 // A packet's payload count has six bits: the 64th small sample starts a second packet.
+// A long index goes out in pieces; the bytes are those of the whole object, and a full disk shows.
+TEST(Writer, AnIndexWrittenInPiecesIsTheRenderedObject) {
+    asf::SimpleIndex index;
+    for (uint32_t i = 0; i < 30000; ++i) index.entries.push_back({i * 7, uint16_t(i % 5 + 1)});
+    index.maxPacketCount = 5;
+    asf::ByteWriter whole;
+    index.Render(whole);
+    asf::MemorySink pieces;
+    ASSERT_TRUE(index.WriteTo(pieces));
+    EXPECT_EQ(pieces.Bytes(), whole.Buffer());
+    asf::SimpleIndex back;
+    ASSERT_TRUE(
+        back.Parse(asf::ByteReader(pieces.Bytes().data() + 24, pieces.Bytes().size() - 24)));
+    EXPECT_EQ(back.entries.size(), 30000u);
+    asf::MemorySink full;
+    full.FailAfter(100000);
+    EXPECT_FALSE(index.WriteTo(full));
+}
+
 TEST(Writer, APacketHoldsAtMostSixtyThreePayloads) {
     std::vector<TestSample> in;
     for (int i = 0; i < 64; ++i) in.push_back({2, QWORD(i) * 10000, false, {BYTE(i)}});
