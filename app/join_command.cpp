@@ -102,6 +102,12 @@ void CMainDialogLogic::OnButtonConvert() {
     m_view.JoinEnded();
     platform::InstalledServices().waitCursor->EndWaitCursor();
     m_joinRunning = false;
+    // A stop the user confirmed holds when the join ended before it was seen: the promise was
+    // that nothing is written, so the finished output goes.
+    if (m_stopJoin && Succeeded(hr)) {
+        platform::DeleteFileA(output);
+        hr = engine::kJoinStopped;
+    }
     if (hr == engine::kJoinStopped && m_stopJoin) return;
     MessageBoxA(owner, lt.GetString(IDS_MESSAGE_CONVERSION_DONE).c_str(), "Message", MB_OK);
 }

@@ -16,6 +16,7 @@
 #include "app/settings_table.h"
 #include "app/template_dialog.h"
 #include "i18n/language_table.h"
+#include "platform/gui/shown_text.h"
 #include "platform/menu_ids.h"
 #include "resources/resource_ids.h"
 
@@ -49,7 +50,7 @@ CMainDialog::CMainDialog(wxWindow* parent, DialogSetup setup)
     m_controls = BuildFromTemplate(this, *t);
     m_fileList = static_cast<wxListCtrl*>(Control(IDC_LIST_FILES));
     m_outputEdit = static_cast<wxTextCtrl*>(Control(IDC_EDIT_OUTPUT_FILE));
-    m_outputEdit->ChangeValue(wxString::FromUTF8(m_outputName));
+    SetOutputText(m_outputName);
     // No default push button: Enter is handled in OnCharHook.
     SetAffirmativeId(wxID_NONE);
     SetEscapeId(wxID_NONE);
@@ -212,7 +213,7 @@ void CMainDialog::OnAbout() {
 void CMainDialog::DeleteAllRows() { m_fileList->DeleteAllItems(); }
 
 void CMainDialog::InsertRow(int index, const std::string& text) {
-    m_fileList->InsertItem(index, wxString::FromUTF8(text));
+    m_fileList->InsertItem(index, platform::ShownText(text));
 }
 
 void CMainDialog::DeleteRow(int index) { m_fileList->DeleteItem(index); }
@@ -223,10 +224,15 @@ int CMainDialog::GetNextSelectedRow(int after) {
 
 void CMainDialog::FocusList() { m_fileList->SetFocus(); }
 
-std::string CMainDialog::GetOutputText() { return m_outputEdit->GetValue().utf8_string(); }
+// A name whose bytes are not UTF-8 comes back as it was set while the user leaves it alone.
+std::string CMainDialog::GetOutputText() {
+    const wxString shown = m_outputEdit->GetValue();
+    return shown == platform::ShownText(m_outputSet) ? m_outputSet : shown.utf8_string();
+}
 
 void CMainDialog::SetOutputText(const std::string& text) {
-    m_outputEdit->ChangeValue(wxString::FromUTF8(text));
+    m_outputSet = text;
+    m_outputEdit->ChangeValue(platform::ShownText(text));
 }
 
 void CMainDialog::FocusOutputAndSelect(int start, int end) {

@@ -49,6 +49,7 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
     wxWindow* Control(int id) const;
     wxListCtrl* m_fileList = nullptr;
     wxTextCtrl* m_outputEdit = nullptr;
+    std::string m_outputSet;  // the name last put into the output box, byte for byte
 
   protected:
     // Shows popup modally at a point of the client area; a chosen entry arrives as a menu event.

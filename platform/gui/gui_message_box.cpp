@@ -8,19 +8,9 @@
 #include <chrono>
 #include <thread>
 
-#include "text/utf.h"
+#include "platform/gui/shown_text.h"
 
 namespace platform {
-
-namespace {
-
-// wxString::FromUTF8 gives an empty string for text that is not UTF-8 (a message naming a file
-// whose name is not): show such bytes as U+FFFD instead.
-wxString Shown(const char* text) {
-    return wxString::FromUTF8(text::Utf16ToDisplayUtf8(text::Utf8ToUtf16(text)));
-}
-
-}  // namespace
 
 int CGuiMessageBox::Show(void* owner, const char* text, const char* caption, unsigned flags) {
     if (!wxTheApp) return ConsoleMessageBox().Show(owner, text, caption, flags);
@@ -128,8 +118,8 @@ int CGuiMessageBox::ShowHere(void* owner, const char* text, const char* caption,
             style |= wxICON_NONE;
             break;
     }
-    wxMessageDialog box(static_cast<wxWindow*>(owner), Shown(text ? text : ""),
-                        Shown(caption ? caption : "Error"), style | wxCENTRE);
+    wxMessageDialog box(static_cast<wxWindow*>(owner), ShownText(text ? text : ""),
+                        ShownText(caption ? caption : "Error"), style | wxCENTRE);
     switch (box.ShowModal()) {
         case wxID_YES:
             return IDYES;

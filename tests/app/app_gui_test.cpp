@@ -162,6 +162,20 @@ TEST_F(WindowTest, RowsOfTheRealListKeepTheirSelectionWhenMoved) {
     dialog->Destroy();
 }
 
+TEST_F(WindowTest, NamesThatAreNotUtf8ShowAndComeBackByteForByte) {
+    REQUIRE_DISPLAY();
+    auto* dialog = new app::CMainDialog(nullptr, m_setup);
+    const std::string name = "/v/caf\xe9.wmv";  // Latin-1, not UTF-8
+    std::snprintf(dialog->m_inputPaths[dialog->m_inputCount++], 260, "%s", name.c_str());
+    dialog->RefreshFileList();
+    EXPECT_EQ(dialog->m_fileList->GetItemText(0).utf8_string(), "caf\xef\xbf\xbd.wmv");
+    dialog->SetOutputText(name);
+    EXPECT_EQ(dialog->GetOutputText(), name);
+    dialog->m_outputEdit->ChangeValue("/v/other.wmv");
+    EXPECT_EQ(dialog->GetOutputText(), "/v/other.wmv");
+    dialog->Destroy();
+}
+
 TEST_F(WindowTest, EscapeAndEnterEndTheRunWithoutSavingTheLanguageButExitSavesIt) {
     REQUIRE_DISPLAY();
     auto run = [&](std::function<void(app::CMainDialog*)> action) {

@@ -73,6 +73,24 @@ TEST_F(MergeTest, ADropDuringAJoinIsIgnored) {
     EXPECT_EQ(m_dialog->m_inputCount, 3);
 }
 
+// The user says stop when the engine has already finished: nothing is written all the same.
+TEST_F(MergeTest, AStopConfirmedAsTheJoinEndsLeavesNoOutputAndNoDone) {
+    app::DialogSetup setup = WindowSetup();
+    setup.runJoin = [this](const std::function<void()>& work) {
+        work();
+        m_journal.answers = {IDYES};
+        EXPECT_TRUE(m_dialog->AskToStopJoin());
+    };
+    m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, setup);
+    SetList({m_first, m_second});
+    m_view.output = m_dir.Path() + "/joined.wmv";
+    m_dialog->OnButtonConvert();
+    ASSERT_EQ(m_journal.entries.size(), 3u);
+    EXPECT_NE(m_journal.entries[1].find("Do you want to stop joining"), std::string::npos);
+    EXPECT_EQ(m_journal.entries[2], "wait-");
+    EXPECT_FALSE(std::filesystem::exists(m_view.output));
+}
+
 // Names are limited to 259 characters, however many bytes they take.
 TEST_F(MergeTest, OutputNamesCountCharactersNotBytes) {
     std::string letters;
