@@ -656,7 +656,7 @@ TEST(Program, AJoinShowsItsProgressAndEscapeOrClosingStopsItLeavingNothing) {
             keys.MouseMove(dialog->GetScreenRect().GetPosition() + wxPoint(20, 20));
             keys.Char(WXK_ESCAPE);
         });
-        sampler.Start(40);
+        sampler.Start(10);
         wxCommandEvent click(wxEVT_BUTTON, IDC_BUTTON_CONVERT);
         dialog->Control(IDC_BUTTON_CONVERT)->ProcessWindowEvent(click);
         titleAfter = dialog->GetTitle().utf8_string();
@@ -664,6 +664,8 @@ TEST(Program, AJoinShowsItsProgressAndEscapeOrClosingStopsItLeavingNothing) {
         closing = true;
         dialog->Control(IDC_BUTTON_CONVERT)->ProcessWindowEvent(click);
         sampler.Stop();
+        // A join that ended before its progress was seen: the checks below say so, no hang.
+        if (stopRequests < 2) dialog->Close();
     });
     EXPECT_FALSE(theApp->InitInstance());  // ends with the window closed during the second join
     theApp->m_services = own;
