@@ -35,8 +35,7 @@ void CMerger::Drop(wm::ComPtr<I>& field) {
     wm::ComPtr<I> dropped;
     {
         std::lock_guard<std::mutex> g(m_lock);
-        Share(field.Get(), dropped);
-        field.Reset();
+        dropped.Swap(field);
     }
 }
 
