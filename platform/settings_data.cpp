@@ -85,6 +85,18 @@ const SettingValue* CSettingsData::Find(const std::string& section, const std::s
     return nullptr;
 }
 
+std::string CSettingsData::String(const std::string& section, const std::string& key,
+                                  const std::string& defaultValue) const {
+    const SettingValue* v = Find(section, key);
+    return v && !v->isInt ? v->text : defaultValue;
+}
+
+int32_t CSettingsData::Integer(const std::string& section, const std::string& key,
+                               int32_t defaultValue) const {
+    const SettingValue* v = Find(section, key);
+    return v ? AsInteger(*v).value_or(defaultValue) : defaultValue;
+}
+
 void CSettingsData::Set(const std::string& section, const std::string& key,
                         const SettingValue& value) {
     Section* first = nullptr;

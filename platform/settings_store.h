@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -31,6 +32,9 @@ struct SettingValue {
     bool isInt = false;
     int32_t number = 0;
     std::string text;
+
+    static SettingValue Text(std::string text) { return {false, 0, std::move(text)}; }
+    static SettingValue Number(int32_t number) { return {true, number, {}}; }
 };
 
 // The value as an integer: a stored integer, or text that is a decimal number; none otherwise.
@@ -43,6 +47,10 @@ class CSettingsData {
   public:
     // The first value of the key in the first section of that name that has it.
     const SettingValue* Find(const std::string& section, const std::string& key) const;
+    // Read as the store reads them: a missing value, or one of the other type, gives the default.
+    std::string String(const std::string& section, const std::string& key,
+                       const std::string& defaultValue) const;
+    int32_t Integer(const std::string& section, const std::string& key, int32_t defaultValue) const;
     void Set(const std::string& section, const std::string& key, const SettingValue& value);
 
     // The file form: "[section]" lines, then key="text" (with \\ \" \n \r \t escapes),

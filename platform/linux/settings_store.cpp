@@ -10,7 +10,6 @@
 #include <fstream>
 #include <sstream>
 
-
 namespace platform {
 
 namespace {
@@ -66,31 +65,22 @@ bool CFileSettingsStore::Store(const std::string& section, const std::string& ke
 
 std::string CFileSettingsStore::GetProfileString(const std::string& section, const std::string& key,
                                                  const std::string& defaultValue) {
-    CSettingsData data = Load();
-    const SettingValue* v = data.Find(section, key);
-    return v && !v->isInt ? v->text : defaultValue;
+    return Load().String(section, key, defaultValue);
 }
 
 int32_t CFileSettingsStore::GetProfileInt(const std::string& section, const std::string& key,
                                           int32_t defaultValue) {
-    CSettingsData data = Load();
-    const SettingValue* v = data.Find(section, key);
-    return v ? AsInteger(*v).value_or(defaultValue) : defaultValue;
+    return Load().Integer(section, key, defaultValue);
 }
 
 bool CFileSettingsStore::WriteProfileString(const std::string& section, const std::string& key,
                                             const std::string& value) {
-    SettingValue v;
-    v.text = value;
-    return Store(section, key, v);
+    return Store(section, key, SettingValue::Text(value));
 }
 
 bool CFileSettingsStore::WriteProfileInt(const std::string& section, const std::string& key,
                                          int32_t value) {
-    SettingValue v;
-    v.isInt = true;
-    v.number = value;
-    return Store(section, key, v);
+    return Store(section, key, SettingValue::Number(value));
 }
 
 std::string SettingsFilePath(const std::string& vendor, const std::string& app) {
