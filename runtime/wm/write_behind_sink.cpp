@@ -34,10 +34,7 @@ void WriteBehindSink::Run() {
         int error = ok ? 0 : m_below->ErrorNumber();
         lock.lock();
         m_writing = false;
-        if (!ok && !m_failed) {
-            m_failed = true;
-            m_error = error;
-        }
+        if (!ok) NoteFailure(error);
         block.clear();
         m_spare.push_back(std::move(block));
         m_changed.notify_all();
@@ -88,10 +85,7 @@ bool WriteBehindSink::WriteAt(uint64_t offset, const void* data, size_t n) {
     if (!Drain()) return false;
     bool ok = m_below->WriteAt(offset, data, n);
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!ok && !m_failed) {
-        m_failed = true;
-        m_error = m_below->ErrorNumber();
-    }
+    if (!ok) NoteFailure(m_below->ErrorNumber());
     return ok;
 }
 
@@ -99,11 +93,14 @@ bool WriteBehindSink::Finish() {
     bool drained = Drain();
     bool finished = m_below->Finish();  // closes below even after a failure
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!finished && !m_failed) {
-        m_failed = true;
-        m_error = m_below->ErrorNumber();
-    }
+    if (!finished) NoteFailure(m_below->ErrorNumber());
     return drained && finished;
+}
+
+void WriteBehindSink::NoteFailure(int error) {
+    if (m_failed) return;  // the first failure is the one reported
+    m_failed = true;
+    m_error = error;
 }
 
 int WriteBehindSink::ErrorNumber() const {

@@ -34,8 +34,9 @@ class WriteBehindSink final : public asf::ByteSink {
 
   private:
     void Run();
-    bool HandOver();  // queues the block being filled
-    bool Drain();     // waits until the queue is written; false when anything failed
+    bool HandOver();              // queues the block being filled
+    bool Drain();                 // waits until the queue is written; false when anything failed
+    void NoteFailure(int error);  // under the mutex
 
     std::unique_ptr<asf::ByteSink> m_below;
     uint64_t m_position = 0;
