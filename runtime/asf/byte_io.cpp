@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -145,6 +146,13 @@ bool FileSource::ReadAt(uint64_t offset, void* buffer, size_t n) {
     m_pos = offset + got;
     return got == n;
 }
+
+uint8_t* ByteSink::Claim(size_t n) {
+    m_staged.resize(n);
+    return m_staged.data();
+}
+
+bool ByteSink::Commit(size_t n) { return Write(m_staged.data(), std::min(n, m_staged.size())); }
 
 bool MemorySink::Write(const void* data, size_t n) {
     if (n == 0) return !m_failed;

@@ -166,6 +166,13 @@ class ByteSink {
     virtual bool Finish() = 0;  // flushes everything; false when anything failed
     // errno of the first failure (ENOSPC, EIO, ...); 0 when none is known.
     virtual int ErrorNumber() const { return 0; }
+    // Room for the next n bytes, filled in place and then written by Commit(n); nothing else
+    // may be written in between. This one stages the bytes and writes them at Commit.
+    virtual uint8_t* Claim(size_t n);
+    virtual bool Commit(size_t n);
+
+  private:
+    std::vector<uint8_t> m_staged;
 };
 
 class MemorySink : public ByteSink {

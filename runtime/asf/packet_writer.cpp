@@ -1,6 +1,7 @@
 #include "packet_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace asf {
@@ -26,13 +27,14 @@ void Put32(uint8_t* p, uint32_t v) {
 PacketWriter::PacketWriter(ByteSink& sink, uint32_t packetSize, uint64_t preroll,
                            const std::vector<uint16_t>& videoStreams)
     : m_sink(sink), m_packetSize(packetSize), m_preroll(preroll) {
-    m_packet.reserve(packetSize);
     for (uint16_t s : videoStreams) m_indexes[s];
 }
 
 void PacketWriter::StartPacket(uint32_t sendTime) {
-    m_packet.assign(kPacketHeader, 0);
-    uint8_t* p = m_packet.data();
+    m_packet = m_sink.Claim(m_packetSize);
+    m_used = kPacketHeader;
+    uint8_t* p = m_packet;
+    std::memset(p, 0, kPacketHeader);
     p[0] = 0x82;  // error correction present, 2 bytes of data
     p[3] = kLengthTypeFlags;
     p[4] = kPropertyFlags;
@@ -43,13 +45,14 @@ void PacketWriter::StartPacket(uint32_t sendTime) {
 
 bool PacketWriter::FlushPacket() {
     if (!m_open) return true;
-    uint8_t* p = m_packet.data();
-    Put16(p + 5, static_cast<uint16_t>(m_packetSize - m_packet.size()));
+    uint8_t* p = m_packet;
+    Put16(p + 5, static_cast<uint16_t>(m_packetSize - m_used));
     p[13] = static_cast<uint8_t>(kMultiplePayloadFlags | m_payloads);
-    m_packet.resize(m_packetSize, 0);
+    std::memset(p + m_used, 0, m_packetSize - m_used);
     m_open = false;
+    m_packet = nullptr;
     ++m_packets;
-    if (!m_sink.Write(m_packet.data(), m_packet.size())) m_failed = true;
+    if (!m_sink.Commit(m_packetSize)) m_failed = true;
     return !m_failed;
 }
 
@@ -74,16 +77,14 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
     uint32_t offset = 0;
     while (offset < length) {
         if (m_open &&
-            (m_payloads == kMaxPayloads || m_packetSize - m_packet.size() < kPayloadHeader + 1)) {
+            (m_payloads == kMaxPayloads || m_packetSize - m_used < kPayloadHeader + 1)) {
             if (!FlushPacket()) return false;
         }
         if (!m_open) StartPacket(static_cast<uint32_t>(m_lastSend));
         if (offset == 0) firstPacket = m_packets;
-        size_t room = m_packetSize - m_packet.size() - kPayloadHeader;
+        size_t room = m_packetSize - m_used - kPayloadHeader;
         uint32_t chunk = static_cast<uint32_t>(std::min<size_t>(room, length - offset));
-        size_t at = m_packet.size();
-        m_packet.resize(at + kPayloadHeader);
-        uint8_t* h = m_packet.data() + at;
+        uint8_t* h = m_packet + m_used;
         h[0] = static_cast<uint8_t>(stream | (keyFrame ? 0x80 : 0));
         h[1] = s.objectNumber;
         Put32(h + 2, offset);
@@ -91,7 +92,8 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
         Put32(h + 7, length);
         Put32(h + 11, static_cast<uint32_t>(presentation));
         Put16(h + 15, static_cast<uint16_t>(chunk));
-        m_packet.insert(m_packet.end(), data + offset, data + offset + chunk);
+        std::memcpy(h + kPayloadHeader, data + offset, chunk);
+        m_used += kPayloadHeader + chunk;
         ++m_payloads;
         offset += chunk;
     }

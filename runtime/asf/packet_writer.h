@@ -60,7 +60,8 @@ class PacketWriter {
     ByteSink& m_sink;
     uint32_t m_packetSize;
     uint64_t m_preroll;
-    std::vector<uint8_t> m_packet;
+    uint8_t* m_packet = nullptr;  // claimed from the sink while open
+    size_t m_used = 0;
     unsigned m_payloads = 0;
     bool m_open = false;
     uint64_t m_packets = 0;

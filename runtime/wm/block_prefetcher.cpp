@@ -7,7 +7,11 @@ namespace wm {
 
 BlockPrefetcher::BlockPrefetcher(asf::ByteSource& source, uint64_t offset, uint64_t length,
                                  size_t blockSize)
-    : m_source(source), m_offset(offset), m_end(offset + length), m_blockSize(blockSize) {
+    : m_source(source),
+      m_offset(offset),
+      m_end(offset + length),
+      m_blockSize(blockSize),
+      m_maxAhead(std::max(kMinAhead, kAheadBytes / std::max<size_t>(1, blockSize))) {
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -40,7 +44,7 @@ void BlockPrefetcher::Run() {
     while (at < m_end) {
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stop || m_ready.size() < kAhead; });
+            m_changed.wait(lock, [this] { return m_stop || m_ready.size() < m_ahead; });
             if (m_stop) return;
         }
         std::shared_ptr<std::vector<uint8_t>> block = FreeBlock();
@@ -66,10 +70,13 @@ void BlockPrefetcher::Run() {
 bool BlockPrefetcher::Next(ReadBlock* block) {
     block->reset();
     std::unique_lock<std::mutex> lock(m_mutex);
+    // Reading fell behind: read further ahead from now on.
+    if (m_ready.empty() && !m_done && m_handedAny) m_ahead = std::min(m_ahead * 2, m_maxAhead);
     m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
     if (m_ready.empty()) return false;
     *block = std::move(m_ready.front());
     m_ready.pop_front();
+    m_handedAny = true;
     lock.unlock();
     m_changed.notify_all();
     return true;

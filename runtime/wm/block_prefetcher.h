@@ -28,8 +28,11 @@ class BlockPrefetcher {
     bool Next(ReadBlock* block);
     bool Failed();
 
-    static constexpr size_t kAhead = 2;    // blocks read before the consumer asks
-    static constexpr size_t kPooled = 16;  // blocks kept for reuse
+    // Blocks read before the consumer asks: kMinAhead at first, doubled whenever the consumer
+    // finds none ready, up to kAheadBytes' worth.
+    static constexpr size_t kMinAhead = 2;
+    static constexpr size_t kAheadBytes = 4u << 20;
+    static constexpr size_t kPooled = 32;  // blocks kept for reuse
 
   private:
     void Run();
@@ -39,10 +42,13 @@ class BlockPrefetcher {
     uint64_t m_offset;
     uint64_t m_end;
     size_t m_blockSize;
+    size_t m_maxAhead;
     std::vector<std::shared_ptr<std::vector<uint8_t>>> m_pool;  // the reading thread's only
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<ReadBlock> m_ready;
+    size_t m_ahead = kMinAhead;
+    bool m_handedAny = false;
     bool m_stop = false;
     bool m_done = false;
     bool m_failed = false;

@@ -1,12 +1,17 @@
 #include "write_behind_sink.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace wm {
 
+namespace {
+constexpr size_t kBlockCapacity = WriteBehindSink::kBlockBytes + WriteBehindSink::kClaimRoom;
+}  // namespace
+
 WriteBehindSink::WriteBehindSink(std::unique_ptr<asf::ByteSink> below)
     : m_below(std::move(below)), m_position(m_below->Position()) {
-    m_filling.reserve(kBlockBytes);
+    m_filling.bytes.reset(new uint8_t[kBlockCapacity]);
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -24,44 +29,54 @@ void WriteBehindSink::Run() {
     for (;;) {
         m_changed.wait(lock, [this] { return m_stop || !m_queue.empty(); });
         if (m_queue.empty()) return;  // stopped with nothing left
-        std::vector<uint8_t> block = std::move(m_queue.front());
+        Block block = std::move(m_queue.front());
         m_queue.pop_front();
         m_writing = true;
         bool skip = m_failed;
         lock.unlock();
         // After a failure the rest is dropped: the output is discarded anyway.
-        bool ok = skip || m_below->Write(block.data(), block.size());
+        bool ok = skip || m_below->Write(block.bytes.get(), block.size);
         int error = ok ? 0 : m_below->ErrorNumber();
         lock.lock();
         m_writing = false;
         if (!ok) NoteFailure(error);
-        block.clear();
+        block.size = 0;
         m_spare.push_back(std::move(block));
         m_changed.notify_all();
     }
 }
 
 bool WriteBehindSink::HandOver() {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_queue.size() < kBlocksInFlight || m_failed; });
-    if (m_failed) return false;
-    m_queue.push_back(std::move(m_filling));
-    bool spare = !m_spare.empty();
-    if (spare) {
-        m_filling = std::move(m_spare.back());
-        m_spare.pop_back();
+    Block next;
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_queue.size() < kBlocksInFlight || m_failed; });
+        if (m_failed) {
+            m_filling.size = 0;  // dropped: the output is discarded anyway
+            return false;
+        }
+        if (!m_spare.empty()) {
+            next = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
     }
-    lock.unlock();  // the woken thread then finds the mutex free
-    m_changed.notify_all();
-    if (!spare) {
-        m_filling = {};
-        m_filling.reserve(kBlockBytes);
+    if (!next.bytes) next.bytes.reset(new uint8_t[kBlockCapacity]);
+    // What a claim put past the block's end starts the next block.
+    const size_t whole = std::min(m_filling.size, kBlockBytes);
+    next.size = m_filling.size - whole;
+    std::memcpy(next.bytes.get(), m_filling.bytes.get() + whole, next.size);
+    m_filling.size = whole;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_queue.push_back(std::move(m_filling));  // only this thread adds: the room is still there
     }
+    m_changed.notify_all();  // the woken thread then finds the mutex free
+    m_filling = std::move(next);
     return true;
 }
 
 bool WriteBehindSink::Drain() {
-    if (!m_filling.empty() && !HandOver()) return false;
+    if (m_filling.size != 0 && !HandOver()) return false;
     std::unique_lock<std::mutex> lock(m_mutex);
     m_changed.wait(lock, [this] { return (m_queue.empty() && !m_writing) || m_failed; });
     return !m_failed;
@@ -71,14 +86,33 @@ bool WriteBehindSink::Write(const void* data, size_t n) {
     if (m_failed) return false;
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
     while (n > 0) {
-        size_t take = std::min(n, kBlockBytes - m_filling.size());
-        m_filling.insert(m_filling.end(), bytes, bytes + take);
+        size_t take = std::min(n, kBlockBytes - m_filling.size);
+        std::memcpy(m_filling.bytes.get() + m_filling.size, bytes, take);
+        m_filling.size += take;
         bytes += take;
         n -= take;
         m_position += take;
-        if (m_filling.size() == kBlockBytes && !HandOver()) return false;
+        if (m_filling.size == kBlockBytes && !HandOver()) return false;
     }
     return true;
+}
+
+uint8_t* WriteBehindSink::Claim(size_t n) {
+    m_claimStaged = n > kClaimRoom;
+    if (m_claimStaged) return ByteSink::Claim(n);
+    return m_filling.bytes.get() + m_filling.size;  // below kBlockBytes: the room is there
+}
+
+bool WriteBehindSink::Commit(size_t n) {
+    if (m_claimStaged) {
+        m_claimStaged = false;
+        return ByteSink::Commit(n);
+    }
+    if (m_failed) return false;
+    n = std::min(n, kClaimRoom);
+    m_filling.size += n;
+    m_position += n;
+    return m_filling.size < kBlockBytes || HandOver();
 }
 
 bool WriteBehindSink::WriteAt(uint64_t offset, const void* data, size_t n) {

@@ -23,6 +23,9 @@ class WriteBehindSink final : public asf::ByteSink {
     WriteBehindSink& operator=(const WriteBehindSink&) = delete;
 
     bool Write(const void* data, size_t n) override;
+    // Claims up to kClaimRoom bytes are filled in place, in the block.
+    uint8_t* Claim(size_t n) override;
+    bool Commit(size_t n) override;
     // Waits until everything before it is written, then writes below.
     bool WriteAt(uint64_t offset, const void* data, size_t n) override;
     uint64_t Position() const override { return m_position; }
@@ -31,21 +34,28 @@ class WriteBehindSink final : public asf::ByteSink {
 
     static constexpr size_t kBlockBytes = 1u << 20;
     static constexpr size_t kBlocksInFlight = 2;
+    static constexpr size_t kClaimRoom = 64u << 10;
 
   private:
+    // Holds kBlockBytes and, past them, the end of a claim that started before; unset bytes.
+    struct Block {
+        std::unique_ptr<uint8_t[]> bytes;
+        size_t size = 0;
+    };
     void Run();
-    bool HandOver();              // queues the block being filled
+    bool HandOver();              // queues the block being filled, its first kBlockBytes at most
     bool Drain();                 // waits until the queue is written; false when anything failed
     void NoteFailure(int error);  // under the mutex
 
     std::unique_ptr<asf::ByteSink> m_below;
     uint64_t m_position = 0;
-    std::vector<uint8_t> m_filling;
+    Block m_filling;
+    bool m_claimStaged = false;  // the open claim is the base class's
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<std::vector<uint8_t>> m_queue;
-    std::vector<std::vector<uint8_t>> m_spare;
+    std::deque<Block> m_queue;
+    std::vector<Block> m_spare;
     bool m_writing = false;             // the thread holds a block
     std::atomic<bool> m_failed{false};  // set under the mutex; Write reads it without
     int m_error = 0;

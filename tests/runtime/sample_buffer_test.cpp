@@ -108,9 +108,20 @@ TEST(WriteBehindSink, KeepsOrderAndWritesAtOffsets) {
             size_t n = i % 7 == 0 ? 1500000 : i % 3 == 0 ? 1 : 3200;
             std::vector<uint8_t> chunk(n);
             for (size_t k = 0; k < n; ++k) chunk[k] = static_cast<uint8_t>(i * 17 + k);
-            ASSERT_TRUE(sink.Write(chunk.data(), n));
+            if (i % 2) {  // filled in place, across block ends; the large ones staged
+                std::copy(chunk.begin(), chunk.end(), sink.Claim(n));
+                ASSERT_TRUE(sink.Commit(n));
+            } else {
+                ASSERT_TRUE(sink.Write(chunk.data(), n));
+            }
             expected.insert(expected.end(), chunk.begin(), chunk.end());
             ASSERT_EQ(sink.Position(), expected.size());
+        }
+        for (int i = 0; i < 700; ++i) {  // packets as the packet writer claims them
+            uint8_t* packet = sink.Claim(3200);
+            for (size_t k = 0; k < 3200; ++k) packet[k] = static_cast<uint8_t>(i + k * 5);
+            expected.insert(expected.end(), packet, packet + 3200);
+            ASSERT_TRUE(sink.Commit(3200));
         }
         const uint8_t patch[5] = {9, 8, 7, 6, 5};
         ASSERT_TRUE(sink.WriteAt(3, patch, 5));
@@ -131,7 +142,10 @@ TEST(WriteBehindSink, AFullDiskBelowIsReportedLater) {
     wm::WriteBehindSink sink(std::move(memory));
     std::vector<uint8_t> packet(3200, 0x5A);
     bool failed = false;
-    for (int i = 0; i < 3000 && !failed; ++i) failed = !sink.Write(packet.data(), packet.size());
+    for (int i = 0; i < 3000 && !failed; ++i) {
+        std::copy(packet.begin(), packet.end(), sink.Claim(packet.size()));
+        failed = !sink.Commit(packet.size());
+    }
     EXPECT_TRUE(failed) << "10 MB written past a 3 MiB disk without a failure";
     EXPECT_FALSE(sink.Write(packet.data(), packet.size()));
     EXPECT_FALSE(sink.WriteAt(0, packet.data(), 10));
