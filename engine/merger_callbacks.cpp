@@ -191,9 +191,8 @@ HRESULT CMerger::Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, I
         hr = writer->WriteStreamSample(stream, time, 0, duration, flags, sample);
         writer.Reset();
     }
-    BYTE* data = nullptr;
     DWORD length = 0;
-    if (Succeeded(hr) && Succeeded(sample->GetBufferAndLength(&data, &length))) {
+    if (Succeeded(hr) && Succeeded(sample->GetLength(&length))) {
         m_bytesRunning += length;
         m_inputEnd.Add(stream, time, duration, length);
     }

@@ -57,8 +57,11 @@ bool PacketWriter::FlushPacket() {
 }
 
 bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, bool keyFrame,
-                             const uint8_t* data, uint32_t length) {
+                             const SamplePiece* pieces, size_t count, uint32_t length) {
     if (m_failed || stream == 0 || stream > 127 || length == 0) return false;
+    uint64_t available = 0;
+    for (size_t i = 0; i < count; ++i) available += pieces[i].length;
+    if (available < length) return false;
     uint64_t presentation = time / 10000 + m_preroll;
     if (presentation > UINT32_MAX) return false;
     // Send times follow the samples but never go back, whatever order the samples come in.
@@ -75,6 +78,8 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
 
     uint64_t firstPacket = m_packets;
     uint32_t offset = 0;
+    const SamplePiece* piece = pieces;
+    uint32_t inPiece = 0;  // bytes of *piece already stored
     while (offset < length) {
         if (m_open &&
             (m_payloads == kMaxPayloads || m_packetSize - m_used < kPayloadHeader + 1)) {
@@ -92,7 +97,18 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
         Put32(h + 7, length);
         Put32(h + 11, static_cast<uint32_t>(presentation));
         Put16(h + 15, static_cast<uint16_t>(chunk));
-        std::memcpy(h + kPayloadHeader, data + offset, chunk);
+        uint8_t* to = h + kPayloadHeader;
+        for (uint32_t left = chunk; left > 0;) {
+            while (inPiece == piece->length) {
+                ++piece;
+                inPiece = 0;
+            }
+            const uint32_t take = std::min(left, piece->length - inPiece);
+            std::memcpy(to, piece->data + inPiece, take);
+            to += take;
+            inPiece += take;
+            left -= take;
+        }
         m_used += kPayloadHeader + chunk;
         ++m_payloads;
         offset += chunk;

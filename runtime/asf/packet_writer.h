@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "byte_io.h"
+#include "sample_piece.h"
 #include "simple_index.h"
 
 namespace asf {
@@ -21,7 +22,13 @@ class PacketWriter {
     // time and duration in 100 ns, preroll not included. False when the sink fails or the
     // sample cannot be stored (too large, time out of range).
     bool AddSample(uint16_t stream, uint64_t time, uint64_t duration, bool keyFrame,
-                   const uint8_t* data, uint32_t length);
+                   const uint8_t* data, uint32_t length) {
+        const SamplePiece whole{data, length};
+        return AddSample(stream, time, duration, keyFrame, &whole, 1, length);
+    }
+    // The sample's first length bytes, from pieces in order.
+    bool AddSample(uint16_t stream, uint64_t time, uint64_t duration, bool keyFrame,
+                   const SamplePiece* pieces, size_t count, uint32_t length);
     // Writes the last packet.
     bool Finish();
 

@@ -27,6 +27,7 @@ void SampleAssembler::Select(uint16_t stream, bool on) {
     if (!on) {
         it->second.active = false;
         it->second.data = {};
+        it->second.pieces.clear();
     }
 }
 
@@ -94,6 +95,7 @@ std::vector<uint8_t> SampleAssembler::NewBuffer(const uint8_t* data, size_t leng
 void SampleAssembler::Lose(Stream& s) {
     s.active = false;
     s.data = {};
+    s.pieces.clear();
     s.lossPending = true;
 }
 
@@ -103,7 +105,8 @@ void SampleAssembler::MarkLossAll() {
 
 size_t SampleAssembler::PartialBytes() const {
     size_t n = 0;
-    for (const auto& [number, s] : m_streams) n += s.data.capacity();
+    for (const auto& [number, s] : m_streams)
+        n += s.data.capacity() + s.pieces.capacity() * sizeof(SamplePiece);
     return n;
 }
 
@@ -146,23 +149,57 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
             s.keyFrame = p.keyFrame;
             s.duration = DurationOf(s, p);
             s.expected = p.objectSize;
+            s.received = p.length;
+            if (m_views) {
+                if (!m_pieceSpares.empty()) {
+                    s.pieces = std::move(m_pieceSpares.back());
+                    m_pieceSpares.pop_back();
+                }
+                s.pieces.push_back({p.data, p.length});
+                s.firstBlock = m_block;
+                continue;
+            }
             // Room grows with the fragments that arrive, not with the size the payload claims.
             s.data = NewBuffer(p.data, p.length, p.length);
             continue;
         }
         // A later fragment must continue the object in progress exactly.
         if (!s.active || p.objectNumber != s.objectNumber || p.objectSize != s.expected ||
-            p.offset != s.data.size() || p.length > s.expected - s.data.size()) {
+            p.offset != s.received || p.length > s.expected - s.received) {
             Lose(s);
             continue;
         }
-        s.data.insert(s.data.end(), p.data, p.data + p.length);
-        if (s.data.size() == s.expected) {
-            s.active = false;
+        s.received += p.length;
+        if (!s.pieces.empty())
+            s.pieces.push_back({p.data, p.length});
+        else
+            s.data.insert(s.data.end(), p.data, p.data + p.length);
+        if (s.received != s.expected) continue;
+        s.active = false;
+        if (s.pieces.empty()) {
             Emit(s, p.stream, s.presentationTime, s.keyFrame, s.duration, std::move(s.data), out);
             s.data = {};
+            continue;
         }
+        Sample& sample = Emit(s, p.stream, s.presentationTime, s.keyFrame, s.duration, {}, out);
+        sample.pieces.swap(s.pieces);
+        sample.viewLength = s.expected;
+        sample.firstBlock = s.firstBlock;
     }
+}
+
+void SampleAssembler::NewBlock() {
+    for (auto& [number, s] : m_streams)
+        if (s.active && !s.pieces.empty() && s.firstBlock < m_block) JoinPieces(s);
+    ++m_block;
+}
+
+void SampleAssembler::JoinPieces(Stream& s) {
+    std::vector<uint8_t> data = NewBuffer(nullptr, 0, s.received);
+    for (const SamplePiece& piece : s.pieces)
+        data.insert(data.end(), piece.data, piece.data + piece.length);
+    s.data = std::move(data);
+    s.pieces.clear();
 }
 
 }  // namespace asf

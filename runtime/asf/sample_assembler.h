@@ -8,6 +8,7 @@
 
 #include "header.h"
 #include "packet_parser.h"
+#include "sample_piece.h"
 
 namespace asf {
 
@@ -25,9 +26,13 @@ struct Sample {
     // A view: the bytes lie whole in the packet given to AddPayloads, which the caller keeps.
     const uint8_t* view = nullptr;
     uint32_t viewLength = 0;
+    // Or, in pieces: the fragments lie in packets of the current block and the one before
+    // (see NewBlock); firstBlock tells which block holds the first.
+    std::vector<SamplePiece> pieces;
+    uint64_t firstBlock = 0;
 
-    const uint8_t* Bytes() const { return view ? view : data.data(); }
-    size_t Size() const { return view ? viewLength : data.size(); }
+    bool IsView() const { return view || !pieces.empty(); }
+    size_t Size() const { return view || !pieces.empty() ? viewLength : data.size(); }
 };
 
 class SampleAssembler {
@@ -41,8 +46,15 @@ class SampleAssembler {
     // Data was lost somewhere: every stream drops its partial object and flags its next sample.
     void MarkLossAll();
     size_t PartialBytes() const;
-    // Samples that lie whole in one payload come as views into the packet instead of copies.
+    // Samples come as views into the packets instead of copies: whole in one payload, or in
+    // fragments within two blocks of packets.
     void UseViews(bool on) { m_views = on; }
+    // The packets that follow come from a new block, and the block before the current one is
+    // about to go: an object in progress with fragments there is copied out now.
+    void NewBlock();
+    uint64_t CurrentBlock() const { return m_block; }
+    // Piece lists of delivered samples come back here.
+    std::vector<std::vector<SamplePiece>>& PieceSpares() { return m_pieceSpares; }
     // Buffers of delivered samples come back here to hold new samples, saving allocations.
     std::vector<std::vector<uint8_t>>& Spares() { return m_spares; }
 
@@ -61,6 +73,9 @@ class SampleAssembler {
         bool keyFrame = false;
         uint64_t duration = 0;
         std::vector<uint8_t> data;
+        std::vector<SamplePiece> pieces;  // instead of data, while the fragments are viewed
+        uint32_t received = 0;
+        uint64_t firstBlock = 0;
         uint32_t expected = 0;
     };
     Sample& Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key, uint64_t duration,
@@ -70,6 +85,7 @@ class SampleAssembler {
                    uint64_t duration, const uint8_t* bytes, uint32_t length,
                    std::vector<Sample>& out);
     void Lose(Stream& s);
+    void JoinPieces(Stream& s);  // the fragments so far into an owned buffer
     uint64_t DurationOf(const Stream& s, const Payload& p) const;
     uint64_t ToSampleTime(const Stream& s, uint32_t presentationMs) const;
 
@@ -79,6 +95,8 @@ class SampleAssembler {
     bool m_views = false;
     std::map<uint16_t, Stream> m_streams;
     std::vector<std::vector<uint8_t>> m_spares;
+    std::vector<std::vector<SamplePiece>> m_pieceSpares;
+    uint64_t m_block = 0;
 };
 
 }  // namespace asf

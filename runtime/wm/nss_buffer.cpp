@@ -31,18 +31,50 @@ void CNssBuffer::Hold(std::vector<BYTE>&& bytes, const std::shared_ptr<BufferRec
 
 void CNssBuffer::Hold(const BYTE* bytes, size_t length, std::shared_ptr<const void> block) {
     Drop();
-    m_view = bytes;
+    m_pieces.push_back({bytes, static_cast<uint32_t>(length)});
     m_viewLength = m_length = length;
     m_block = std::move(block);
+}
+
+void CNssBuffer::Hold(std::vector<asf::SamplePiece>& pieces, size_t length,
+                      std::shared_ptr<const void> block, std::shared_ptr<const void> earlierBlock) {
+    Drop();
+    m_pieces.swap(pieces);
+    m_viewLength = m_length = length;
+    m_block = std::move(block);
+    m_earlierBlock = std::move(earlierBlock);
 }
 
 void CNssBuffer::Drop() {
     if (m_recycler) m_recycler->Put(std::move(m_bytes));
     m_recycler.reset();
     m_bytes = {};
-    m_view = nullptr;
+    m_pieces.clear();  // keeps its room for the next pieces
+    m_joined.store(false, std::memory_order_relaxed);
     m_viewLength = m_length = 0;
     m_block.reset();
+    m_earlierBlock.reset();
+}
+
+bool CNssBuffer::Pieces(const asf::SamplePiece** pieces, size_t* count) {
+    if (m_pieces.size() < 2 || m_joined.load(std::memory_order_acquire)) return false;
+    *pieces = m_pieces.data();
+    *count = m_pieces.size();
+    return true;
+}
+
+BYTE* CNssBuffer::Data() {
+    if (m_pieces.empty()) return m_bytes.data();
+    if (m_pieces.size() == 1) return const_cast<BYTE*>(m_pieces[0].data);
+    // The pieces stay, with their blocks, for anyone already reading them.
+    std::lock_guard<std::mutex> lock(m_joinMutex);
+    if (!m_joined.load(std::memory_order_relaxed)) {
+        m_bytes.reserve(m_viewLength);
+        for (const asf::SamplePiece& p : m_pieces)
+            m_bytes.insert(m_bytes.end(), p.data, p.data + p.length);
+        m_joined.store(true, std::memory_order_release);
+    }
+    return m_bytes.data();
 }
 
 HRESULT CNssBuffer::QueryInterface(REFIID iid, void** out) {

@@ -1,10 +1,13 @@
 #pragma once
-// A sample buffer the callee can read: owns its bytes, or points into a block it holds.
+// A sample buffer the callee can read: owns its bytes, or points into blocks it holds, in one
+// piece or several.
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "../asf/sample_piece.h"
 #include "com_object.h"
 
 namespace wm {
@@ -30,12 +33,18 @@ class CNssBuffer final : public INSSBuffer, private RefCount<CNssBuffer> {
         : m_bytes(std::move(bytes)), m_length(m_bytes.size()), m_recycler(std::move(recycler)) {}
 
     // Refill, only by a holder of the one reference: owned bytes (given back to the recycler
-    // when done), or bytes inside a block that the buffer holds until it is done.
+    // when done), or bytes inside blocks that the buffer holds until it is done.
     void Hold(std::vector<BYTE>&& bytes, const std::shared_ptr<BufferRecycler>& recycler);
     void Hold(const BYTE* bytes, size_t length, std::shared_ptr<const void> block);
+    // Takes the pieces and leaves its former, empty list in their place.
+    void Hold(std::vector<asf::SamplePiece>& pieces, size_t length,
+              std::shared_ptr<const void> block, std::shared_ptr<const void> earlierBlock);
     void Drop();
     // True when the caller holds the only reference: nobody else can reach the buffer.
     bool Unshared() const { return RefsImpl() == 1; }
+    // The bytes in pieces, while they are not joined into one run; valid while the buffer is
+    // held. False for a buffer of one run.
+    bool Pieces(const asf::SamplePiece** pieces, size_t* count);
 
     HRESULT QueryInterface(REFIID iid, void** out) override;
     ULONG AddRef() override { return AddRefImpl(); }
@@ -48,15 +57,18 @@ class CNssBuffer final : public INSSBuffer, private RefCount<CNssBuffer> {
 
   private:
     ~CNssBuffer() { Drop(); }
-    BYTE* Data() { return m_view ? const_cast<BYTE*>(m_view) : m_bytes.data(); }
-    size_t MaxLength() const { return m_view ? m_viewLength : m_bytes.size(); }
+    BYTE* Data();  // joins pieces the first time it is asked
+    size_t MaxLength() const { return m_pieces.empty() ? m_bytes.size() : m_viewLength; }
 
     std::vector<BYTE> m_bytes;
-    const BYTE* m_view = nullptr;
+    std::vector<asf::SamplePiece> m_pieces;
     size_t m_viewLength = 0;
     size_t m_length = 0;
+    std::mutex m_joinMutex;
+    std::atomic<bool> m_joined{false};  // m_bytes holds the pieces, joined
     std::shared_ptr<BufferRecycler> m_recycler;
     std::shared_ptr<const void> m_block;
+    std::shared_ptr<const void> m_earlierBlock;
 };
 
 }  // namespace wm

@@ -17,6 +17,7 @@ constexpr size_t kMaxPendingBytes = 4u << 20;
 constexpr QWORD kDurationSlack = 20000000;  // 2 s: how far a declared duration may pass the samples
 constexpr QWORD kReadAheadOfClock = 10000000;  // 1 s of send time past the released time
 constexpr QWORD kNoClock = UINT64_MAX;
+constexpr size_t kMaxSparePieceLists = 256;
 }  // namespace
 
 // The state of one play, owned by the worker. Settings are copied at the start so that callers
@@ -30,7 +31,8 @@ struct PlayState {
     struct Waiting {
         uint64_t order;
         asf::Sample sample;
-        ReadBlock block;  // holds the bytes of a sample that is a view
+        ReadBlock block;    // holds the bytes of a sample that is a view
+        ReadBlock earlier;  // and the block before, where its first pieces may lie
     };
     // Samples waiting for the clock, per stream in file order; order numbers keep file order
     // across streams.
@@ -45,8 +47,12 @@ struct PlayState {
             if (q.stream != s.stream) continue;
             pendingBytes += s.Size();
             ++pendingCount;
-            ReadBlock holder = s.view ? block : ReadBlock();
-            q.samples.push_back({nextOrder++, std::move(s), std::move(holder)});
+            ReadBlock holder = s.IsView() ? block : ReadBlock();
+            ReadBlock earlier = !s.pieces.empty() && s.firstBlock != assembler.CurrentBlock()
+                                    ? previousBlock
+                                    : ReadBlock();
+            q.samples.push_back(
+                {nextOrder++, std::move(s), std::move(holder), std::move(earlier)});
             return;
         }
     }
@@ -83,6 +89,7 @@ struct PlayState {
     // Reading.
     std::optional<BlockPrefetcher> blocks;
     ReadBlock block;
+    ReadBlock previousBlock;
     uint64_t blockFirstPacket = 0;
     uint64_t blockPackets = 0;
     uint64_t nextPacket = 0;
@@ -191,6 +198,9 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
         state.nextPacket < layout.packetCount && state.pendingBytes < kMaxPendingBytes &&
         (target == kNoClock || state.lastSendTime < target + state.preroll + kReadAheadOfClock)) {
         if (state.nextPacket >= state.blockFirstPacket + state.blockPackets) {
+            // Fragments in the block let go now are copied out first.
+            state.assembler.NewBlock();
+            state.previousBlock = std::move(state.block);
             if (!state.blocks->Next(&state.block) || state.block->size() % layout.packetSize) {
                 state.ioFailed = true;
                 return readAny;
@@ -231,10 +241,15 @@ bool CReader::DeliverDue(PlayState& state, QWORD target) {
         ComPtr<CNssBuffer> buffer;
         buffer.Swap(state.spareBuffer);
         if (!buffer) buffer.Reset(new CNssBuffer);
-        if (s.view)
+        if (!s.pieces.empty()) {
+            buffer->Hold(s.pieces, s.viewLength, std::move(w.block), std::move(w.earlier));
+            if (state.assembler.PieceSpares().size() < kMaxSparePieceLists)
+                state.assembler.PieceSpares().push_back(std::move(s.pieces));
+        } else if (s.view) {
             buffer->Hold(s.view, s.viewLength, std::move(w.block));
-        else
+        } else {
             buffer->Hold(std::move(s.data), state.recycler);
+        }
         const asf::Sample sent = std::move(s);
         next->samples.pop_front();
         if (m_callbackAdvanced && state.streamSamples[sent.stream & 0x7F])

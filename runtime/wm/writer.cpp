@@ -7,9 +7,11 @@
 #include <chrono>
 #include <cstdio>
 #include <random>
+#include <typeinfo>
 
 #include "../asf/asf_guids.h"
 #include "../asf/safe_file.h"
+#include "nss_buffer.h"
 #include "wide_string.h"
 #include "write_behind_sink.h"
 
@@ -245,13 +247,24 @@ HRESULT CWriter::WriteStreamSample(WORD stream, QWORD sampleTime, DWORD, QWORD d
         return NS_E_INVALID_REQUEST;  // some input still expects uncompressed samples
     if (!m_store.header.FindStream(stream)) return NS_E_INVALID_STREAM;
     if (m_failed) return NS_E_FILE_WRITE;
-    BYTE* data = nullptr;
     DWORD length = 0;
-    HRESULT hr = sample->GetBufferAndLength(&data, &length);
+    HRESULT hr = sample->GetLength(&length);
     if (Failed(hr)) return hr;
     if (length == 0) return S_OK;  // nothing to store
-    if (!m_packets->AddSample(stream, sampleTime, duration, (flags & WM_SF_CLEANPOINT) != 0, data,
-                              length)) {
+    // A sample this runtime read in fragments is stored from them, without joining them first.
+    const asf::SamplePiece* pieces = nullptr;
+    size_t count = 0;
+    asf::SamplePiece whole;
+    if (typeid(*sample) != typeid(CNssBuffer) ||
+        !static_cast<CNssBuffer*>(sample)->Pieces(&pieces, &count)) {
+        BYTE* data = nullptr;
+        if (Failed(hr = sample->GetBufferAndLength(&data, &length))) return hr;
+        whole = {data, length};
+        pieces = &whole;
+        count = 1;
+    }
+    if (!m_packets->AddSample(stream, sampleTime, duration, (flags & WM_SF_CLEANPOINT) != 0,
+                              pieces, count, length)) {
         m_failed = true;
         KeepSinkError();
         return NS_E_FILE_WRITE;

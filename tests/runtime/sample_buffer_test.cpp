@@ -15,18 +15,22 @@ BYTE Pattern(WORD stream, size_t index, size_t at) {
     return static_cast<BYTE>(index * 131 + at * 7 + stream * 59 + (at >> 8));
 }
 
-// About 5 MiB: more than the reader's blocks hold at once, so blocks are read into again unless
+// About 16 MiB: more than the reader's blocks hold at once, so blocks are read into again unless
 // something keeps them. Most frames fit one payload (a view into a block); every 40th is split
-// over packets (a copy); audio blocks are small.
+// over packets (pieces in one or two blocks); seven are nearly a block (pieces likely in two);
+// seven are larger than a block (copied out as they arrive); audio blocks are small.
 std::vector<TestSample> ManySamples() {
     std::vector<TestSample> out;
-    for (size_t i = 0; i < 3000; ++i) {  // 100 s at 30 frames/s
-        size_t size = i % 40 == 39 ? 9000 : 400 + i * 37 % 2400;
+    for (size_t i = 0; i < 7000; ++i) {  // 233 s at 30 frames/s
+        size_t size = i % 1000 == 500   ? 600000
+                      : i % 1000 == 250 ? 200000
+                      : i % 40 == 39    ? 9000
+                                        : 400 + i * 37 % 2400;
         TestSample s{1, i * 333333, i % 30 == 0, std::vector<BYTE>(size)};
         for (size_t k = 0; k < size; ++k) s.data[k] = Pattern(1, i, k);
         out.push_back(std::move(s));
     }
-    for (size_t i = 0; i < 1000; ++i) {  // 100 ms blocks
+    for (size_t i = 0; i < 2330; ++i) {  // 100 ms blocks
         TestSample s{2, i * 1000000, false, std::vector<BYTE>(300)};
         for (size_t k = 0; k < 300; ++k) s.data[k] = Pattern(2, i, k);
         out.push_back(std::move(s));
@@ -36,27 +40,36 @@ std::vector<TestSample> ManySamples() {
     return out;
 }
 
-// Keeps a reference to every buffer it is given.
+// Keeps a reference to every buffer it is given of at least minKept bytes.
 class KeepingCallback : public RecordingCallback {
   public:
-    using RecordingCallback::RecordingCallback;
+    KeepingCallback(QWORD step, DWORD minKept) : RecordingCallback(step), minKept(minKept) {}
     ~KeepingCallback() {
         for (auto& [stream, buffer] : kept) buffer->Release();
     }
     HRESULT OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
                            void* context) override {
-        sample->AddRef();
-        kept.emplace_back(stream, sample);
+        DWORD length = 0;
+        sample->GetLength(&length);
+        if (length >= minKept) {
+            sample->AddRef();
+            kept.emplace_back(stream, sample);
+        }
         return RecordingCallback::OnStreamSample(stream, time, duration, flags, sample, context);
     }
+    const DWORD minKept;
     std::vector<std::pair<WORD, INSSBuffer*>> kept;
 };
 
-void ReadKeepingEverything(QWORD step) {
-    std::vector<TestSample> samples = ManySamples();
-    std::vector<uint8_t> file = WriteTestFile(samples);
-    ASSERT_GT(file.size(), 5u << 20);
-    KeepingCallback callback(step);
+// Kept alone, the fragmented samples hold the blocks they lie in, and nothing else holds those.
+void ReadKeeping(QWORD step, DWORD minKept) {
+    std::vector<TestSample> all = ManySamples();
+    std::vector<uint8_t> file = WriteTestFile(all);
+    ASSERT_GT(file.size(), 12u << 20);
+    std::vector<TestSample> samples;
+    for (const TestSample& s : all)
+        if (s.data.size() >= minKept) samples.push_back(s);
+    KeepingCallback callback(step, minKept);
     {
         auto* reader = new wm::CReader();
         callback.Attach(reader);
@@ -92,9 +105,14 @@ void ReadKeepingEverything(QWORD step) {
     }
 }
 
-TEST(SampleBuffer, KeptBuffersKeepTheirBytesAfterTheReaderIsGone) { ReadKeepingEverything(0); }
+TEST(SampleBuffer, KeptBuffersKeepTheirBytesAfterTheReaderIsGone) { ReadKeeping(0, 0); }
 
-TEST(SampleBuffer, KeptBuffersKeepTheirBytesUnderTheUserClock) { ReadKeepingEverything(10000000); }
+TEST(SampleBuffer, KeptBuffersKeepTheirBytesUnderTheUserClock) { ReadKeeping(10000000, 0); }
+
+TEST(SampleBuffer, KeptFragmentedSamplesKeepTheirBytes) {
+    ReadKeeping(0, 5000);
+    ReadKeeping(0, 100000);  // nothing else holds the blocks of the samples nearly a block long
+}
 
 // Writes of every size come out in order, WriteAt lands where it is told, and the position
 // counts what was given.

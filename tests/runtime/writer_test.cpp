@@ -8,6 +8,7 @@
 
 #include "asf/header.h"
 #include "asf/packet_parser.h"
+#include "asf/packet_writer.h"
 #include "test_files.h"
 #include "wm/file_error.h"
 #include "wm/nss_buffer.h"
@@ -125,6 +126,32 @@ TEST(Writer, APacketHoldsAtMostSixtyThreePayloads) {
     asf::Packet p;
     ASSERT_TRUE(asf::ParsePacket(&file[layout.firstPacketOffset], layout.packetSize, p));
     EXPECT_EQ(p.payloads.size(), 63u);
+}
+
+// A sample handed over in pieces (as the reader delivers fragments) makes the same packets as
+// the sample in one run; pieces that hold less than the length are refused.
+TEST(Writer, ASampleInPiecesMakesTheSamePacketsAsInOneRun) {
+    asf::MemorySink wholeSink, piecesSink;
+    asf::PacketWriter whole(wholeSink, 3200, 3000, {1});
+    asf::PacketWriter pieces(piecesSink, 3200, 3000, {1});
+    for (int i = 0; i < 40; ++i) {
+        const std::vector<BYTE> data = Bytes(i % 5 == 0 ? 20000 : 700 + i * 97, BYTE(i));
+        const uint32_t length = static_cast<uint32_t>(data.size()) - (i % 3 == 0 ? 5 : 0);
+        std::vector<asf::SamplePiece> split;
+        for (size_t at = 0, step = 1; at < data.size(); at += step, step = step * 3 % 4001)
+            split.push_back({data.data() + at, uint32_t(std::min(step, data.size() - at))});
+        split.insert(split.begin() + split.size() / 2, asf::SamplePiece{data.data(), 0});
+        const QWORD time = QWORD(i) * 333333;
+        ASSERT_TRUE(whole.AddSample(1, time, 0, i % 10 == 0, data.data(), length));
+        ASSERT_TRUE(pieces.AddSample(1, time, 0, i % 10 == 0, split.data(), split.size(), length));
+    }
+    ASSERT_TRUE(whole.Finish() && pieces.Finish());
+    EXPECT_GT(piecesSink.Bytes().size(), 100000u);
+    EXPECT_TRUE(piecesSink.Bytes() == wholeSink.Bytes());
+
+    const std::vector<BYTE> data = Bytes(100, 1);
+    const asf::SamplePiece shortPieces[2] = {{data.data(), 40}, {data.data() + 40, 50}};
+    EXPECT_FALSE(pieces.AddSample(1, 0, 0, false, shortPieces, 2, 100));
 }
 
 TEST(Writer, RefusesSamplesItCannotTake) {
