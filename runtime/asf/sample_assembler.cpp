@@ -154,6 +154,7 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
                 if (!m_pieceSpares.empty()) {
                     s.pieces = std::move(m_pieceSpares.back());
                     m_pieceSpares.pop_back();
+                    s.pieces.clear();
                 }
                 s.pieces.push_back({p.data, p.length});
                 s.firstBlock = m_block;
