@@ -123,8 +123,10 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
             static_cast<uint16_t>(std::min<uint64_t>(m_packets - firstPacket + 1, UINT16_MAX))};
         // Entry i covers i seconds on the presentation timeline (preroll included).
         uint64_t keyTime = presentation * 10000;
-        while (ix.entries.size() * kIndexInterval < keyTime)
-            ix.entries.push_back(ix.haveKey ? ix.lastKey : key);
+        // Entries up to the key frame's time, each the key frame before it.
+        const uint64_t upTo = (keyTime + kIndexInterval - 1) / kIndexInterval;
+        if (upTo > ix.index.EntryCount())
+            ix.index.Add(ix.haveKey ? ix.lastKey : key, upTo - ix.index.EntryCount());
         ix.lastKey = key;
         ix.haveKey = true;
     }
@@ -153,12 +155,14 @@ SimpleIndex PacketWriter::TakeIndex(uint16_t stream) {
     auto it = m_indexes.find(stream);
     if (it == m_indexes.end()) return index;
     IndexState& ix = it->second;
-    index.entries = std::move(ix.entries);
-    uint64_t end = ContentEnd() + m_preroll * 10000;
-    if (ix.haveKey)
-        while (index.entries.size() * kIndexInterval <= end) index.entries.push_back(ix.lastKey);
-    for (const SimpleIndex::Entry& e : index.entries)
-        index.maxPacketCount = std::max<uint32_t>(index.maxPacketCount, e.packetCount);
+    index = std::move(ix.index);
+    index.interval = kIndexInterval;
+    const uint64_t end = ContentEnd() + m_preroll * 10000;
+    const uint64_t upTo = end / kIndexInterval + 1;  // entries up to and including the end
+    if (ix.haveKey && upTo > index.EntryCount())
+        index.Add(ix.lastKey, upTo - index.EntryCount());
+    for (const SimpleIndex::Run& run : index.Runs())
+        index.maxPacketCount = std::max<uint32_t>(index.maxPacketCount, run.entry.packetCount);
     return index;
 }
 

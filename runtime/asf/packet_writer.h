@@ -57,7 +57,7 @@ class PacketWriter {
         uint64_t stepCount = 0;
     };
     struct IndexState {
-        std::deque<SimpleIndex::Entry> entries;
+        SimpleIndex index;
         bool haveKey = false;
         SimpleIndex::Entry lastKey{};
     };

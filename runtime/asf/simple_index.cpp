@@ -4,6 +4,15 @@
 
 namespace asf {
 
+void SimpleIndex::Add(const Entry& e, uint64_t count) {
+    if (count == 0) return;
+    if (!m_runs.empty() && m_runs.back().entry == e)
+        m_runs.back().count += count;
+    else
+        m_runs.push_back({e, count});
+    m_entryCount += count;
+}
+
 bool SimpleIndex::Parse(ByteReader r) {
     fileId = r.ReadGuid();
     interval = r.U64();
@@ -14,7 +23,7 @@ bool SimpleIndex::Parse(ByteReader r) {
         Entry e;
         e.packetNumber = r.U32();
         e.packetCount = r.U16();
-        entries.push_back(e);
+        Add(e);
     }
     return r.ok();
 }
@@ -24,10 +33,12 @@ void SimpleIndex::Render(ByteWriter& w) const {
     w.WriteGuid(fileId);
     w.U64(interval);
     w.U32(maxPacketCount);
-    w.U32(static_cast<uint32_t>(entries.size()));
-    for (const Entry& e : entries) {
-        w.U32(e.packetNumber);
-        w.U16(e.packetCount);
+    w.U32(static_cast<uint32_t>(m_entryCount));
+    for (const Run& run : m_runs) {
+        for (uint64_t i = 0; i < run.count; ++i) {
+            w.U32(run.entry.packetNumber);
+            w.U16(run.entry.packetCount);
+        }
     }
 }
 
@@ -35,19 +46,23 @@ bool SimpleIndex::WriteTo(ByteSink& sink) const {
     constexpr size_t kPiece = 64 << 10;
     ByteWriter w;
     w.WriteGuid(guids::kSimpleIndex);
-    w.U64(kEntriesStart + kEntrySize * entries.size());
+    w.U64(kEntriesStart + kEntrySize * m_entryCount);
     w.WriteGuid(fileId);
     w.U64(interval);
     w.U32(maxPacketCount);
-    w.U32(static_cast<uint32_t>(entries.size()));
-    auto e = entries.begin();
+    w.U32(static_cast<uint32_t>(m_entryCount));
+    auto run = m_runs.begin();
+    uint64_t done = 0;  // entries of *run written
     for (;;) {
-        for (; e != entries.end() && w.Size() < kPiece; ++e) {
-            w.U32(e->packetNumber);
-            w.U16(e->packetCount);
+        for (; run != m_runs.end() && w.Size() < kPiece; ++run, done = 0) {
+            for (; done < run->count && w.Size() < kPiece; ++done) {
+                w.U32(run->entry.packetNumber);
+                w.U16(run->entry.packetCount);
+            }
+            if (done < run->count) break;
         }
         if (!sink.Write(w.Buffer().data(), w.Size())) return false;
-        if (e == entries.end()) return true;
+        if (run == m_runs.end()) return true;
         w.Buffer().clear();
     }
 }

@@ -75,10 +75,10 @@ TEST(Writer, FileKeepsTheFormatInvariants) {
     ASSERT_EQ(layout.simpleIndexes.size(), 1u);
     asf::SimpleIndex index;
     ASSERT_TRUE(asf::ReadSimpleIndex(source, layout.simpleIndexes[0], index));
-    for (const asf::SimpleIndex::Entry& e : index.entries)
-        EXPECT_LT(e.packetNumber, layout.packetCount);
+    for (const asf::SimpleIndex::Run& run : index.Runs())
+        EXPECT_LT(run.entry.packetNumber, layout.packetCount);
     // entry i (preroll included) points at the latest key frame at or before it
-    EXPECT_EQ(index.entries.size(), 11u);  // 0 s to 10 s, preroll included
+    EXPECT_EQ(index.EntryCount(), 11u);  // 0 s to 10 s, preroll included
 
     uint32_t lastSend = 0;
     for (uint64_t i = 0; i < layout.packetCount; ++i) {
@@ -97,7 +97,8 @@ TEST(Writer, FileKeepsTheFormatInvariants) {
 // A long index goes out in pieces; the bytes are those of the whole object, and a full disk shows.
 TEST(Writer, AnIndexWrittenInPiecesIsTheRenderedObject) {
     asf::SimpleIndex index;
-    for (uint32_t i = 0; i < 30000; ++i) index.entries.push_back({i * 7, uint16_t(i % 5 + 1)});
+    for (uint32_t i = 0; i < 30000; ++i) index.Add({i / 3 * 7, uint16_t(i / 3 % 5 + 1)});
+    index.Add({1, 1}, 40000);  // an idle stretch
     index.maxPacketCount = 5;
     asf::ByteWriter whole;
     index.Render(whole);
@@ -107,7 +108,8 @@ TEST(Writer, AnIndexWrittenInPiecesIsTheRenderedObject) {
     asf::SimpleIndex back;
     ASSERT_TRUE(
         back.Parse(asf::ByteReader(pieces.Bytes().data() + 24, pieces.Bytes().size() - 24)));
-    EXPECT_EQ(back.entries.size(), 30000u);
+    EXPECT_EQ(back.EntryCount(), 70000u);
+    EXPECT_EQ(back.Runs().size(), 10001u);
     asf::MemorySink full;
     full.FailAfter(100000);
     EXPECT_FALSE(index.WriteTo(full));
