@@ -71,7 +71,7 @@ bool BlockPrefetcher::Next(ReadBlock* block) {
     block->reset();
     std::unique_lock<std::mutex> lock(m_mutex);
     // Reading fell behind: read further ahead from now on.
-    if (m_ready.empty() && !m_done && m_handedAny) m_ahead = std::min(m_ahead * 2, m_maxAhead);
+    if (m_ready.empty() && !m_done && m_handedAny) m_ahead = std::min(m_ahead + 1, m_maxAhead);
     m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
     if (m_ready.empty()) return false;
     *block = std::move(m_ready.front());

@@ -28,7 +28,7 @@ class BlockPrefetcher {
     bool Next(ReadBlock* block);
     bool Failed();
 
-    // Blocks read before the consumer asks: kMinAhead at first, doubled whenever the consumer
+    // Blocks read before the consumer asks: kMinAhead at first, one more whenever the consumer
     // finds none ready, up to kAheadBytes' worth.
     static constexpr size_t kMinAhead = 2;
     static constexpr size_t kAheadBytes = 4u << 20;
