@@ -144,6 +144,14 @@ bool AsfHeader::Parse(const std::vector<uint8_t>& bytes, std::string& error) {
         error = "the file has no streams";
         return false;
     }
+    // Sample times are milliseconds in 32 bits; an offset past them cannot be played to.
+    constexpr uint64_t kLongestTimeLine = uint64_t(UINT32_MAX) * 10000;  // 100 ns
+    for (const StreamProperties& s : streams) {
+        if (s.timeOffset > kLongestTimeLine) {
+            error = "a stream's time offset lies beyond the longest time line a file can hold";
+            return false;
+        }
+    }
     return true;
 }
 

@@ -5,8 +5,9 @@ Usage: make_fuzz_findings.py [SOURCE] [OUTDIR]
   SOURCE  defaults to tests/data/av_wmv2_wma2_meta.wmv
   OUTDIR  defaults to tests/regress
 
-Times weeks ahead held a reader paced by a one-second user clock for millions of steps; a claimed
-object size took that much memory before any byte of the object arrived. README.md there
+Times weeks ahead held a reader paced by a one-second user clock for millions of steps, and a
+stream time offset millennia ahead for ever; a claimed object size took that much memory before
+any byte of the object arrived. README.md there
 describes the files; their lines in its expected.tsv say how they must read.
 """
 import os
@@ -15,7 +16,7 @@ import sys
 
 sys.dont_write_bytecode = True  # nothing may appear among the regression files
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "regress"))
-from make_damaged import Sample  # noqa: E402
+from make_damaged import STREAM_PROPERTIES, Sample  # noqa: E402
 
 WEEKS_AHEAD_MS = 0xF0000000  # about 46 days
 
@@ -51,10 +52,18 @@ def object_size_claimed(sample):
     raise ValueError("no payload starts an object in packet %d" % index)
 
 
+def stream_time_offset_huge(sample):
+    """The audio stream's Time Offset near 2**64 (100 ns): its samples lie millennia ahead."""
+    out = bytearray(sample.data)
+    struct.pack_into("<Q", out, sample.child(STREAM_PROPERTIES, 1) + 56, 18444492273895866368)
+    return bytes(out)
+
+
 FILES = (
     ("presentation_time_weeks_ahead.wmv", presentation_time_leap),
     ("send_time_weeks_ahead.wmv", send_time_leap),
     ("object_size_32mib_claimed.wmv", object_size_claimed),
+    ("stream_time_offset_millennia.wmv", stream_time_offset_huge),
 )
 
 
