@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Joins of the bundled samples through splicora-join, checked with FFmpeg, ExifTool and
-../shared/tools/dump_asf.py.
+tests/tools/dump_asf.py.
 
 usage: real_joins.py SPLICORA_JOIN DATA_DIR CASE
 Exits 77 (skipped) when one of them is missing, 1 under CI.

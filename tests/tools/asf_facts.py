@@ -1,4 +1,4 @@
-"""An ASF file as ../shared/tools/dump_asf.py reads it, a reader that shares no code with ours:
+"""An ASF file as dump_asf.py (beside this file) reads it, a reader that shares no code with ours:
 header fields, media objects per stream, script commands, Simple Index entries."""
 import functools
 import importlib.util
@@ -7,8 +7,7 @@ import re
 import struct
 import uuid
 
-DUMP_ASF = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)),
-                                         "..", "..", "..", "shared", "tools", "dump_asf.py"))
+DUMP_ASF = os.path.join(os.path.dirname(os.path.abspath(__file__)), "dump_asf.py")
 SIMPLE_INDEX = uuid.UUID("33000890-E5B1-11CF-89F4-00A0C90349CB").bytes_le
 
 

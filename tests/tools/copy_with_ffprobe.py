@@ -9,7 +9,7 @@ key flags, and the same stream parameters (-show_streams -show_data); FFmpeg dec
 without one message; title, author, genre and chapters are those of the input; the reader
 describes every stream as it described the input's; a file with video has a seek index whose
 every entry names the packet of the latest key frame at or before its time, as
-../shared/tools/dump_asf.py finds them.
+tests/tools/dump_asf.py finds them.
 mark: the markers show up as ffprobe chapters, ExifTool still reads the title, and every packet
 is unchanged.
 Exit status: 0 pass, 1 fail, 77 ffprobe, ffmpeg or exiftool missing (1 under CI).

@@ -27,7 +27,7 @@ import asftool_run  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DATA = os.path.join(HERE, "..", "data")
-DUMP = os.path.join(HERE, "..", "..", "..", "shared", "tools", "dump_asf.py")
+DUMP = os.path.join(HERE, "dump_asf.py")
 SECOND = 10_000_000
 MS = 10_000
 
