@@ -78,23 +78,27 @@ void CMainDialogLogic::OnButtonConvert() {
         }
         if (answer != IDNO) return;  // the box was closed without an answer
     }
-    // An output that names an input would delete it below or overwrite it in the join.
+    // An output that names an input would overwrite it in the join.
     if (!OutputSparesInputs(output)) {
-        MessageBoxA(owner, lt.GetString(IDS_MESSAGE_CONVERSION_DONE).c_str(), "Message", MB_OK);
+        ShowJoinFailed();
         return;
     }
-    // 6. Replace an existing output only when the user says so.
+    // 6. Replace an existing output only when the user says so; it stays until the new one is
+    // complete.
+    m_replaceOutput = false;
     if (platform::FileExists(output)) {
         // Joined, not formatted: the language file's text is no format.
         std::string text = output + " " + lt.GetString(IDS_MESSAGE_FILE_EXIST);
         if (MessageBoxA(owner, text.c_str(), lt.GetString(IDS_MESSAGE_WARNING).c_str(),
                         MB_ICONWARNING | MB_YESNO) != IDYES)
             return;
-        platform::DeleteFileA(output);
+        m_replaceOutput = true;
     }
-    // 7 to 10. A join the user stopped wrote nothing and is not "Done".
+    // 7 to 10. "Done" only for a join that succeeded; a stopped one wrote nothing and says so by
+    // its silence, a failed one in one closing box.
     m_stopJoin = false;
     m_joinRunning = true;
+    m_joinDamage.clear();
     platform::InstalledServices().waitCursor->BeginWaitCursor();
     m_view.JoinStarted();
     HRESULT hr = S_OK;
@@ -102,14 +106,25 @@ void CMainDialogLogic::OnButtonConvert() {
     m_view.JoinEnded();
     platform::InstalledServices().waitCursor->EndWaitCursor();
     m_joinRunning = false;
-    // A stop the user confirmed holds when the join ended before it was seen: the promise was
-    // that nothing is written, so the finished output goes.
-    if (m_stopJoin && Succeeded(hr)) {
-        platform::DeleteFileA(output);
-        hr = engine::kJoinStopped;
-    }
     if (hr == engine::kJoinStopped && m_stopJoin) return;
-    MessageBoxA(owner, lt.GetString(IDS_MESSAGE_CONVERSION_DONE).c_str(), "Message", MB_OK);
+    if (Failed(hr)) {
+        ShowJoinFailed();
+        return;
+    }
+    // Damage survived is still loss: said first, as a warning.
+    if (!m_joinDamage.empty()) {
+        std::string text = "Damaged packets were skipped while joining:\n";
+        for (const std::string& line : m_joinDamage) text += line + "\n";
+        MessageBoxA(owner, text.c_str(), lt.GetString(IDS_MESSAGE_WARNING).c_str(),
+                    MB_ICONWARNING | MB_OK);
+    }
+    std::string done = lt.GetString(IDS_MESSAGE_CONVERSION_DONE) + "\n\n" + output;
+    MessageBoxA(owner, done.c_str(), "Message", MB_OK);
+}
+
+void CMainDialogLogic::ShowJoinFailed() {
+    MessageBoxA(m_view.OwnerWindow(), g_languageTable.GetString(IDS_MESSAGE_JOIN_FAILED).c_str(),
+                g_languageTable.GetString(IDS_MESSAGE_ERROR).c_str(), MB_ICONERROR | MB_OK);
 }
 
 void CMainDialogLogic::RunEngineWork(const RunBlocking& run, const std::function<void()>& work) {
@@ -127,11 +142,20 @@ double CMainDialogLogic::JoinProgress() {
 bool CMainDialogLogic::AskToStopJoin() {
     if (!m_joinRunning) return false;
     if (m_stopJoin) return true;
+    // The join waits while the question is open; one already putting its output in place is
+    // past stopping.
+    {
+        std::lock_guard<std::mutex> lock(m_runningLock);
+        if (!m_runningMerger || !m_runningMerger->Hold(true)) return false;
+    }
     int answer = MessageBoxA(
         m_view.OwnerWindow(), "Do you want to stop joining the files? Nothing will be written.",
         g_languageTable.GetString(IDS_MESSAGE_WARNING).c_str(), MB_ICONQUESTION | MB_YESNO);
-    // The join may have ended while the question was open; then there is nothing to stop.
-    if (answer == IDYES && m_joinRunning) m_stopJoin = true;
+    if (answer == IDYES) m_stopJoin = true;
+    {
+        std::lock_guard<std::mutex> lock(m_runningLock);
+        if (m_runningMerger) m_runningMerger->Hold(false);
+    }
     return m_stopJoin;
 }
 
@@ -152,18 +176,12 @@ HRESULT CMainDialogLogic::JoinFiles() {
         std::lock_guard<std::mutex> lock(m_runningLock);
         m_runningMerger = &merger;
     }
-    hr = engine::RunJoin(merger, first.c_str(), second.c_str(), output.c_str());
+    hr = engine::RunJoin(merger, first.c_str(), second.c_str(), output.c_str(), m_replaceOutput);
     {
         std::lock_guard<std::mutex> lock(m_runningLock);
         m_runningMerger = nullptr;
     }
-    // Damage survived is still loss: said once, before "Done".
-    std::vector<std::string> damage = engine::DamagedInputLines(merger);
-    if (merger.OutputFinished() && !damage.empty()) {
-        std::string text = "Damaged packets were skipped while joining:\n";
-        for (const std::string& line : damage) text += line + "\n";
-        engine::ReportError("%s", text.c_str());
-    }
+    if (Succeeded(hr)) m_joinDamage = engine::DamagedInputLines(merger);
     return hr;
 }
 

@@ -137,10 +137,14 @@ class CMainDialogLogic {
     bool AppendProbed(const std::string& path);
     // The same-name refusal for every slot; true when the output may be written.
     bool OutputSparesInputs(const std::string& output);
+    // The closing box of a join that failed or was refused.
+    void ShowJoinFailed();
 
     bool m_engineBusy = false;
     bool m_joinRunning = false;
     std::atomic<bool> m_stopJoin{false};
+    bool m_replaceOutput = false;            // the user allowed the join to replace the output
+    std::vector<std::string> m_joinDamage;  // "FILE: N damaged packets skipped" of the last join
     std::mutex m_runningLock;  // guards m_runningMerger against its end
     engine::CMerger* m_runningMerger = nullptr;
 };

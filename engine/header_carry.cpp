@@ -86,6 +86,12 @@ HRESULT CMerger::CopyAttribute(WORD srcStream, WORD dstStream, IWMHeaderInfo* de
     WMT_ATTR_DATATYPE type = WMT_TYPE_DWORD;
     WORD length = 0;
     HRESULT hr = m_headerInfo1->GetAttributeByName(&stream, name, &type, nullptr, &length);
+    if (hr == E_ARITHMETIC_OVERFLOW) {
+        ReportError("The attribute %ws of the first file is larger than 65535 bytes and cannot be "
+                    "carried over; the join goes on without it.\n",
+                    name);
+        return S_OK;
+    }
     if (Failed(hr) && hr != ASF_E_NOTFOUND) {
         ReportError("GetAttributeByName failed for Attribute name %ws (hr=0x%08x).\n", name, hr);
         return hr;
@@ -297,6 +303,11 @@ HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slot, cons
     return hr;
 }
 
+// A pass goes on after a failure with one input, and ends with the first one.
+void KeepFirstFailure(HRESULT& first, HRESULT result) {
+    if (Failed(result) && Succeeded(first)) first = result;
+}
+
 void CloseInputHeader(wm::ComPtr<IWMMetadataEditor>& editor, wm::ComPtr<IWMHeaderInfo>& header) {
     HRESULT hr = editor->Close();
     if (Failed(hr)) CMerger::ReportError("Could not close the pEditorInput (hr=0x%08x).\n", hr);
@@ -312,21 +323,29 @@ HRESULT CMerger::CopyAllMarkers() {
     wm::ComPtr<IWMHeaderInfo> output;
     HRESULT hr = OpenEditorOnOutput(editor, output);
     if (Failed(hr)) return hr;
-    CopyMarkers(m_headerInfo1.Get(), output.Get(), 0);
+    // A failure with one input is shown and the pass goes on, but the join has lost markers and
+    // fails with it.
+    HRESULT failed = CopyMarkers(m_headerInfo1.Get(), output.Get(), 0);
+    auto note = [&failed](HRESULT result) { KeepFirstFailure(failed, result); };
     for (int k = 1; k <= m_inputCount - 2; ++k) {
-        if (!InputPlaced(k)) continue;  // left out of the output: nothing of it is carried
+        if (!InputPlaced(k)) continue;
+        ScopedReportContext context(InputLine(k));
         wm::ComPtr<IWMMetadataEditor> inputEditor;
         wm::ComPtr<IWMHeaderInfo> input;
-        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(), inputEditor,
-                                   input)))
-            continue;
-        CopyMarkers(input.Get(), output.Get(), m_offsets[k - 1], m_rebases[k]);
+        HRESULT opened = OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(),
+                                         inputEditor, input);
+        note(opened);
+        if (Failed(opened)) continue;
+        note(CopyMarkers(input.Get(), output.Get(), m_offsets[k - 1], m_rebases[k]));
         CloseInputHeader(inputEditor, input);
     }
     int last = m_inputCount - 1;
-    if (InputPlaced(last) && m_headerInfo2)
-        CopyMarkers(m_headerInfo2.Get(), output.Get(), m_offsets[last - 1], m_rebases[last]);
-    return CloseEditorOnOutput(editor, output);
+    if (InputPlaced(last) && m_headerInfo2) {
+        ScopedReportContext context(InputLine(last));
+        note(CopyMarkers(m_headerInfo2.Get(), output.Get(), m_offsets[last - 1], m_rebases[last]));
+    }
+    hr = CloseEditorOnOutput(editor, output);
+    return Failed(failed) ? failed : hr;
 }
 
 HRESULT CMerger::CopyLaterScripts() {
@@ -335,17 +354,22 @@ HRESULT CMerger::CopyLaterScripts() {
     wm::ComPtr<IWMHeaderInfo> output;
     HRESULT hr = OpenEditorOnOutput(editor, output);
     if (Failed(hr)) return hr;
+    HRESULT failed = S_OK;
     for (int k = 2; k <= m_inputCount - 1; ++k) {
         if (!InputPlaced(k)) continue;
+        ScopedReportContext context(InputLine(k));
         wm::ComPtr<IWMMetadataEditor> inputEditor;
         wm::ComPtr<IWMHeaderInfo> input;
-        if (Failed(OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(), inputEditor,
-                                   input)))
-            continue;
-        CopyScripts(output.Get(), input.Get(), m_offsets[k - 1], m_rebases[k]);
+        HRESULT opened = OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(),
+                                         inputEditor, input);
+        KeepFirstFailure(failed, opened);
+        if (Failed(opened)) continue;
+        KeepFirstFailure(failed,
+                         CopyScripts(output.Get(), input.Get(), m_offsets[k - 1], m_rebases[k]));
         CloseInputHeader(inputEditor, input);
     }
-    return CloseEditorOnOutput(editor, output);
+    hr = CloseEditorOnOutput(editor, output);
+    return Failed(failed) ? failed : hr;
 }
 
 }  // namespace engine

@@ -270,26 +270,28 @@ HRESULT CMerger::Merge() {
     m_rebases.fill(0);
     m_placedEnd = m_inputStart = 0;
     m_outputFinished = false;
-    HRESULT hr = CheckTimeLine();
+    HRESULT hr = CheckInputs();
     if (Failed(hr)) return hr;
     if (Failed(hr = m_writer->BeginWriting())) {
         ReportError("BeginWriting on IWMWriter failed (hr=0x%08x).\n%s", hr,
                     FileReasonLine(m_writer.Get()).c_str());
         return hr;
     }
-    // 1. The first input, in reader 1, keeps its own time line.
-    HRESULT copied = S_OK;
-    if (Failed(hr = PlayInput(0, &copied))) return hr;
-    if (Failed(copied)) return copied;
-    m_placed[0] = true;
-
-    // 2. The second input, in reader 2, opened with the first.
-    if (Failed(hr = PlayInput(1, &copied))) return hr;
-    if (Failed(copied)) return copied;
-    m_placed[1] = true;
-
-    // 3. Every later input through reader 2; a failing one is left out.
-    for (int k = 2; k < m_inputCount && !StopRequested(); ++k) MergeLaterInput(k);
+    // 1. The first input, in reader 1, keeps its own time line; 2. the second, in reader 2,
+    // opened with the first; 3. every later one through reader 2. Any failure fails the join.
+    for (int k = 0; k < m_inputCount; ++k) {
+        if (StopRequested()) return kJoinStopped;
+        ScopedReportContext context(InputLine(k));
+        if (k >= 2) {
+            hr = MergeLaterInput(k);
+        } else {
+            HRESULT copied = S_OK;
+            hr = PlayInput(k, &copied);
+            if (Succeeded(hr)) hr = copied;
+        }
+        if (Failed(hr)) return hr;
+        m_placed[k] = true;
+    }
     if (StopRequested()) return kJoinStopped;
 
     if (Failed(hr = m_writer->EndWriting())) {
@@ -302,14 +304,124 @@ HRESULT CMerger::Merge() {
     return CopyLaterScripts();
 }
 
-HRESULT CMerger::StopReader(IWMReader* reader) {
+std::string CMerger::InputLine(int k) const {
+    if (!m_inputPaths || k < 0 || k >= m_inputCount) return {};
+    return "Input " + std::to_string(k + 1) + ": " +
+           std::string(m_inputPaths[k], strnlen(m_inputPaths[k], sizeof(PathSlot)));
+}
+
+HRESULT CMerger::CheckInputs() {
+    HRESULT hr = CheckTimeLine();
+    if (Failed(hr)) return hr;
+    // The second input's scripts are placed at the first input's declared duration.
+    if (m_clock1 > QWORD(UINT32_MAX) * 10000) {
+        ReportError("The first file %s declares a duration past 49.7 days, the longest time a "
+                    "Windows Media file can hold.\n",
+                    m_inputPaths ? m_inputPaths[0] : "");
+        return kTimeLineTooLong;
+    }
+    DWORD markers = 0, scripts = 0;
+    for (int k = 0; k < m_inputCount; ++k) {
+        if (StopRequested()) return kJoinStopped;
+        DWORD inputMarkers = 0, inputScripts = 0;
+        if (k < 2) {
+            hr = CountTimedItems(k == 0 ? m_headerInfo1.Get() : m_headerInfo2.Get(),
+                                 &inputMarkers, &inputScripts);
+        } else {
+            ScopedReportContext context(InputLine(k) +
+                                        " cannot be joined; nothing was written.");
+            hr = ProbeLaterInput(k, &inputMarkers, &inputScripts);
+        }
+        if (Failed(hr)) return hr;
+        markers += inputMarkers;
+        scripts += inputScripts;
+        const char* kind = markers > kMaxTimedItems ? "markers" : "scripts";
+        if (markers > kMaxTimedItems || scripts > kMaxTimedItems) {
+            ReportError("With input %d (%s) the joined file would hold %u %s; a Windows Media "
+                        "file holds at most 65535. Nothing was written.\n",
+                        k + 1, m_inputPaths ? m_inputPaths[k] : "",
+                        unsigned(markers > kMaxTimedItems ? markers : scripts), kind);
+            return kTooManyTimedItems;
+        }
+    }
+    return S_OK;
+}
+
+HRESULT CMerger::CountTimedItems(IWMHeaderInfo* header, DWORD* markers, DWORD* scripts) {
+    if (!header) return E_INVALIDARG;
+    WORD m = 0, s = 0;
+    HRESULT hr = header->GetMarkerCount(&m);
+    if (Failed(hr)) {
+        ReportError("GetMarkerCount failed (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    if (Failed(hr = header->GetScriptCount(&s))) {
+        ReportError("GetScriptCount failed (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    *markers = m;
+    *scripts = s;
+    return S_OK;
+}
+
+HRESULT CMerger::ProbeLaterInput(int k, DWORD* markers, DWORD* scripts) {
+    std::u16string first, path;
+    if (!SlotToWide(m_inputPaths[0], first) || !SlotToWide(m_inputPaths[k], path)) {
+        ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n",
+                    E_NO_UNICODE_TRANSLATION);
+        return E_NO_UNICODE_TRANSLATION;
+    }
+    // The probe the input list runs when a file is added, run again: the file may have changed.
+    CMerger probe(m_runtime);
+    BOOL match = 0;
+    HRESULT hr = probe.Init();
+    if (Succeeded(hr)) hr = probe.OpenInputs(first.c_str(), path.c_str(), &match);
+    if (Failed(hr)) return hr;
+    if (!match) {
+        ReportError("Profile Mismatch\nCan not continue... Aborting the process\n");
+        return E_FAIL;
+    }
+    wm::ComPtr<IWMHeaderInfo> header;
+    if (Failed(hr = QueryFor(probe.m_reader2.Get(), IID_IWMHeaderInfo, header))) {
+        ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
+        return hr;
+    }
+    return CountTimedItems(header.Get(), markers, scripts);
+}
+
+bool CMerger::Hold(bool on) {
+    {
+        std::lock_guard<std::mutex> g(m_holdLock);
+        if (m_committing) return false;
+        m_holding = on;
+    }
+    m_holdChanged.notify_all();
+    return true;
+}
+
+void CMerger::WaitWhileHeld() {
+    if (!m_holding) return;
+    std::unique_lock<std::mutex> g(m_holdLock);
+    m_holdChanged.wait(g, [this] { return !m_holding; });
+}
+
+bool CMerger::PassCommitPoint() {
+    std::unique_lock<std::mutex> g(m_holdLock);
+    m_holdChanged.wait(g, [this] { return !m_holding; });
+    if (StopRequested()) return false;
+    m_committing = true;
+    return true;
+}
+
+HRESULT CMerger::StopReader(IWMReader* reader, HRESULT* stopped) {
     int32_t before = m_stopsSeen;
     HRESULT hr = reader->Stop();
     if (Failed(hr)) return hr;
     // Stray signals of the segment (a failure after the one reported) are consumed here.
     do WaitForEvent();
     while (m_stopsSeen == before);
-    return m_status;
+    *stopped = m_status;
+    return S_OK;
 }
 
 HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
@@ -335,11 +447,18 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
                     *copied, FileReasonLine(m_writer.Get()).c_str());
     // Stopped after a failure too, so that no callback of this reader runs on, and the next
     // input starts past what was written.
-    if (Failed(hr = StopReader(reader))) {
+    HRESULT stopped = S_OK;
+    if (Failed(hr = StopReader(reader, &stopped))) {
         ReportError(first ? "Could not Stop IWMReader for the first file  (hr=0x%08x).\n"
                           : "Could not Stop IWMReader for the second file (hr=0x%08x).\n",
                     hr);
         return hr;
+    }
+    if (Failed(stopped)) {
+        ReportError(first ? "Could not Stop reader of the first file (hr=0x%08x).\n"
+                          : "Could not Stop IWMReader for the second file (hr=0x%08x).\n",
+                    stopped);
+        return stopped;
     }
     m_bytesRunning = 0;
     m_bytesDone += m_inputBytes[k];
@@ -353,7 +472,7 @@ void CMerger::NoteInputStats(int k, IWMReaderAdvanced* reader) {
         m_damaged[k] = stats.cPacketsLost;
 }
 
-// One later input through the second reader; a failure only leaves that input out.
+// One later input through the second reader; its failure fails the join.
 HRESULT CMerger::MergeLaterInput(int k) {
     CloseSecondReader();
     std::u16string path;
@@ -368,16 +487,17 @@ HRESULT CMerger::MergeLaterInput(int k) {
         ReportError("Could not start CopyProfile (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (!match) return S_FALSE;
+    if (!match) {  // it changed since it was checked
+        ReportError("Profile Mismatch\nCan not continue... Aborting the process\n");
+        return E_FAIL;
+    }
     if (Failed(hr = Configure2())) {
         ReportError("Could not start Configure2 the file (hr=0x%08x).\n", hr);
         return hr;
     }
     HRESULT copied = S_OK;
     if (Failed(hr = PlayInput(k, &copied))) return hr;
-    if (Failed(copied)) return copied;
-    m_placed[k] = true;
-    return S_OK;
+    return copied;
 }
 
 HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -36,6 +37,9 @@ constexpr HRESULT kProtectedInput = MakeHr(0x80070005);  // E_ACCESSDENIED
 constexpr HRESULT kJoinStopped = MakeHr(0x80004004);  // E_ABORT
 // A join whose time line would not fit the format's 32-bit milliseconds.
 constexpr HRESULT kTimeLineTooLong = MakeHr(0x800700DF);  // ERROR_FILE_TOO_LARGE
+// A join whose markers or scripts would not fit the runtime's 16-bit counts.
+constexpr HRESULT kTooManyTimedItems = E_ARITHMETIC_OVERFLOW;
+constexpr DWORD kMaxTimedItems = 0xFFFF;
 
 constexpr QWORD kClockStep = 10000000;  // one second in 100 ns
 constexpr int kMaxOffsets = 1000;
@@ -122,6 +126,13 @@ class CMerger final : public IWMReaderCallback,
     // While *flag is true a running join stops quietly: Merge returns kJoinStopped and the
     // unfinished output is discarded. The flag may be set from any thread or a signal handler.
     void SetStopFlag(const std::atomic<bool>* flag) { m_stopFlag = flag; }
+    bool StopRequested() const { return m_stopFlag && m_stopFlag->load(); }
+    // Holds the join (its reader's clock waits, and so does the output's commit) while on; any
+    // thread. False when the join is already past its commit point: too late to hold or stop.
+    bool Hold(bool on);
+    // The last step before the finished output is put in place: waits while the join is held,
+    // then true unless a stop was asked for; a join past this point cannot be held or stopped.
+    bool PassCommitPoint();
     // Share of the join done, 0 to 1, by the inputs' bytes; readable from any thread.
     double Progress() const;
     // Gapless placement: each later input starts where the one before it truly ends (its
@@ -155,11 +166,21 @@ class CMerger final : public IWMReaderCallback,
     HRESULT CloseEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
                                 wm::ComPtr<IWMHeaderInfo>& header);
     HRESULT MergeLaterInput(int k);
-    bool StopRequested() const { return m_stopFlag && m_stopFlag->load(); }
+    void WaitWhileHeld();
+    // "Input 3: PATH", the line that names input k in the join's messages.
+    std::string InputLine(int k) const;
+    // Before anything is written: every later input opens, is not protected and pairs with the
+    // first; the time line and the markers and scripts of all inputs fit the format.
+    HRESULT CheckInputs();
+    // Input k (k >= 2) opened beside the first in an engine of its own; its markers and scripts
+    // counted.
+    HRESULT ProbeLaterInput(int k, DWORD* markers, DWORD* scripts);
+    static HRESULT CountTimedItems(IWMHeaderInfo* header, DWORD* markers, DWORD* scripts);
     // Hands the driver one failure for the running segment; later ones are dropped quietly.
     void FailSegment(HRESULT hr, const char* format = nullptr);
-    // Stops a reader and waits until it has said so, past any stray signal.
-    HRESULT StopReader(IWMReader* reader);
+    // Stops a reader and waits until it has said so, past any stray signal; *stopped gets what
+    // the reader said. Fails when Stop itself fails.
+    HRESULT StopReader(IWMReader* reader, HRESULT* stopped);
     // Plays input k (0 in reader 1, else reader 2) to its end and stops it; *copied gets how the
     // copy went, a failure reported here. Fails only when the reader could not be started or
     // stopped.
@@ -212,6 +233,10 @@ class CMerger final : public IWMReaderCallback,
     std::atomic<bool> m_outputFinished{false};
     std::atomic<int32_t> m_stopsSeen{0};
     const std::atomic<bool>* m_stopFlag = nullptr;
+    std::mutex m_holdLock;  // guards the two below
+    std::condition_variable m_holdChanged;
+    std::atomic<bool> m_holding{false};
+    bool m_committing = false;
 
     // A later input whose time line starts late is moved back by the whole seconds before its
     // first sample: the clock step before the one that brought that sample.

@@ -227,6 +227,7 @@ void CMerger::DropHeld() { m_held.clear(); }
 
 HRESULT CMerger::OnTime(QWORD, void*) {
     if (m_endSeen) return S_OK;
+    WaitWhileHeld();  // the clock waits while the user is asked whether to stop
     if (StopRequested()) {
         FailSegment(kJoinStopped);
         return S_OK;

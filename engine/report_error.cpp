@@ -15,6 +15,7 @@ namespace {
 
 std::mutex g_reportLock;
 char g_reportBuffer[kReportBufferSize];
+std::string g_reportContext;  // guarded by g_reportLock
 
 class Output {
   public:
@@ -166,8 +167,25 @@ int ReportError(const char* format, ...) {
     va_start(args, format);
     FormatMessageText(g_reportBuffer, sizeof g_reportBuffer, format, args);
     va_end(args);
-    MessageBoxA(nullptr, g_reportBuffer, nullptr, MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+    if (g_reportContext.empty()) {
+        MessageBoxA(nullptr, g_reportBuffer, nullptr, MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+    } else {
+        std::string text = g_reportBuffer;
+        if (!text.empty() && text.back() != '\n') text += '\n';
+        text += g_reportContext + "\n";
+        MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+    }
     return 1;
+}
+
+ScopedReportContext::ScopedReportContext(std::string line) {
+    std::lock_guard<std::mutex> lock(g_reportLock);
+    g_reportContext = std::move(line);
+}
+
+ScopedReportContext::~ScopedReportContext() {
+    std::lock_guard<std::mutex> lock(g_reportLock);
+    g_reportContext.clear();
 }
 
 std::string FileReasonLine(IUnknown* object) {

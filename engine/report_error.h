@@ -20,6 +20,16 @@ int FormatMessageText(char* buffer, size_t size, const char* format, va_list arg
 // or caption; returns 1 once the box is dismissed. Callable from any thread.
 int ReportError(const char* format, ...);
 
+// While one lives, every ReportError message (from any thread) ends with its line, so that a
+// message about "the second file" also names the input it is about. Not nested.
+class ScopedReportContext {
+  public:
+    explicit ScopedReportContext(std::string line);
+    ~ScopedReportContext();
+    ScopedReportContext(const ScopedReportContext&) = delete;
+    ScopedReportContext& operator=(const ScopedReportContext&) = delete;
+};
+
 // The runtime's account of object's last failed file operation as one more message line
 // ("path: No space left on device\n"), or "" when it knows none.
 std::string FileReasonLine(IUnknown* object);

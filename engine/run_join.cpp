@@ -4,6 +4,7 @@
 
 #include "join_checks.h"
 #include "report_error.h"
+#include "staged_output.h"
 
 namespace engine {
 
@@ -16,7 +17,8 @@ HRESULT ToWide(const char* path, std::u16string& out) {
 
 }  // namespace
 
-HRESULT RunJoin(CMerger& merger, const char* first, const char* second, const char* output) {
+HRESULT RunJoin(CMerger& merger, const char* first, const char* second, const char* output,
+                bool replace) {
     HRESULT hr = merger.Init();
     if (Failed(hr)) return hr;
     std::u16string wideFirst, wideSecond, wideOutput;
@@ -31,9 +33,15 @@ HRESULT RunJoin(CMerger& merger, const char* first, const char* second, const ch
         ReportError("Profile Mismatch\nCan not continue... Aborting the process\n");
         return E_FAIL;
     }
+    StagedOutput staged(output);
+    if (Failed(hr = staged.Create())) return hr;
+    if (Failed(hr = ToWide(staged.Path().c_str(), wideOutput))) return hr;
     if (Failed(hr = merger.Configure(wideOutput.c_str()))) return hr;
     if (Failed(hr = merger.Merge())) return hr;
-    return merger.Cleanup();
+    if (Failed(hr = merger.Cleanup())) return hr;
+    // A stop asked for until here still writes nothing; past here the join is complete.
+    if (!merger.PassCommitPoint()) return kJoinStopped;
+    return staged.Commit(replace);
 }
 
 std::vector<std::string> DamagedInputLines(const CMerger& merger) {

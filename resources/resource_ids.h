@@ -52,3 +52,4 @@ constexpr int IDS_MESSAGE_FILE_EXIST = 231;
 constexpr int IDS_COLUMN_FILE_NAME = 238;
 constexpr int IDS_MESSAGE_RESTART_PROGRAM = 245;
 constexpr int IDS_MESSAGE_CONVERSION_DONE = 263;
+constexpr int IDS_MESSAGE_JOIN_FAILED = 270;

@@ -49,6 +49,7 @@ constexpr StringResource kStringTable[] = {
     {244, "Please select an item in the list first"},
     {245, "Please restart the program"},
     {263, "Done"},
+    {270, "The join failed. Nothing was written, and a file already there was left as it was."},
 };
 
 }  // namespace

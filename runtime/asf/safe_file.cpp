@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <cstring>
 #include <random>
@@ -56,6 +57,15 @@ Descriptor CreateFileBeside(const std::string& destination, const char* tag, mod
     path.clear();
     errno = saved;
     return Descriptor();
+}
+
+bool MoveIntoPlace(const std::string& from, const std::string& to, bool replace) {
+    if (replace) return rename(from.c_str(), to.c_str()) == 0;
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+    if (link(from.c_str(), to.c_str()) != 0) return false;
+    unlink(from.c_str());
+    return true;
 }
 
 Descriptor OpenLocked(const std::string& path, int waitMs, const std::atomic<bool>* stop) {

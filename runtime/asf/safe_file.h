@@ -46,6 +46,11 @@ class Descriptor {
 Descriptor CreateFileBeside(const std::string& destination, const char* tag, mode_t mode,
                             std::string& path);
 
+// Renames from to to in one step. replace false never replaces a file that is at to (EEXIST):
+// renameat2 with RENAME_NOREPLACE, or link-then-unlink where the file system lacks it.
+// False with errno set on failure.
+bool MoveIntoPlace(const std::string& from, const std::string& to, bool replace);
+
 // Opens the regular file at path (following links; EISDIR for a folder, EINVAL for a FIFO or a
 // device, never waiting on one) for reading and takes its exclusive edit lock, waiting up to
 // waitMs for another editor; the lock holds the file that is at path once it is taken (where

@@ -94,7 +94,7 @@ size_t FixedWidth(WMT_ATTR_DATATYPE t) {
 HRESULT CopyString(const std::u16string& s, WCHAR* buffer, WORD* length) {
     if (!length) return E_POINTER;
     size_t needed = s.size() + 1;
-    if (needed > 0xFFFF) return E_UNEXPECTED;
+    if (needed > 0xFFFF) return E_ARITHMETIC_OVERFLOW;
     if (!buffer) {
         *length = static_cast<WORD>(needed);
         return S_OK;
@@ -111,7 +111,7 @@ HRESULT CopyString(const std::u16string& s, WCHAR* buffer, WORD* length) {
 
 HRESULT CopyValue(const std::vector<BYTE>& v, BYTE* buffer, WORD* length) {
     if (!length) return E_POINTER;
-    if (v.size() > 0xFFFF) return E_UNEXPECTED;
+    if (v.size() > 0xFFFF) return E_ARITHMETIC_OVERFLOW;
     if (!buffer) {
         *length = static_cast<WORD>(v.size());
         return S_OK;

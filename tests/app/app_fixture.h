@@ -2,6 +2,7 @@
 // The main window's commands over a recording view and fake services. Message boxes and the wait
 // cursor write to one journal, so that their order can be checked.
 
+#include <functional>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -78,6 +79,7 @@ class Journal : public platform::IMessageBox, public platform::IWaitCursor {
         entries.push_back(std::string("box ") + (caption ? caption : "(null)") + "|" +
                           (text ? text : "") + "|" + hex + "|" + (owner ? "owner" : "none"));
         size_t i = boxes++;
+        if (whileShown) whileShown();
         return i < answers.size() ? answers[i] : IDOK;
     }
     void BeginWaitCursor() override { entries.push_back("wait+"), ++depth; }
@@ -85,6 +87,7 @@ class Journal : public platform::IMessageBox, public platform::IWaitCursor {
 
     std::vector<std::string> entries;
     std::vector<int> answers;
+    std::function<void()> whileShown;  // runs while a box is up, before its answer
     size_t boxes = 0;
     int depth = 0;
 };

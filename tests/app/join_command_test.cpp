@@ -1,18 +1,24 @@
-// Merge: list length, extension question, same-name refusals, overwrite question, wait cursor and
-// the closing "Done", with real joins of the bundled samples.
+// Merge: list length, extension question, same-name refusals, overwrite question, wait cursor, the
+// stop question and the closing boxes, with real joins of the bundled samples.
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "app_fixture.h"
 #include "wm_interfaces.h"
 
 namespace {
 
-const std::string kDone = "box Message|Done|0|owner";
+std::string Done(const std::string& output) { return "box Message|Done\n\n" + output + "|0|owner"; }
+const std::string kFailed =
+    "box Error|The join failed. Nothing was written, and a file already there was left as it "
+    "was.|10|owner";
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -47,7 +53,7 @@ TEST_F(MergeTest, JoinRunsUnderTheWaitCursorAndEndsWithDone) {
     SetList({m_first, m_second});
     m_view.output = m_dir.Path() + "/joined.wmv";
     m_dialog->OnButtonConvert();
-    EXPECT_EQ(m_journal.entries, (std::vector<std::string>{"wait+", "wait-", kDone}));
+    EXPECT_EQ(m_journal.entries, (std::vector<std::string>{"wait+", "wait-", Done(m_view.output)}));
     EXPECT_EQ(m_dialog->m_outputName, m_view.output);
     struct stat st;
     ASSERT_EQ(stat(m_view.output.c_str(), &st), 0);
@@ -68,27 +74,70 @@ TEST_F(MergeTest, ADropDuringAJoinIsIgnored) {
     m_dialog->OnButtonConvert();
     EXPECT_EQ(Slots(), (std::vector<std::string>{m_first, m_second}));
     EXPECT_EQ(m_view.Texts(), (std::vector<std::string>{"first.wmv", "second.wmv"}));
-    EXPECT_EQ(m_journal.entries, (std::vector<std::string>{"wait+", "wait-", kDone}));
+    EXPECT_EQ(m_journal.entries, (std::vector<std::string>{"wait+", "wait-", Done(m_view.output)}));
     m_dialog->OnDropFiles({m_first});  // after the join, a drop is taken again
     EXPECT_EQ(m_dialog->m_inputCount, 3);
 }
 
-// The user says stop when the engine has already finished: nothing is written all the same.
-TEST_F(MergeTest, AStopConfirmedAsTheJoinEndsLeavesNoOutputAndNoDone) {
-    app::DialogSetup setup = WindowSetup();
-    setup.runJoin = [this](const std::function<void()>& work) {
-        work();
-        m_journal.answers = {IDYES};
-        EXPECT_TRUE(m_dialog->AskToStopJoin());
-    };
-    m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, setup);
+// The stop question holds the join: it cannot finish while the user is asked. Yes writes nothing
+// and leaves an existing output as it was; No lets the join finish.
+TEST_F(MergeTest, TheStopQuestionHoldsTheJoinUntilItIsAnswered) {
+    for (int answer : {IDYES, IDNO}) {
+        m_journal.entries.clear();
+        m_journal.boxes = 0;
+        app::DialogSetup setup = WindowSetup();
+        bool asked = false;
+        setup.runJoin = [&](const std::function<void()>& work) {
+            std::thread join(work);
+            while (m_dialog->JoinProgress() < 0) std::this_thread::yield();
+            // Far longer than the whole join takes when it runs on.
+            m_journal.whileShown = [] { std::this_thread::sleep_for(std::chrono::seconds(2)); };
+            m_journal.answers = {IDYES, answer};  // the overwrite question, then the stop question
+            asked = m_dialog->AskToStopJoin() || answer == IDNO;
+            m_journal.whileShown = nullptr;
+            join.join();
+        };
+        m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, setup);
+        SetList({m_first, m_second});
+        m_view.output = m_dir.Path() + "/joined.wmv";
+        std::ofstream(m_view.output) << "keep me";
+        m_dialog->OnButtonConvert();
+        EXPECT_TRUE(asked);
+        const auto& e = m_journal.entries;
+        ASSERT_GE(e.size(), 4u);
+        EXPECT_NE(e[2].find("Do you want to stop joining"), std::string::npos);
+        if (answer == IDYES) {
+            EXPECT_EQ(e.back(), "wait-");  // no "Done"
+            EXPECT_EQ(ReadAll(m_view.output), "keep me");
+        } else {
+            EXPECT_EQ(e.back(), Done(m_view.output));
+            EXPECT_EQ(ReadAll(m_view.output).substr(0, 4), ReadAll(m_first).substr(0, 4));
+        }
+    }
+}
+
+// A join that fails after the user allowed the replacement leaves the old file whole, and ends
+// with one failure box, never "Done".
+TEST_F(MergeTest, AFailingJoinKeepsTheExistingOutput) {
+    std::string text = m_dir.Path() + "/notes.wmv";
+    std::ofstream(text) << "not a media file";
     SetList({m_first, m_second});
+    std::memcpy(m_dialog->m_inputPaths[2], text.c_str(), text.size() + 1);  // changed since added
+    m_dialog->m_inputCount = 3;
     m_view.output = m_dir.Path() + "/joined.wmv";
+    std::ofstream(m_view.output) << "keep me";
+    m_journal.answers = {IDYES};
     m_dialog->OnButtonConvert();
-    ASSERT_EQ(m_journal.entries.size(), 3u);
-    EXPECT_NE(m_journal.entries[1].find("Do you want to stop joining"), std::string::npos);
-    EXPECT_EQ(m_journal.entries[2], "wait-");
-    EXPECT_FALSE(std::filesystem::exists(m_view.output));
+    const auto& e = m_journal.entries;
+    ASSERT_GE(e.size(), 4u);
+    EXPECT_EQ(e.back(), kFailed);
+    bool named = false;
+    for (const std::string& entry : e)
+        named = named || entry.find("Input 3: " + text + " cannot be joined") != std::string::npos;
+    EXPECT_TRUE(named);
+    EXPECT_EQ(ReadAll(m_view.output), "keep me");
+    for (const auto& f : std::filesystem::directory_iterator(m_dir.Path()))
+        EXPECT_NE(f.path().filename().string()[0], '.') << f.path();  // no staged file left
 }
 
 // Names are limited to 259 characters, however many bytes they take.
@@ -100,7 +149,7 @@ TEST_F(MergeTest, OutputNamesCountCharactersNotBytes) {
     SetList({m_first, m_second});
     m_view.output = folder + "/" + letters.substr(0, 120) + ".wmv";  // well over 260 bytes
     m_dialog->OnButtonConvert();
-    EXPECT_EQ(m_journal.entries, (std::vector<std::string>{"wait+", "wait-", kDone}));
+    EXPECT_EQ(m_journal.entries, (std::vector<std::string>{"wait+", "wait-", Done(m_view.output)}));
     EXPECT_TRUE(std::filesystem::exists(m_view.output));
 
     m_journal.entries.clear();
@@ -132,7 +181,7 @@ TEST_F(MergeTest, UpperCaseExtensionIsAskedAboutAndNoGoesOnWithTheName) {
     m_dialog->OnButtonConvert();
     ASSERT_EQ(m_journal.entries.size(), 4u);
     EXPECT_NE(m_journal.entries[0].find("extension should be wmv."), std::string::npos);
-    EXPECT_EQ(m_journal.entries[3], kDone);
+    EXPECT_EQ(m_journal.entries[3], Done(m_view.output));
     EXPECT_TRUE(std::filesystem::exists(m_view.output));
 }
 
@@ -152,7 +201,8 @@ TEST_F(MergeTest, ExistingOutputIsKeptOnNoAndReplacedOnYes) {
     m_journal.boxes = 0;
     m_journal.answers = {IDYES};
     m_dialog->OnButtonConvert();
-    EXPECT_EQ(m_journal.entries, (std::vector<std::string>{question, "wait+", "wait-", kDone}));
+    EXPECT_EQ(m_journal.entries,
+              (std::vector<std::string>{question, "wait+", "wait-", Done(m_view.output)}));
     EXPECT_EQ(ReadAll(m_view.output).substr(0, 4), ReadAll(m_first).substr(0, 4));  // ASF now
 }
 
@@ -180,7 +230,7 @@ TEST_F(MergeTest, AnOutputNamingAnyInputIsRefusedBeforeTheOverwriteQuestion) {
         ASSERT_EQ(m_journal.entries.size(), 2u) << c.output;
         EXPECT_EQ(m_journal.entries[0],
                   "box (null)|" + c.refusal + " This is not allowed.\n|2030|none");
-        EXPECT_EQ(m_journal.entries[1], kDone);
+        EXPECT_EQ(m_journal.entries[1], kFailed);
     }
     EXPECT_EQ(ReadAll(third), before);
     EXPECT_TRUE(std::filesystem::exists(m_second));
@@ -196,7 +246,7 @@ TEST_F(MergeTest, AnOutputNameTooLongForAPathIsRefused) {
                   "allowed.|0|owner"});
 }
 
-TEST_F(MergeTest, AFailedJoinShowsTheEngineMessagesThenDone) {
+TEST_F(MergeTest, AFailedJoinShowsTheEngineMessagesThenOneFailureBox) {
     std::string other = m_dir.Path() + "/other.wmv";
     std::filesystem::copy_file(Sample("av_wmv1_incompatible.wmv"), other);
     SetList({m_first, other});
@@ -206,7 +256,7 @@ TEST_F(MergeTest, AFailedJoinShowsTheEngineMessagesThenDone) {
     ASSERT_GE(e.size(), 4u);
     EXPECT_EQ(e.front(), "wait+");
     EXPECT_EQ(e[e.size() - 2], "wait-");
-    EXPECT_EQ(e.back(), kDone);
+    EXPECT_EQ(e.back(), kFailed);
     EXPECT_EQ(e[e.size() - 3],
               "box (null)|Profile Mismatch\nCan not continue... Aborting the process\n|2030|none");
     EXPECT_FALSE(std::filesystem::exists(m_view.output));

@@ -22,7 +22,7 @@ class RealJoinTest : public EngineTest {
         merger->m_inputPaths = table.get();
         merger->m_inputCount = 3;
         merger->SetStopFlag(stop);
-        return engine::RunJoin(*merger, table[0], table[1], output.c_str());
+        return engine::RunJoin(*merger, table[0], table[1], output.c_str(), false);
     }
     void TearDown() override {
         EngineTest::TearDown();

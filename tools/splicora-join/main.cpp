@@ -102,7 +102,6 @@ int main(int argc, char** argv) {
     }
 
     HRESULT hr;
-    bool finished;
     std::vector<std::string> placement, damage;
     {
         engine::CMerger merger;
@@ -112,47 +111,30 @@ int main(int argc, char** argv) {
         merger.SetStopFlag(&stop);
         {
             CProgressLine progress(merger);
-            hr = engine::RunJoin(merger, table.get()[0], table.get()[1], output);
+            hr = engine::RunJoin(merger, table.get()[0], table.get()[1], output, force);
         }
-        finished = merger.OutputFinished();
-        for (int k = 0; k < count && finished; ++k) {
+        // A join that succeeded holds every input whole.
+        for (int k = 0; k < count && Succeeded(hr); ++k) {
             char line[400];
-            if (merger.InputPlaced(k)) {
-                QWORD at = merger.InputOffset(k);
-                std::snprintf(line, sizeof line, "input %d at %llu.%03llu s: %s", k + 1,
-                              static_cast<unsigned long long>(at / engine::kClockStep),
-                              static_cast<unsigned long long>(at % engine::kClockStep / 10000),
-                              table[k]);
-            } else {
-                std::snprintf(line, sizeof line, "input %d left out: %s", k + 1, table[k]);
-            }
+            QWORD at = merger.InputOffset(k);
+            std::snprintf(line, sizeof line, "input %d at %llu.%03llu s: %s", k + 1,
+                          static_cast<unsigned long long>(at / engine::kClockStep),
+                          static_cast<unsigned long long>(at % engine::kClockStep / 10000),
+                          table[k]);
             placement.emplace_back(line);
         }
-        if (finished) damage = engine::DamagedInputLines(merger);
+        if (Succeeded(hr)) damage = engine::DamagedInputLines(merger);
     }
     for (const std::string& line : placement) std::printf("%s\n", line.c_str());
     for (const std::string& line : damage)
         std::fprintf(stderr, "splicora-join: %s\n", line.c_str());
-    if (int signal = platform::StopSignal()) {
-        if (finished)
-            std::fprintf(stderr,
-                         "splicora-join: interrupted; %s was written, but its markers or scripts "
-                         "may be incomplete\n",
-                         output);
-        else
-            std::fprintf(stderr, "splicora-join: interrupted; nothing was written to %s\n", output);
-        return 128 + signal;
-    }
     if (Failed(hr)) {
-        if (finished)
-            std::fprintf(stderr,
-                         "splicora-join: %s was written, but its markers or scripts may be "
-                         "incomplete (hr=0x%08x)\n",
-                         output, unsigned(hr));
-        else
-            std::fprintf(stderr,
-                         "splicora-join: join failed (hr=0x%08x); nothing was written to %s\n",
-                         unsigned(hr), output);
+        if (int signal = platform::StopSignal()) {
+            std::fprintf(stderr, "splicora-join: interrupted; nothing was written to %s\n", output);
+            return 128 + signal;
+        }
+        std::fprintf(stderr, "splicora-join: join failed (hr=0x%08x); nothing was written to %s\n",
+                     unsigned(hr), output);
         return kExitFailed;
     }
     return kExitJoined;

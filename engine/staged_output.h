@@ -1,0 +1,30 @@
+#pragma once
+// A join's output is written under a hidden name beside its destination and moves into place by
+// one rename once it is complete: a failed or stopped join leaves whatever was there untouched.
+
+#include <string>
+
+#include "wm_types.h"
+
+namespace engine {
+
+class StagedOutput {
+  public:
+    explicit StagedOutput(std::string destination) : m_destination(std::move(destination)) {}
+    ~StagedOutput();  // removes the staged file unless it was committed
+    StagedOutput(const StagedOutput&) = delete;
+    StagedOutput& operator=(const StagedOutput&) = delete;
+
+    // Reserves the hidden name (a new empty file); reports and fails when the folder refuses it.
+    HRESULT Create();
+    const std::string& Path() const { return m_path; }
+    // Puts the finished file at the destination. Without replace an existing file there is never
+    // replaced: the join fails and says so.
+    HRESULT Commit(bool replace);
+
+  private:
+    std::string m_destination;
+    std::string m_path;
+};
+
+}  // namespace engine
