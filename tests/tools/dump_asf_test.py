@@ -47,7 +47,8 @@ def ffprobe_objects(path, numbers):
         i = p["stream_index"]
         time = p["pts"] if isinstance(p.get("pts"), int) else p["dts"]  # B-frames: dts only
         key = "K" in p["flags"] if i in video else None
-        out.setdefault(numbers[i] if i < len(numbers) else -i, []).append((time, int(p["size"]), key))
+        number = numbers[i] if i < len(numbers) else -i  # a stream the dump does not list
+        out.setdefault(number, []).append((time, int(p["size"]), key))
     return out
 
 
@@ -103,7 +104,7 @@ def main(argv):
     status, failed, stopped = verdict(os.path.join(data_dir, "video_only.wmv"))
     if status != 0 or failed or stopped:
         failures.append("video_only.wmv: exit %d, failed checks %s" % (status, sorted(failed)))
-    source_status, source_failed, _ = verdict(os.path.join(data_dir, SOURCE))
+    _, source_failed, _ = verdict(os.path.join(data_dir, SOURCE))
     for name, outcome in sorted(read_expected(regress_dir).items()):
         check_damaged(regress_dir, source_failed, name, outcome, failures)
     for f in failures:
