@@ -2,10 +2,14 @@
 # Installs what the build and the tests need, when it is missing (Debian, as root or through sudo).
 set -euo pipefail
 
+# Build: compilers, CMake, Ninja, GoogleTest, wxWidgets. Tests: Xvfb (xvfb-run, xauth), FFmpeg
+# (ffmpeg, ffprobe), ExifTool, GStreamer (gst-launch-1.0, asfmux, libav) and VLC (cvlc) for
+# foreign files. Install checks: cpack's dpkg-shlibdeps (dpkg-dev, file), desktop-file-validate,
+# appstreamcli, man, xdotool, xprop (x11-utils).
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev libgmock-dev
           libwxgtk3.2-dev xvfb xauth xdg-utils ffmpeg libimage-exiftool-perl python3
           gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-bad gstreamer1.0-libav
-          vlc-bin vlc-plugin-base libglib2.0-dev dpkg-dev desktop-file-utils appstream man-db
+          vlc-bin vlc-plugin-base libglib2.0-dev dpkg-dev file desktop-file-utils appstream man-db
           xdotool x11-utils)
 
 missing=()

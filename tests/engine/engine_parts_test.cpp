@@ -1,6 +1,5 @@
 // The engine's pieces on their own: message formatting, path checks, media-type comparison, the
 // callbacks' phase and signal rules, and the object's life.
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -8,6 +7,7 @@
 
 #include "engine_test_support.h"
 #include "join_checks.h"
+#include "platform/temp_folder.h"
 #include "stream_table.h"
 #include "wide_string.h"
 
@@ -79,7 +79,9 @@ TEST_F(EngineTest, SameNameChecksRefuseOnlyTheFirstTwoInputsIgnoringCase) {
 
 TEST(JoinChecksTest, SameFileIsFoundThroughOtherSpellingsAndLinks) {
     namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("engine_same_" + std::to_string(getpid()));
+    TempFolder temp;
+    fs::path dir = temp.Path();
+    ASSERT_FALSE(dir.empty());
     fs::create_directories(dir / "sub");
     std::ofstream(dir / "a.wmv") << "a";
     std::ofstream(dir / "b.wmv") << "b";
@@ -91,7 +93,6 @@ TEST(JoinChecksTest, SameFileIsFoundThroughOtherSpellingsAndLinks) {
     EXPECT_TRUE(engine::IsSameFile(a.c_str(), (dir / "hard.wmv").c_str()));
     EXPECT_FALSE(engine::IsSameFile(a.c_str(), (dir / "b.wmv").c_str()));
     EXPECT_FALSE(engine::IsSameFile(a.c_str(), (dir / "none.wmv").c_str()));
-    fs::remove_all(dir);
 }
 
 // Media types as a profile hands them out: one block with its format behind it.

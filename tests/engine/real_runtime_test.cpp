@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "engine_test_support.h"
+#include "platform/temp_folder.h"
 #include "run_join.h"
 #include "writer.h"
 
@@ -24,18 +25,13 @@ class RealJoinTest : public EngineTest {
         merger->SetStopFlag(stop);
         return engine::RunJoin(*merger, table[0], table[1], output.c_str(), false);
     }
-    void TearDown() override {
-        EngineTest::TearDown();
-        std::filesystem::remove_all(folder);
-    }
-    std::filesystem::path folder =
-        std::filesystem::temp_directory_path() /
-        ("real_join_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    TempFolder temp;
+    std::filesystem::path folder = temp.Path();
     std::string output = (folder / "out.wmv").string();
     bool FolderEmpty() { return std::filesystem::is_empty(folder); }
     void SetUp() override {
         EngineTest::SetUp();
-        std::filesystem::create_directories(folder);
+        ASSERT_FALSE(folder.empty());
     }
 };
 

@@ -1,9 +1,9 @@
 #pragma once
-// A fresh folder under the system's temporary folder, removed with everything in it.
+// A fresh folder of its own (mkdtemp) under the system's temporary folder, removed with
+// everything in it. Path() is empty when the folder could not be made.
 
-#include <unistd.h>
+#include <stdlib.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -11,16 +11,17 @@
 class TempFolder {
   public:
     TempFolder() {
-        static std::atomic<int> counter{0};
-        m_path = std::filesystem::temp_directory_path() /
-                 ("splicora-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "splicora-test-XXXXXX").string();
+        if (mkdtemp(pattern.data())) m_path = pattern;
     }
     ~TempFolder() {
         std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
     }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
     std::string Path() const { return m_path.string(); }
     std::string Write(const std::string& relative, const std::string& bytes) const {
         std::filesystem::path file = m_path / relative;

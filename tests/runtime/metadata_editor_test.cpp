@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "asf/header.h"
+#include "platform/temp_folder.h"
 #include "test_files.h"
 
 namespace {
@@ -16,11 +17,7 @@ namespace {
 class MetadataEditorTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("splicora_editor_" +
-                 std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_dir);
+        ASSERT_FALSE(m_dir.empty());
         m_path = (m_dir / "file.wmv").string();
         std::vector<TestSample> samples;
         for (int i = 0; i < 40; ++i)
@@ -30,8 +27,6 @@ class MetadataEditorTest : public ::testing::Test {
         std::ofstream(m_path, std::ios::binary)
             .write(reinterpret_cast<const char*>(m_original.data()), m_original.size());
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
-
     uint64_t HeaderSize(const std::vector<uint8_t>& file) {
         asf::ByteReader r(file);
         r.ReadGuid();
@@ -47,7 +42,8 @@ class MetadataEditorTest : public ::testing::Test {
         return editor;
     }
 
-    std::filesystem::path m_dir;
+    TempFolder m_temp;
+    std::filesystem::path m_dir = m_temp.Path();
     std::string m_path;
     std::vector<uint8_t> m_original;
 };

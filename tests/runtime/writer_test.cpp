@@ -9,6 +9,7 @@
 #include "asf/header.h"
 #include "asf/packet_parser.h"
 #include "asf/packet_writer.h"
+#include "platform/temp_folder.h"
 #include "test_files.h"
 #include "wm/file_error.h"
 #include "wm/nss_buffer.h"
@@ -174,9 +175,9 @@ TEST(Writer, RefusesSamplesItCannotTake) {
 }
 
 TEST(Writer, OutputAppearsOnlyWhenWritingEnds) {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "splicora_writer_test";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    TempFolder temp;
+    std::filesystem::path dir = temp.Path();
+    ASSERT_FALSE(dir.empty());
     std::u16string out = (dir / "out.wmv").u16string();
     TestProfile profile(TestStreams());
     auto countFiles = [&] { return std::distance(std::filesystem::directory_iterator(dir), {}); };

@@ -266,6 +266,7 @@ def parse_stream_properties(c, end, st, r, d):
     r.out(d, "Time Offset=%d Type-Specific Data Length=%d Error Correction "
              "Data Length=%d Flags=0x%04X (stream %d, encrypted=%d) Reserved=%d"
           % (toff, tsl, ecl, flags, num, flags >> 15, reserved))
+    r.check(1 <= num <= 127, "stream number %d is within 1..127" % num)
     if name == "Audio Media":
         info = decode_wave(c, tsl, r, d + 1)
     elif name == "Video Media":
