@@ -8,7 +8,8 @@
 namespace asf {
 
 SpreadKind ReadAudioSpread(const StreamProperties& stream, AudioSpread* spread) {
-    if (stream.streamType != guids::kAudioMedia || stream.errorCorrectionType != guids::kAudioSpread)
+    if (stream.streamType != guids::kAudioMedia ||
+        stream.errorCorrectionType != guids::kAudioSpread)
         return SpreadKind::None;
     ByteReader r(stream.errorCorrection.data(), stream.errorCorrection.size());
     AudioSpread s;

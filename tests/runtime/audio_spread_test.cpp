@@ -29,7 +29,8 @@ asf::StreamProperties Stream(const asf::Guid& type, const asf::Guid& correction,
 }
 
 std::vector<uint8_t> SpreadData(uint8_t span, uint16_t packet, uint16_t chunk) {
-    return {span, uint8_t(packet), uint8_t(packet >> 8), uint8_t(chunk), uint8_t(chunk >> 8), 1, 0, 0};
+    return {span, uint8_t(packet), uint8_t(packet >> 8), uint8_t(chunk), uint8_t(chunk >> 8), 1, 0,
+            0};
 }
 
 TEST(AudioSpread, ObjectsInRunsOfAnyLengthComeBackPlain) {
