@@ -263,11 +263,7 @@ def main(argv):
         case = Case(asftool, join, work, sources)
         {"packager": case.packager, "read": case.read, "copy": case.copy, "join": case.joins,
          "damage": case.damage}[what]()
-    for f in case.failures:
-        print("FAIL " + f.replace("\n", "\n  "))
-    if not case.failures:
-        print("ok %s" % what)
-    return 1 if case.failures else 0
+    return asftool_run.report(case.failures, what)
 
 
 if __name__ == "__main__":

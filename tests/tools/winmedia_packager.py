@@ -31,7 +31,6 @@ import asf_facts  # noqa: E402
 
 dump = asf_facts._dump_asf()
 G = dump.NAME_TO_GUID
-PES_FILE_NAME = "File Name"
 
 
 def obj(name, body):
@@ -122,9 +121,8 @@ def spread(src, span, layout, cut=False):
     return ecd
 
 
-def extension_data(src, m, following):
+def extension_data(src, m, duration):
     """Replicated data after size and time: Sample Duration, Pixel Aspect Ratio, File Name."""
-    duration = (following[1] - m[1]) if following else 0
     data = struct.pack("<H", max(0, min(duration, 0xFFFF)))
     if src.streams[m[0]][0] == "video":
         data += b"\x01\x01"
@@ -136,7 +134,7 @@ def extended_stream_properties(src, number, bitrate):
     systems = [("Sample Duration", 2)]
     if src.streams[number][0] == "video":
         systems.append(("Pixel Aspect Ratio", 2))
-    systems.append((PES_FILE_NAME, 0xFFFF))
+    systems.append(("File Name", 0xFFFF))
     body = struct.pack("<QQIIIIIIIIHHQHH", 0, 0, bitrate, src.preroll, src.preroll, bitrate,
                        src.preroll, src.preroll, 0, 2, number, 0, 0, 0, len(systems))
     for name, size in systems:
@@ -145,30 +143,23 @@ def extended_stream_properties(src, number, bitrate):
 
 
 def units(src, compressed):
-    """The objects as payload units: (stream, pres, key, [bytes], step); step None: not compressed."""
-    out, by_stream = [], {}
+    """The objects in file order as payloads: (objects, step) for a run of small objects one
+    step apart in a compressed payload, (object, None) else."""
+    runs, last = [], {}
     for m in src.media:
-        by_stream.setdefault(m[0], []).append(m)
-    runs = {}
-    for number, ms in by_stream.items():
-        j = 0
-        while j < len(ms):
-            run = [ms[j]]
-            step = ms[j + 1][1] - ms[j][1] if j + 1 < len(ms) else 0
-            while compressed and 0 < step < 256 and j + len(run) < len(ms) and len(run) < 32:
-                nxt = ms[j + len(run)]
-                if nxt[1] - run[-1][1] != step or len(nxt[3]) > 255 or len(run[-1][3]) > 255 \
-                        or nxt[2] != run[0][2]:
-                    break
-                run.append(nxt)
-            runs[id(ms[j])] = run
-            j += len(run)
-    for m in src.media:
-        run = runs.get(id(m))
-        if run:
-            step = run[1][1] - run[0][1] if len(run) > 1 else None
-            out.append((m[0], m[1], m[2], [r[3] for r in run], step, run))
-    return out
+        run = last.get(m[0])
+        if compressed and run and continues(run, m):
+            run.append(m)
+        else:
+            last[m[0]] = [m]
+            runs.append(last[m[0]])
+    return [(run, run[1][1] - run[0][1] if len(run) > 1 else None) for run in runs]
+
+
+def continues(run, m):
+    step = m[1] - run[-1][1]
+    return len(run) < 32 and max(len(run[0][3]), len(m[3])) < 256 and m[2] == run[0][2] and \
+        0 < step < 256 and (len(run) == 1 or step == run[1][1] - run[0][1])
 
 
 class PacketWriter:
@@ -253,30 +244,37 @@ def attribute(name, dtype, value, stream=0, language=0):
     return struct.pack("<HHHHI", language, stream, len(name), dtype, len(value)) + name + value
 
 
-def package(src, args):
-    ecd = spread(src, *args.spread, args.cut_object) if args.spread else {}
-    video = sorted(n for n, s in src.streams.items() if s[0] == "video")
-    extra = max(src.streams) + 1 if args.mbr and video else None
-    if extra:
-        body = bytearray(src.streams[video[0]][1])
-        struct.pack_into("<H", body, 48, extra | (struct.unpack_from("<H", body, 48)[0] & ~0x7F))
-        src.streams[extra] = ("video", body)
-        src.media = [n for m in src.media
-                     for n in ([m, [extra] + m[1:]] if m[0] == video[0] else [m])]
-    rates = src.nominal_rates()
-    writer = PacketWriter(src.packet_size, args.ecc, src.preroll)
-    numbers = {}
-    following = {}
-    for m in reversed(src.media):
-        m.append(following.get(m[0]))
-        following[m[0]] = m
-    for stream, pres, key, parts, step, run in units(src, args.compressed):
-        rep = extension_data(src, run[0], run[0][4]) if args.extensions else b""
-        writer.add(stream, numbers.get(stream, 0) & 0xFF, pres, key, parts, step, rep)
-        numbers[stream] = numbers.get(stream, 0) + len(parts)
-    writer.flush()
+def second_video(src):
+    """Adds a stream carrying the first video stream's objects; its number."""
+    first = min(n for n, s in src.streams.items() if s[0] == "video")
+    extra = max(src.streams) + 1
+    body = bytearray(src.streams[first][1])
+    struct.pack_into("<H", body, 48, extra | (struct.unpack_from("<H", body, 48)[0] & ~0x7F))
+    src.streams[extra] = ("video", body)
+    src.media = [n for m in src.media for n in ([m, [extra] + m[1:]] if m[0] == first else [m])]
+    return first, extra
 
-    top, ext = [], []  # header objects, header extension children (GUID + size + body)
+
+def write_packets(src, args):
+    writer = PacketWriter(src.packet_size, args.ecc, src.preroll)
+    numbers, duration, following = {}, {}, {}
+    for m in reversed(src.media):  # a sample lasts until the next of its stream
+        duration[id(m)] = following[m[0]][1] - m[1] if m[0] in following else 0
+        following[m[0]] = m
+    for run, step in units(src, args.compressed):
+        stream, pres, key = run[0][:3]
+        rep = extension_data(src, run[0], duration[id(run[0])]) if args.extensions else b""
+        writer.add(stream, numbers.get(stream, 0) & 0xFF, pres, key, [m[3] for m in run], step,
+                   rep)
+        numbers[stream] = numbers.get(stream, 0) + len(run)
+    writer.flush()
+    return writer
+
+
+def source_objects(src, ecd, mbr):
+    """The source's header objects, spread streams and the second video stream declared, and
+    the children of its header extension."""
+    top, ext = [], []
     for guid, body in src.objects:
         if guid == G["Header Extension"]:
             pos = 22
@@ -285,48 +283,60 @@ def package(src, args):
                 ext.append(bytes(body[pos:pos + n]))
                 pos += n
             continue
-        if guid == G["Stream Properties"]:
-            number = struct.unpack_from("<H", body, 48)[0] & 0x7F
-            if number in ecd:
-                tsl = struct.unpack_from("<I", body, 40)[0]
-                body = G["Audio Media"] + G["Audio Spread"] + body[32:40] + struct.pack(
-                    "<II", tsl, len(ecd[number])) + body[48:54] + body[54:54 + tsl] + ecd[number]
+        number = struct.unpack_from("<H", body, 48)[0] & 0x7F \
+            if guid == G["Stream Properties"] else None
+        if number in ecd:
+            tsl = struct.unpack_from("<I", body, 40)[0]
+            body = G["Audio Media"] + G["Audio Spread"] + body[32:40] + struct.pack(
+                "<II", tsl, len(ecd[number])) + body[48:54] + body[54:54 + tsl] + ecd[number]
         top.append(guid + struct.pack("<Q", 24 + len(body)) + bytes(body))
-        if guid == G["Stream Properties"] and extra and number == video[0]:
-            body = src.streams[extra][1]
-            top.append(obj("Stream Properties", bytes(body)))
-    names = {bytes(o[:16]) for o in top}
+        if mbr and number == mbr[0]:
+            top.append(obj("Stream Properties", bytes(src.streams[mbr[1]][1])))
+    if mbr:
+        top.append(obj("Bitrate Mutual Exclusion", G["Mutex Bitrate"] + struct.pack(
+            "<HHH", 2, *mbr)))
+    return top, ext
+
+
+def windows_headers(src, top, ext, rates):
+    """The header objects Windows' runtime writes that the source lacks."""
+    names = {bytes(o[:16]) for o in top} | {bytes(e[:16]) for e in ext}
+    if G["Stream Bitrate Properties"] not in names:
+        top.append(obj("Stream Bitrate Properties", struct.pack("<H", len(src.streams)) +
+                       b"".join(struct.pack("<HI", n, rates[n]) for n in sorted(src.streams))))
+    if G["Codec List"] not in names:
+        entries = [struct.pack("<HH", 1 if k == "video" else 2, 6) + wstr("Codec") +
+                   struct.pack("<H", 1) + b"\x00\x00" + struct.pack("<H", 0)
+                   for k, _ in src.streams.values()]
+        top.append(obj("Codec List", bytes(16) + struct.pack("<I", len(entries)) +
+                       b"".join(entries)))
+    top.append(obj("Compatibility", b"\x02\x01"))
+    top.append(obj("Content Branding", struct.pack("<III", 0, 0, 0) + struct.pack(
+        "<I", 20) + b"http://example.org/\0"))
+    ext.append(obj("Language List", struct.pack("<H", 1) + bytes([12]) + wstr("en-us")))
+    if G["Metadata"] not in names:
+        ext.append(obj("Metadata", struct.pack("<H", 1) + attribute(
+            "DeviceConformanceTemplate", 0, wstr("L2"), stream=min(src.streams))))
+    ext.append(obj("Metadata Library", struct.pack("<H", 2) +
+                   attribute("WM/Picture", 1, picture()) +
+                   attribute("WM/MediaClassPrimaryID", 6, G["Audio Media"])))
+    ext.append(obj("Padding", bytes(512)))
+
+
+def package(src, args):
+    ecd = spread(src, *args.spread, args.cut_object) if args.spread else {}
+    mbr = second_video(src) if args.mbr else None
+    rates = src.nominal_rates()
+    writer = write_packets(src, args)
+    top, ext = source_objects(src, ecd, mbr)
     if args.extensions:
         ext += [extended_stream_properties(src, n, rates[n]) for n in sorted(src.streams)]
-    if extra:
-        top.append(obj("Bitrate Mutual Exclusion", G["Mutex Bitrate"] + struct.pack(
-            "<HHH", 2, video[0], extra)))
     index = None
     if args.index:
         index, params = index_object(src, writer.starts)
         ext.append(params)
     if args.headers:
-        if G["Stream Bitrate Properties"] not in names:
-            top.append(obj("Stream Bitrate Properties", struct.pack("<H", len(src.streams)) +
-                           b"".join(struct.pack("<HI", n, rates[n]) for n in sorted(src.streams))))
-        if G["Codec List"] not in names:
-            entries = [struct.pack("<HH", 1 if k == "video" else 2, 6) + wstr("Codec") +
-                       struct.pack("<H", 1) + b"\x00\x00" + struct.pack("<H", 0)
-                       for k, _ in src.streams.values()]
-            top.append(obj("Codec List", bytes(16) + struct.pack("<I", len(entries)) +
-                           b"".join(entries)))
-        top.append(obj("Compatibility", b"\x02\x01"))
-        top.append(obj("Content Branding", struct.pack("<III", 0, 0, 0) + struct.pack(
-            "<I", 20) + b"http://example.org/\0"))
-        ext.append(obj("Language List", struct.pack("<H", 1) + bytes([12]) +
-                       "en-us\0".encode("utf-16-le")))
-        if not any(e[:16] == G["Metadata"] for e in ext):
-            ext.append(obj("Metadata", struct.pack("<H", 1) + attribute(
-                "DeviceConformanceTemplate", 0, wstr("L2"), stream=min(src.streams))))
-        ext.append(obj("Metadata Library", struct.pack("<H", 2) +
-                       attribute("WM/Picture", 1, picture()) +
-                       attribute("WM/MediaClassPrimaryID", 6, G["Audio Media"])))
-        ext.append(obj("Padding", bytes(512)))
+        windows_headers(src, top, ext, rates)
     ext_body = b"".join(ext)
     top.append(obj("Header Extension", G["Reserved 1"] + struct.pack("<HI", 6, len(ext_body)) +
                    ext_body))
