@@ -35,7 +35,7 @@ tone() { echo "sine=frequency=$1:sample_rate=$2:duration=$3"; }
 if $packager; then
   spreadable=(-c:a wmav2 -b:a 64k -ar 32000 -ac 1)
   for n in 1 2; do
-    "${ff[@]}" -f lavfi -i "$(video $((n + 2)))" -f lavfi -i "$(tone $((300 * n)) 32000 $((n + 2)))" \
+    "${ff[@]}" -f lavfi -i "$(video $((3 * n)))" -f lavfi -i "$(tone $((300 * n)) 32000 $((3 * n)))" \
       -map 0:v -map 1:a -c:v wmv2 -b:v 200k -g 15 "${spreadable[@]}" "${exact[@]}" \
       -metadata title="Packager Part $n" "$out/spreadable_av$n.wmv"
   done

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "asf/asf_guids.h"
+#include "test_files.h"
 
 namespace {
 
@@ -82,6 +83,42 @@ TEST(AudioSpread, ErrorCorrectionDataSaysWhetherStreamIsSpread) {
         {Stream(audio, spread, {4, 64, 6}), SpreadKind::Invalid},
     };
     for (const Case& c : cases) EXPECT_EQ(ReadAudioSpread(c.stream, &s), c.kind);
+}
+
+// Audio written spread: objects fragmented over packets, some over two of the reader's blocks,
+// come out plain; one of another size comes out as stored.
+TEST(AudioSpread, ReaderHandsOutPlainObjects) {
+    const int span = 4, packet = 3000, chunk = 1000;
+    std::vector<TestSample> samples;
+    std::vector<std::vector<BYTE>> plain;
+    for (size_t i = 0; i < 90; ++i) {  // about 1 MiB, four blocks
+        std::vector<BYTE> bytes(i == 30 ? 11000 : span * packet);
+        for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = BYTE(i * 31 + k * 7 + (k >> 8));
+        plain.push_back(bytes);
+        samples.push_back(
+            {2, i * 1000000, true, i == 30 ? bytes : Scramble(bytes, span, packet, chunk)});
+        samples.push_back(
+            {1, i * 1000000 + 1, i % 10 == 0, std::vector<BYTE>(700 + i * 13, BYTE(i))});
+    }
+    std::vector<uint8_t> file = WriteTestFile(samples);
+    ASSERT_FALSE(file.empty());
+    const size_t headerSize = asf::ByteReader(file.data() + 16, 8).U64();
+    asf::AsfHeader header;
+    std::string error;
+    ASSERT_TRUE(header.Parse({file.begin(), file.begin() + headerSize}, error)) << error;
+    for (asf::StreamProperties& s : header.streams)
+        if (s.Number() == 2) {
+            s.errorCorrectionType = asf::guids::kAudioSpread;
+            s.errorCorrection = SpreadData(span, packet, chunk);
+        }
+    std::vector<uint8_t> spread = header.Render(0);
+    spread.insert(spread.end(), file.begin() + headerSize, file.end());
+
+    std::vector<std::vector<BYTE>> read;
+    for (const Event& e : ReadTestFile(std::move(spread), 0))
+        if (e.kind == Event::Sample && e.stream == 2) read.push_back(e.data);
+    ASSERT_EQ(read.size(), plain.size());
+    for (size_t i = 0; i < plain.size(); ++i) EXPECT_EQ(read[i], plain[i]) << "object " << i;
 }
 
 }  // namespace
