@@ -12,7 +12,9 @@ Usage: packaged_files.py ASFTOOL SPLICORA_JOIN CASE
             flag, and FFmpeg decodes the copy without a message (spans 2, 4 and 8, both layouts)
   join      joins of parts with the same and other spans, spread with plain, audio only, the
             multiple-bit-rate file with itself and each other switch: every part's packets, byte
-            for byte, shifted as one; FFmpeg decodes the output without a message
+            for byte, shifted as one; FFmpeg decodes the output without a message. A part that
+            declares bit rates (Stream Bitrate Properties, Extended Stream Properties) is refused
+            with one that does not
   damage    a spread object one chunk short and error correction data that cannot describe a
             spread: read to the end and counted; a join names the file with its count
 Exit status: 0 pass, 1 fail, 77 ffprobe or ffmpeg missing (1 under CI).
@@ -220,6 +222,14 @@ class Case:
         cases.append([("mbr", av1, ["--mbr"]), ("mbr", av1, ["--mbr"])])
         for parts in cases:
             self.joined(parts)
+        # One part declares bit rates, the other does not: their media types differ, as specified.
+        for switch in ("headers", "extensions"):
+            out = os.path.join(self.work, "refused.wmv")
+            run = asftool_run.run([self.join, out, self.make(switch + "_a", av1, ["--" + switch]),
+                                   self.sources[av2]])
+            self.check(run.returncode not in (0, None) and not run.problem
+                       and "Mismatch" in run.stderr and not os.path.exists(out),
+                       "a part with bit rates joins one without\n%s" % run.describe())
 
     def damage(self):
         cut = self.make("cut", "spreadable_av1.wmv", ["--spread", "4:block", "--cut-object"])
