@@ -27,10 +27,9 @@ import sys
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import asf_facts  # noqa: E402
+import dump_asf  # noqa: E402
 
-dump = asf_facts._dump_asf()
-G = dump.NAME_TO_GUID
+G = dump_asf.NAME_TO_GUID
 
 
 def obj(name, body):
@@ -64,7 +63,7 @@ class Source:
         first, packets = size + 50, struct.unpack_from("<Q", data, size + 40)[0]
         self.media, partial = [], {}  # [stream, pres ms, key, bytes]
         for i in range(packets):
-            _, payloads = dump.parse_packet(data[first + i * self.packet_size:][:self.packet_size],
+            _, payloads = dump_asf.parse_packet(data[first + i * self.packet_size:][:self.packet_size],
                                             self.packet_size)
             for p in payloads:
                 if p.sub is not None:
