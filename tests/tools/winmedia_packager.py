@@ -45,7 +45,7 @@ class Source:
 
     def __init__(self, path):
         data = open(path, "rb").read()
-        size, count = struct.unpack_from("<QI", data, 16)
+        size = struct.unpack_from("<Q", data, 16)[0]
         self.objects, pos = [], 30
         while pos < size:
             n = struct.unpack_from("<Q", data, pos + 16)[0]
@@ -63,8 +63,8 @@ class Source:
         first, packets = size + 50, struct.unpack_from("<Q", data, size + 40)[0]
         self.media, partial = [], {}  # [stream, pres ms, key, bytes]
         for i in range(packets):
-            _, payloads = dump_asf.parse_packet(data[first + i * self.packet_size:][:self.packet_size],
-                                            self.packet_size)
+            at = first + i * self.packet_size
+            _, payloads = dump_asf.parse_packet(data[at:at + self.packet_size], self.packet_size)
             for p in payloads:
                 if p.sub is not None:
                     self.media += [[p.stream, t, p.key, s] for t, s in zip(p.sub_times(), p.sub)]
