@@ -111,10 +111,10 @@ def spread(src, span, layout, cut=False):
         keep = {id(g[0]) for g in groups}
         for i, g in enumerate(groups):
             plain = b"".join(m[3] for m in g)
-            n = len(plain) // chunk
-            stored = [b""] * n
-            for k in range(n):
-                stored[(k % span) * (packet // chunk) + k // span] = plain[k * chunk:(k + 1) * chunk]
+            stored = [b""] * (len(plain) // chunk)
+            for k in range(len(stored)):  # plain chunk k goes to row k mod span, column k / span
+                at = (k % span) * (packet // chunk) + k // span
+                stored[at] = plain[k * chunk:(k + 1) * chunk]
             g[0][3] = b"".join(stored[:-1] if cut and i == 2 else stored)
         src.media = [m for m in src.media if m[0] != number or id(m) in keep]
     return ecd
