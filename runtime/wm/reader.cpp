@@ -1,5 +1,6 @@
 #include "reader.h"
 
+#include "../asf/audio_spread.h"
 #include "input_file.h"
 #include "wide_string.h"
 
@@ -232,6 +233,13 @@ HRESULT CReader::DoOpen() {
     m_store.SetFromFile(std::move(file.header));
     m_statistics.prerollMs = m_store.header.file.preroll;
     m_statistics.damagedPackets = layout.promisedPackets - layout.packetCount;
+    // A spread that its error correction data cannot describe is read as stored: one damage.
+    asf::AudioSpread spread;
+    for (const asf::StreamProperties& s : m_store.header.streams)
+        if (asf::ReadAudioSpread(s, &spread) == asf::SpreadKind::Invalid) {
+            ++m_statistics.damagedPackets;
+            break;
+        }
     m_source = std::move(file.source);
     return S_OK;
 }

@@ -2,8 +2,10 @@
 // clock has reached, and ends at the file's end, a command or a read failure.
 
 #include <bitset>
+#include <map>
 #include <optional>
 
+#include "../asf/audio_spread.h"
 #include "block_prefetcher.h"
 #include "nss_buffer.h"
 #include "reader.h"
@@ -25,7 +27,12 @@ constexpr size_t kMaxSparePieceLists = 256;
 struct PlayState {
     PlayState(const asf::AsfHeader& header, const asf::AsfLayout& fileLayout)
         : layout(fileLayout), file(header.file), assembler(header) {
-        for (const asf::StreamProperties& s : header.streams) queues.push_back({s.Number(), {}});
+        for (const asf::StreamProperties& s : header.streams) {
+            queues.push_back({s.Number(), {}});
+            asf::AudioSpread spread;
+            if (asf::ReadAudioSpread(s, &spread) == asf::SpreadKind::Spread)
+                spreads[s.Number()] = spread;
+        }
         assembler.UseViews(true);
     }
     struct Waiting {
@@ -83,6 +90,7 @@ struct PlayState {
     std::set<WORD> deselected;
     const asf::AsfLayout layout;
     const asf::FileProperties file;
+    std::map<uint16_t, asf::AudioSpread> spreads;  // streams whose objects are scrambled
     QWORD preroll = 0;
     QWORD declaredEnd = 0;  // the declared duration without preroll; 0 when none
 
@@ -222,9 +230,42 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
             std::lock_guard<std::mutex> g(m_mutex);
             ++m_statistics.damagedPackets;
         }
-        for (asf::Sample& s : state.assembled) state.Enqueue(s);
+        for (asf::Sample& s : state.assembled) {
+            if (!state.spreads.empty()) Descramble(state, s);
+            state.Enqueue(s);
+        }
     }
     return readAny;
+}
+
+// A sample of a spread stream becomes a copy of its bytes in plain order; one of another size
+// is passed on as it is and counted as damage.
+void CReader::Descramble(PlayState& state, asf::Sample& s) {
+    auto spread = state.spreads.find(s.stream);
+    if (spread == state.spreads.end()) return;
+    asf::SamplePiece whole{s.view ? s.view : s.data.data(),
+                           s.view ? s.viewLength : static_cast<uint32_t>(s.data.size())};
+    const bool inPieces = !s.pieces.empty();
+    std::vector<uint8_t> plain;
+    auto& spares = state.assembler.Spares();
+    if (!spares.empty()) {
+        plain = std::move(spares.back());
+        spares.pop_back();
+    }
+    if (!asf::Descramble(spread->second, inPieces ? s.pieces.data() : &whole,
+                         inPieces ? s.pieces.size() : 1, plain)) {
+        spares.push_back(std::move(plain));
+        std::lock_guard<std::mutex> g(m_mutex);
+        ++m_statistics.damagedPackets;
+        return;
+    }
+    if (inPieces && state.assembler.PieceSpares().size() < kMaxSparePieceLists)
+        state.assembler.PieceSpares().push_back(std::move(s.pieces));
+    if (!s.view && !inPieces) spares.push_back(std::move(s.data));
+    s.pieces.clear();
+    s.view = nullptr;
+    s.viewLength = 0;
+    s.data = std::move(plain);
 }
 
 // Hands over, in file order, every sample before the target whose stream is not held up by an

@@ -4,6 +4,10 @@
 #        tests/data/make_samples.sh --foreign OUTDIR
 #   --foreign makes, instead, files from other writers and files whose time lines start late;
 #   the tests make them afresh in a scratch folder (they are not bundled).
+#        tests/data/make_samples.sh --packager OUTDIR
+#   --packager makes sources for tests/tools/winmedia_packager.py: WMA2 at 32 kHz, 64 kb/s,
+#   whose 512-byte blocks spread over 2, 4 and 8 virtual packets, and 16 kHz audio in blocks
+#   small enough for compressed payloads (not bundled either).
 #
 # Every file is deterministic for a given FFmpeg build: fixed sizes, rates, durations and
 # bitrates, one encoder thread, bitexact muxer and encoders. The committed files were made
@@ -12,7 +16,9 @@
 set -euo pipefail
 
 foreign=false
+packager=false
 if [ "${1:-}" = --foreign ]; then foreign=true; shift; fi
+if [ "${1:-}" = --packager ]; then packager=true; shift; fi
 out=${1:-$(cd "$(dirname "$0")" && pwd)}
 mkdir -p "$out"
 tmp=$(mktemp -d)
@@ -25,6 +31,22 @@ exact=(-threads 1 -fflags +bitexact -flags +bitexact)
 # Synthetic sources. Video: 160x120 test pattern at 15 frames/s. Audio: a sine tone.
 video() { echo "testsrc2=size=160x120:rate=15:duration=$1"; }
 tone() { echo "sine=frequency=$1:sample_rate=$2:duration=$3"; }
+
+if $packager; then
+  spreadable=(-c:a wmav2 -b:a 64k -ar 32000 -ac 1)
+  for n in 1 2; do
+    "${ff[@]}" -f lavfi -i "$(video $((3 * n)))" -f lavfi -i "$(tone $((300 * n)) 32000 $((3 * n)))" \
+      -map 0:v -map 1:a -c:v wmv2 -b:v 200k -g 15 "${spreadable[@]}" "${exact[@]}" \
+      -metadata title="Packager Part $n" "$out/spreadable_av$n.wmv"
+  done
+  "${ff[@]}" -f lavfi -i "$(tone 500 32000 3)" -map 0:a "${spreadable[@]}" "${exact[@]}" \
+    "$out/spreadable_audio.wma"
+  # 96-byte blocks every 32 ms: small enough for compressed payloads.
+  "${ff[@]}" -f lavfi -i "$(video 3)" -f lavfi -i "$(tone 700 16000 3)" -map 0:v -map 1:a \
+    -c:v wmv2 -b:v 200k -g 15 -c:a wmav2 -b:a 24k -ar 16000 -ac 1 "${exact[@]}" \
+    "$out/small_blocks_av.wmv"
+  exit 0
+fi
 
 if $foreign; then
   # GStreamer's asfmux fed by its libav encoders: the video runs 1000 hours after the audio

@@ -68,3 +68,12 @@ def require(*programs):
     if missing:
         print("%s: missing: %s" % ("FAIL" if judges_required() else "SKIP", ", ".join(missing)))
         raise SystemExit(1 if judges_required() else SKIP)
+
+
+def report(failures, what):
+    """Prints every failure, or that the case passed; the exit status."""
+    for f in failures:
+        print("FAIL " + f.replace("\n", "\n  "))
+    if not failures:
+        print("ok %s" % what)
+    return 1 if failures else 0

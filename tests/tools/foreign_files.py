@@ -233,11 +233,7 @@ def main(argv):
         else:
             print(__doc__, file=sys.stderr)
             return 2
-    for f in case.failures:
-        print("FAIL " + f.replace("\n", "\n  "))
-    if not case.failures:
-        print("ok %s" % what)
-    return 1 if case.failures else 0
+    return asftool_run.report(case.failures, what)
 
 
 if __name__ == "__main__":
