@@ -137,7 +137,11 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
     ++m_packet;
     for (const Payload& p : payloads) {
         auto it = m_streams.find(p.stream);
-        if (it == m_streams.end() || !it->second.selected) continue;
+        if (it == m_streams.end()) {
+            CountDamaged(1);  // no such stream: the payload's stream number is damaged
+            continue;
+        }
+        if (!it->second.selected) continue;
         Stream& s = it->second;
         if (p.compressed) {
             if (s.active) LoseDamaged(s, false);
