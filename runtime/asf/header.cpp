@@ -146,6 +146,10 @@ bool AsfHeader::Parse(const std::vector<uint8_t>& bytes, std::string& error) {
     }
     // Sample times are milliseconds in 32 bits; an offset past them cannot be played to.
     constexpr uint64_t kLongestTimeLine = uint64_t(UINT32_MAX) * 10000;  // 100 ns
+    if (file.preroll > UINT32_MAX) {  // ms, within every 32-bit presentation time
+        error = "the preroll lies beyond the longest time line a file can hold";
+        return false;
+    }
     for (const StreamProperties& s : streams) {
         if (s.timeOffset > kLongestTimeLine) {
             error = "a stream's time offset lies beyond the longest time line a file can hold";

@@ -205,6 +205,15 @@ TEST(FieldLimits, PacketsTheirWordFieldsCannotDescribeAreNotWritten) {
     EXPECT_TRUE(packets.AddSample(1, 0, 0, true, &byte, 1));
 }
 
+TEST(FieldLimits, APrerollPastThirtyTwoBitsIsRefused) {
+    for (uint64_t preroll : {uint64_t(UINT32_MAX), uint64_t(UINT32_MAX) + 1}) {
+        asf::AsfHeader h = SmallHeader(), back;
+        h.file.preroll = preroll;
+        std::string error;
+        EXPECT_EQ(back.Parse(h.Render(0), error), preroll <= UINT32_MAX) << error;
+    }
+}
+
 TEST(FieldLimits, APacketSizeTooSmallForAPacketIsNotUsable) {
     for (uint32_t size : {1u, asf::kMinPacketSize - 1, asf::kMinPacketSize}) {
         asf::AsfHeader h = SmallHeader();
