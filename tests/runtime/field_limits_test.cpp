@@ -20,12 +20,7 @@
 namespace {
 
 asf::AsfHeader SmallHeader() {
-    asf::AsfHeader h;
-    h.file.minPacketSize = h.file.maxPacketSize = 3200;
-    asf::StreamProperties s;
-    s.flags = 1;
-    s.streamType = asf::guids::kAudioMedia;
-    h.streams.push_back(s);
+    asf::AsfHeader h = OneStreamHeader();
     asf::ExtendedStreamProperties e;
     e.streamNumber = 1;
     h.extended.push_back(e);
