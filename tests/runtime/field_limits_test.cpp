@@ -209,15 +209,4 @@ TEST(FieldLimits, APrerollPastThirtyTwoBitsIsRefused) {
     }
 }
 
-TEST(FieldLimits, APacketSizeTooSmallForAPacketIsNotUsable) {
-    for (uint32_t size : {1u, asf::kMinPacketSize - 1, asf::kMinPacketSize}) {
-        asf::AsfHeader h = SmallHeader();
-        h.file.minPacketSize = h.file.maxPacketSize = size;
-        asf::AsfHeader back;
-        std::string error;
-        EXPECT_EQ(back.Parse(h.Render(0), error), size >= asf::kMinPacketSize) << size;
-        EXPECT_EQ(error, size >= asf::kMinPacketSize ? "" : "the packet size is not usable");
-    }
-}
-
 }  // namespace
