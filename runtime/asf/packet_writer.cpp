@@ -83,7 +83,8 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
     const SamplePiece* piece = pieces;
     uint32_t inPiece = 0;  // bytes of *piece already stored
     while (offset < length) {
-        if (m_open && (m_payloads == kMaxPayloads || m_packetSize - m_used < kPayloadHeader + 1)) {
+        if (m_open &&
+            (m_payloads == kMaxPayloads || m_packetSize - m_used < kPayloadHeader + 1)) {
             if (!FlushPacket()) return false;
         }
         if (!m_open) StartPacket(static_cast<uint32_t>(m_lastSend));
@@ -161,7 +162,8 @@ SimpleIndex PacketWriter::TakeIndex(uint16_t stream) {
     index.interval = kIndexInterval;
     const uint64_t end = ContentEnd() + m_preroll * 10000;
     const uint64_t upTo = end / kIndexInterval + 1;  // entries up to and including the end
-    if (ix.haveKey && upTo > index.EntryCount()) index.Add(ix.lastKey, upTo - index.EntryCount());
+    if (ix.haveKey && upTo > index.EntryCount())
+        index.Add(ix.lastKey, upTo - index.EntryCount());
     for (const SimpleIndex::Run& run : index.Runs())
         index.maxPacketCount = std::max<uint32_t>(index.maxPacketCount, run.entry.packetCount);
     return index;

@@ -104,6 +104,7 @@ void SampleAssembler::MarkLossAll() {
 }
 
 void SampleAssembler::CountDamaged(uint64_t packets) {
+    if (packets == 0) return;
     // A packet is counted once, also when it holds fragments of several lost objects.
     m_damaged += std::min(packets, m_packet - m_countedThrough);
     m_countedThrough = m_packet;

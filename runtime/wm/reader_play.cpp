@@ -51,7 +51,8 @@ struct PlayState {
             ReadBlock earlier = !s.pieces.empty() && s.firstBlock != assembler.CurrentBlock()
                                     ? previousBlock
                                     : ReadBlock();
-            q.samples.push_back({nextOrder++, std::move(s), std::move(holder), std::move(earlier)});
+            q.samples.push_back(
+                {nextOrder++, std::move(s), std::move(holder), std::move(earlier)});
             return;
         }
     }
