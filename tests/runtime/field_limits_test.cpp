@@ -77,6 +77,18 @@ TEST(FieldLimits, RenderRefusesEveryLengthAndCountThatDoesNotFit) {
              h.extended[0].names.push_back({0, Chars(32766 + x)});
          },
          "a stream's name"},
+        {[](asf::AsfHeader& h, size_t x) {
+             h.scripts.resize(65535 + x, {0, u"U", u"c"});
+         },
+         "the number of scripts"},
+        {[](asf::AsfHeader& h, size_t x) {
+             h.bitrates.resize(65535 + x, {1, 1000});
+         },
+         "the number of stream bit rates"},
+        {[](asf::AsfHeader& h, size_t x) {
+             h.extended[0].names.resize(65535 + x, {0, u"n"});
+         },
+         "the number of a stream's names"},
         {[](asf::AsfHeader& h, size_t x) { h.languages = asf::LanguageList{{Chars(126 + x)}}; },
          "a language's name"},
         {[](asf::AsfHeader& h, size_t x) {
