@@ -98,13 +98,33 @@ class ByteWriter {
     void PatchU16(size_t at, uint16_t v);
     void PatchU32(size_t at, uint32_t v);
     void PatchU64(size_t at, uint64_t v);
+    // A count or length into a field of 8, 16 or 32 bits. One that does not fit is never cut:
+    // 0 is written and the writer fails, keeping what for the reason.
+    void Field8(uint64_t v, const char* what) { U8(static_cast<uint8_t>(Fit(v, 0xFF, what))); }
+    void Field16(uint64_t v, const char* what) {
+        U16(static_cast<uint16_t>(Fit(v, 0xFFFF, what)));
+    }
+    void Field32(uint64_t v, const char* what) {
+        U32(static_cast<uint32_t>(Fit(v, UINT32_MAX, what)));
+    }
+    void PatchField32(size_t at, uint64_t v, const char* what) {
+        PatchU32(at, static_cast<uint32_t>(Fit(v, UINT32_MAX, what)));
+    }
+    // What did not fit its field first; null while everything fitted.
+    const char* TooLarge() const { return m_tooLarge; }
 
     size_t Size() const { return m_out.size(); }
     std::vector<uint8_t>& Buffer() { return m_out; }
     std::vector<uint8_t> Take() { return std::move(m_out); }
 
   private:
+    uint64_t Fit(uint64_t v, uint64_t max, const char* what) {
+        if (v <= max) return v;
+        if (!m_tooLarge) m_tooLarge = what;
+        return 0;
+    }
     std::vector<uint8_t> m_out;
+    const char* m_tooLarge = nullptr;
 };
 
 // Writes an object header (GUID + size) whose size is patched when the scope's object ends.

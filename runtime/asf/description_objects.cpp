@@ -4,8 +4,10 @@
 namespace asf {
 
 namespace {
-uint16_t ByteLength(const std::u16string& s) { return static_cast<uint16_t>(s.size() * 2 + 2); }
-uint16_t CharLength(const std::u16string& s) { return static_cast<uint16_t>(s.size() + 1); }
+// A string's stored length with its terminator, in bytes or in characters; the fields it goes
+// into check that it fits.
+uint64_t ByteLength(const std::u16string& s) { return uint64_t(s.size()) * 2 + 2; }
+uint64_t CharLength(const std::u16string& s) { return uint64_t(s.size()) + 1; }
 }  // namespace
 
 bool ContentDescription::Parse(ByteReader r) {
@@ -19,7 +21,9 @@ bool ContentDescription::Parse(ByteReader r) {
 void ContentDescription::Render(ByteWriter& w) const {
     ObjectScope scope(w, guids::kContentDescription);
     const std::u16string* fields[5] = {&title, &author, &copyright, &description, &rating};
-    for (const std::u16string* f : fields) w.U16(f->empty() ? 0 : ByteLength(*f));
+    for (const std::u16string* f : fields)
+        w.Field16(f->empty() ? 0 : ByteLength(*f),
+                  "a title, author, copyright, description or rating");
     for (const std::u16string* f : fields)
         if (!f->empty()) w.Utf16(*f, true);
 }
@@ -39,12 +43,12 @@ bool ParseExtendedContentDescription(ByteReader r, std::vector<StoredAttribute>&
 
 void RenderExtendedContentDescription(ByteWriter& w, const std::vector<StoredAttribute>& in) {
     ObjectScope scope(w, guids::kExtendedContentDescription);
-    w.U16(static_cast<uint16_t>(in.size()));
+    w.Field16(in.size(), "the number of attributes");
     for (const StoredAttribute& a : in) {
-        w.U16(ByteLength(a.name));
+        w.Field16(ByteLength(a.name), "an attribute's name");
         w.Utf16(a.name, true);
         w.U16(a.type);
-        w.U16(static_cast<uint16_t>(a.value.size()));
+        w.Field16(a.value.size(), "an attribute's value");
         w.Bytes(a.value);
     }
 }
@@ -68,13 +72,13 @@ bool ParseMetadata(ByteReader r, bool library, std::vector<StoredAttribute>& out
 
 void RenderMetadata(ByteWriter& w, bool library, const std::vector<StoredAttribute>& in) {
     ObjectScope scope(w, library ? guids::kMetadataLibrary : guids::kMetadata);
-    w.U16(static_cast<uint16_t>(in.size()));
+    w.Field16(in.size(), "the number of attributes");
     for (const StoredAttribute& a : in) {
         w.U16(library ? a.language : 0);
         w.U16(a.stream);
-        w.U16(ByteLength(a.name));
+        w.Field16(ByteLength(a.name), "an attribute's name");
         w.U16(a.type);
-        w.U32(static_cast<uint32_t>(a.value.size()));
+        w.Field32(a.value.size(), "an attribute's value");
         w.Utf16(a.name, true);
         w.Bytes(a.value);
     }
@@ -97,14 +101,14 @@ bool ParseCodecList(ByteReader r, std::vector<CodecEntry>& out) {
 void RenderCodecList(ByteWriter& w, const std::vector<CodecEntry>& in) {
     ObjectScope scope(w, guids::kCodecList);
     w.WriteGuid(guids::kReserved2);
-    w.U32(static_cast<uint32_t>(in.size()));
+    w.Field32(in.size(), "the number of codecs");
     for (const CodecEntry& e : in) {
         w.U16(e.type);
-        w.U16(CharLength(e.name));
+        w.Field16(CharLength(e.name), "a codec's name");
         w.Utf16(e.name, true);
-        w.U16(CharLength(e.description));
+        w.Field16(CharLength(e.description), "a codec's description");
         w.Utf16(e.description, true);
-        w.U16(static_cast<uint16_t>(e.info.size()));
+        w.Field16(e.info.size(), "a codec's information");
         w.Bytes(e.info);
     }
 }
@@ -129,25 +133,25 @@ bool ParseScriptCommands(ByteReader r, std::vector<ScriptCommand>& out) {
 
 void RenderScriptCommands(ByteWriter& w, const std::vector<ScriptCommand>& in) {
     std::vector<std::u16string> types;
-    std::vector<uint16_t> typeIndex;
+    std::vector<size_t> typeIndex;
     for (const ScriptCommand& c : in) {
         size_t t = 0;
         while (t < types.size() && types[t] != c.type) ++t;
         if (t == types.size()) types.push_back(c.type);
-        typeIndex.push_back(static_cast<uint16_t>(t));
+        typeIndex.push_back(t);
     }
     ObjectScope scope(w, guids::kScriptCommand);
     w.WriteGuid(guids::kReserved3);
-    w.U16(static_cast<uint16_t>(in.size()));
-    w.U16(static_cast<uint16_t>(types.size()));
+    w.Field16(in.size(), "the number of scripts");
+    w.Field16(types.size(), "the number of script types");
     for (const std::u16string& t : types) {
-        w.U16(CharLength(t));
+        w.Field16(CharLength(t), "a script's type");
         w.Utf16(t, true);
     }
     for (size_t i = 0; i < in.size(); ++i) {
         w.U32(in[i].time);
-        w.U16(typeIndex[i]);
-        w.U16(CharLength(in[i].command));
+        w.Field16(typeIndex[i], "the number of script types");
+        w.Field16(CharLength(in[i].command), "a script's command");
         w.Utf16(in[i].command, true);
     }
 }
@@ -178,17 +182,17 @@ bool MarkerList::Parse(ByteReader r) {
 void MarkerList::Render(ByteWriter& w) const {
     ObjectScope scope(w, guids::kMarker);
     w.WriteGuid(guids::kReserved4);
-    w.U32(static_cast<uint32_t>(markers.size()));
+    w.Field32(markers.size(), "the number of markers");
     w.U16(0);
-    w.U16(name.empty() ? 0 : ByteLength(name));
+    w.Field16(name.empty() ? 0 : ByteLength(name), "the marker list's name");
     if (!name.empty()) w.Utf16(name, true);
     for (const Marker& m : markers) {
         w.U64(m.offset);
         w.U64(m.time);
-        w.U16(static_cast<uint16_t>(12 + 2 * CharLength(m.description)));
+        w.Field16(12 + ByteLength(m.description), "a marker's name");
         w.U32(m.sendTime);
         w.U32(m.flags);
-        w.U32(CharLength(m.description));
+        w.Field32(CharLength(m.description), "a marker's name");
         w.Utf16(m.description, true);
     }
 }

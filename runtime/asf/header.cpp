@@ -135,7 +135,7 @@ bool AsfHeader::Parse(const std::vector<uint8_t>& bytes, std::string& error) {
         error = "the header has no file properties";
         return false;
     }
-    if (file.minPacketSize != file.maxPacketSize || file.minPacketSize == 0 ||
+    if (file.minPacketSize != file.maxPacketSize || file.minPacketSize < kMinPacketSize ||
         file.minPacketSize > kMaxPacketSize) {
         error = "the packet size is not usable";
         return false;
@@ -146,6 +146,10 @@ bool AsfHeader::Parse(const std::vector<uint8_t>& bytes, std::string& error) {
     }
     // Sample times are milliseconds in 32 bits; an offset past them cannot be played to.
     constexpr uint64_t kLongestTimeLine = uint64_t(UINT32_MAX) * 10000;  // 100 ns
+    if (file.preroll > UINT32_MAX) {  // ms, within every 32-bit presentation time
+        error = "the preroll lies beyond the longest time line a file can hold";
+        return false;
+    }
     for (const StreamProperties& s : streams) {
         if (s.timeOffset > kLongestTimeLine) {
             error = "a stream's time offset lies beyond the longest time line a file can hold";
@@ -155,7 +159,7 @@ bool AsfHeader::Parse(const std::vector<uint8_t>& bytes, std::string& error) {
     return true;
 }
 
-std::vector<uint8_t> AsfHeader::Render(uint64_t paddingBytes) const {
+std::vector<uint8_t> AsfHeader::Render(uint64_t paddingBytes, std::string* why) const {
     ByteWriter w;
     w.WriteGuid(guids::kHeader);
     w.U64(0);
@@ -180,7 +184,7 @@ std::vector<uint8_t> AsfHeader::Render(uint64_t paddingBytes) const {
         if (!metadata.empty()) RenderMetadata(w, false, metadata);
         if (!metadataLibrary.empty()) RenderMetadata(w, true, metadataLibrary);
         for (const RawObject& o : extensionOthers) o.Render(w);
-        w.PatchU32(sizeAt, static_cast<uint32_t>(w.Size() - sizeAt - 4));
+        w.PatchField32(sizeAt, w.Size() - sizeAt - 4, "the header extension");
         ++children;
     }
     if (!codecs.empty()) RenderCodecList(w, codecs), ++children;
@@ -190,6 +194,13 @@ std::vector<uint8_t> AsfHeader::Render(uint64_t paddingBytes) const {
     if (!extendedContent.empty()) RenderExtendedContentDescription(w, extendedContent), ++children;
     if (!bitrates.empty()) RenderStreamBitrates(w, bitrates), ++children;
     for (const RawObject& o : others) o.Render(w), ++children;
+    const char* tooLarge = w.TooLarge();
+    if (tooLarge || w.Size() + paddingBytes > kMaxHeaderSize) {
+        if (why)
+            *why = tooLarge ? std::string(tooLarge) + " is too large for its field in the header"
+                            : "the header would be larger than 64 MiB";
+        return {};
+    }
     if (paddingBytes >= 24) {
         w.WriteGuid(guids::kPadding);
         w.U64(paddingBytes);

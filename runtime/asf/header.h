@@ -35,7 +35,9 @@ struct AsfHeader {
     // count or mandatory object is wrong.
     bool Parse(const std::vector<uint8_t>& bytes, std::string& error);
     // Renders the header object with a Padding object of paddingBytes (0: none; else >= 24).
-    std::vector<uint8_t> Render(uint64_t paddingBytes) const;
+    // Empty, with the reason in why, when a count or length does not fit its field or the
+    // header would pass kMaxHeaderSize: nothing is ever cut to fit.
+    std::vector<uint8_t> Render(uint64_t paddingBytes, std::string* why = nullptr) const;
 
     const StreamProperties* FindStream(uint16_t number) const;
     const ExtendedStreamProperties* FindExtended(uint16_t number) const;

@@ -16,6 +16,9 @@ namespace asf {
 // Format limits, so that no count read from a file can make us allocate without bound.
 constexpr uint32_t kMaxStreams = 127;
 constexpr uint32_t kMaxPacketSize = 1u << 20;
+// The smallest packet that holds a packet header (flags, property flags, send time, duration:
+// 8 bytes) and one payload of one byte (stream, replicated length, time delta, length: 5).
+constexpr uint32_t kMinPacketSize = 13;
 
 struct FileProperties {
     Guid fileId;

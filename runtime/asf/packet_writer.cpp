@@ -59,6 +59,8 @@ bool PacketWriter::FlushPacket() {
 bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, bool keyFrame,
                              const SamplePiece* pieces, size_t count, uint32_t length) {
     if (m_failed || stream == 0 || stream > 127 || length == 0) return false;
+    // The packet's padding and payload lengths are WORDs, and a packet must hold a payload.
+    if (m_packetSize > 0xFFFF || m_packetSize < kPacketHeader + kPayloadHeader + 1) return false;
     uint64_t available = 0;
     for (size_t i = 0; i < count; ++i) available += pieces[i].length;
     if (available < length) return false;
@@ -118,6 +120,7 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
     auto index = m_indexes.find(stream);
     if (index != m_indexes.end() && keyFrame) {
         IndexState& ix = index->second;
+        if (firstPacket > UINT32_MAX) return !(m_failed = true);  // the index holds DWORDs
         SimpleIndex::Entry key{
             static_cast<uint32_t>(firstPacket),
             static_cast<uint16_t>(std::min<uint64_t>(m_packets - firstPacket + 1, UINT16_MAX))};

@@ -20,7 +20,9 @@ class PacketWriter {
                  const std::vector<uint16_t>& videoStreams);
 
     // time and duration in 100 ns, preroll not included. False when the sink fails or the
-    // sample cannot be stored (too large, time out of range).
+    // sample cannot be stored (too large, time out of range, a packet size the packet's WORD
+    // fields cannot describe or too small for a payload, a packet number past the index's
+    // DWORD).
     bool AddSample(uint16_t stream, uint64_t time, uint64_t duration, bool keyFrame,
                    const uint8_t* data, uint32_t length) {
         const SamplePiece whole{data, length};

@@ -103,6 +103,30 @@ void SampleAssembler::MarkLossAll() {
     for (auto& [number, s] : m_streams) Lose(s);
 }
 
+void SampleAssembler::CountDamaged(uint64_t packets) {
+    if (packets == 0) return;
+    // A packet is counted once, also when it holds fragments of several lost objects.
+    m_damaged += std::min(packets, m_packet - m_countedThrough);
+    m_countedThrough = m_packet;
+}
+
+void SampleAssembler::LoseDamaged(Stream& s, bool offending) {
+    uint64_t packets = s.active ? s.packets : 0;
+    if (offending && !(s.active && s.lastPacket == m_packet)) ++packets;
+    CountDamaged(packets);
+    Lose(s);
+}
+
+void SampleAssembler::PacketDamaged() {
+    CountDamaged(1);
+    MarkLossAll();
+}
+
+void SampleAssembler::EndOfData() {
+    for (auto& [number, s] : m_streams)
+        if (s.active) LoseDamaged(s, false);
+}
+
 size_t SampleAssembler::PartialBytes() const {
     size_t n = 0;
     for (const auto& [number, s] : m_streams)
@@ -111,18 +135,23 @@ size_t SampleAssembler::PartialBytes() const {
 }
 
 void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vector<Sample>& out) {
+    ++m_packet;
     for (const Payload& p : payloads) {
         auto it = m_streams.find(p.stream);
-        if (it == m_streams.end() || !it->second.selected) continue;
+        if (it == m_streams.end()) {
+            CountDamaged(1);  // no such stream: the payload's stream number is damaged
+            continue;
+        }
+        if (!it->second.selected) continue;
         Stream& s = it->second;
         if (p.compressed) {
-            if (s.active) Lose(s);
+            if (s.active) LoseDamaged(s, false);
             ByteReader r(p.data, p.length);
             uint32_t time = p.presentationTime;
             while (r.Remaining() > 0) {
                 uint8_t n = r.U8();
                 if (!r.ok() || n > r.Remaining()) {
-                    Lose(s);
+                    LoseDamaged(s, true);
                     break;
                 }
                 EmitWhole(s, p.stream, time, p.keyFrame, uint64_t(p.timeDelta) * 10000, r.Here(), n,
@@ -133,9 +162,9 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
             continue;
         }
         if (p.offset == 0) {
-            if (s.active) Lose(s);
+            if (s.active) LoseDamaged(s, false);  // ended before all its fragments came
             if (p.objectSize == 0 || p.objectSize > kMaxObjectSize || p.length > p.objectSize) {
-                Lose(s);
+                LoseDamaged(s, true);
                 continue;
             }
             if (p.length == p.objectSize) {
@@ -150,6 +179,8 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
             s.duration = DurationOf(s, p);
             s.expected = p.objectSize;
             s.received = p.length;
+            s.lastPacket = m_packet;
+            s.packets = 1;
             if (m_views) {
                 if (!m_pieceSpares.empty()) {
                     s.pieces = std::move(m_pieceSpares.back());
@@ -164,13 +195,21 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
             s.data = NewBuffer(p.data, p.length, p.length);
             continue;
         }
-        // A later fragment must continue the object in progress exactly.
+        // A later fragment must continue the object in progress exactly. One without an object
+        // is damage too, unless the loss is known already or the data began inside its object.
         if (!s.active || p.objectNumber != s.objectNumber || p.objectSize != s.expected ||
             p.offset != s.received || p.length > s.expected - s.received) {
-            Lose(s);
+            if (s.active || (s.started && !s.lossPending))
+                LoseDamaged(s, true);
+            else
+                Lose(s);
             continue;
         }
         s.received += p.length;
+        if (s.lastPacket != m_packet) {
+            s.lastPacket = m_packet;
+            ++s.packets;
+        }
         if (!s.pieces.empty())
             s.pieces.push_back({p.data, p.length});
         else

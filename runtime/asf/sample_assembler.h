@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "header.h"
@@ -45,6 +46,14 @@ class SampleAssembler {
     void AddPayloads(const std::vector<Payload>& payloads, std::vector<Sample>& out);
     // Data was lost somewhere: every stream drops its partial object and flags its next sample.
     void MarkLossAll();
+    // The packet last given to AddPayloads is damaged: counted, and MarkLossAll.
+    void PacketDamaged();
+    // No packets follow: an object still in progress is lost, and counted.
+    void EndOfData();
+    // Packets found damaged since the last call, each counted once: damaged packets, and the
+    // packets of an object whose fragments do not fit together (a gap, an overlap, an offset
+    // past its size, a size that changes) or that the data ends inside.
+    uint64_t TakeDamagedPackets() { return std::exchange(m_damaged, 0); }
     size_t PartialBytes() const;
     // Samples come as views into the packets instead of copies: whole in one payload, or in
     // fragments within two blocks of packets.
@@ -77,6 +86,8 @@ class SampleAssembler {
         uint32_t received = 0;
         uint64_t firstBlock = 0;
         uint32_t expected = 0;
+        uint64_t lastPacket = 0;  // the last packet with a fragment of it
+        uint64_t packets = 0;     // packets with fragments of it
     };
     Sample& Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key, uint64_t duration,
                  std::vector<uint8_t> data, std::vector<Sample>& out);
@@ -85,6 +96,9 @@ class SampleAssembler {
                    uint64_t duration, const uint8_t* bytes, uint32_t length,
                    std::vector<Sample>& out);
     void Lose(Stream& s);
+    // Lose, counting the lost object's packets and, with offending, the current packet.
+    void LoseDamaged(Stream& s, bool offending);
+    void CountDamaged(uint64_t packets);
     void JoinPieces(Stream& s);  // the fragments so far into an owned buffer
     uint64_t DurationOf(const Stream& s, const Payload& p) const;
     uint64_t ToSampleTime(const Stream& s, uint32_t presentationMs) const;
@@ -97,6 +111,9 @@ class SampleAssembler {
     std::vector<std::vector<uint8_t>> m_spares;
     std::vector<std::vector<SamplePiece>> m_pieceSpares;
     uint64_t m_block = 0;
+    uint64_t m_packet = 0;          // packets given to AddPayloads
+    uint64_t m_countedThrough = 0;  // the last packet counted as damaged
+    uint64_t m_damaged = 0;
 };
 
 }  // namespace asf

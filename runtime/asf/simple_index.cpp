@@ -33,7 +33,7 @@ void SimpleIndex::Render(ByteWriter& w) const {
     w.WriteGuid(fileId);
     w.U64(interval);
     w.U32(maxPacketCount);
-    w.U32(static_cast<uint32_t>(m_entryCount));
+    w.Field32(m_entryCount, "the number of index entries");
     for (const Run& run : m_runs) {
         for (uint64_t i = 0; i < run.count; ++i) {
             w.U32(run.entry.packetNumber);
@@ -44,6 +44,7 @@ void SimpleIndex::Render(ByteWriter& w) const {
 
 bool SimpleIndex::WriteTo(ByteSink& sink) const {
     constexpr size_t kPiece = 64 << 10;
+    if (m_entryCount > UINT32_MAX) return false;  // its count field is 32 bits
     ByteWriter w;
     w.WriteGuid(guids::kSimpleIndex);
     w.U64(kEntriesStart + kEntrySize * m_entryCount);

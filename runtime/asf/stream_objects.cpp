@@ -51,8 +51,8 @@ void StreamProperties::Render(ByteWriter& w) const {
     w.WriteGuid(streamType);
     w.WriteGuid(errorCorrectionType);
     w.U64(timeOffset);
-    w.U32(static_cast<uint32_t>(typeSpecific.size()));
-    w.U32(static_cast<uint32_t>(errorCorrection.size()));
+    w.Field32(typeSpecific.size(), "a stream's format");
+    w.Field32(errorCorrection.size(), "a stream's error correction data");
     w.U16(flags);
     w.U32(reserved);
     w.Bytes(typeSpecific);
@@ -116,17 +116,17 @@ void ExtendedStreamProperties::Render(ByteWriter& w) const {
     w.U16(streamNumber);
     w.U16(languageIndex);
     w.U64(avgTimePerFrame);
-    w.U16(static_cast<uint16_t>(names.size()));
-    w.U16(static_cast<uint16_t>(extensions.size()));
+    w.Field16(names.size(), "the number of a stream's names");
+    w.Field16(extensions.size(), "the number of a stream's payload extensions");
     for (const Name& n : names) {
         w.U16(n.languageIndex);
-        w.U16(static_cast<uint16_t>(n.name.size() * 2 + 2));
+        w.Field16(uint64_t(n.name.size()) * 2 + 2, "a stream's name");
         w.Utf16(n.name, true);
     }
     for (const PayloadExtensionSystem& e : extensions) {
         w.WriteGuid(e.id);
         w.U16(e.dataSize);
-        w.U32(static_cast<uint32_t>(e.info.size()));
+        w.Field32(e.info.size(), "a payload extension's information");
         w.Bytes(e.info);
     }
     if (embedded) embedded->Render(w);
@@ -144,7 +144,7 @@ bool ParseStreamBitrates(ByteReader r, std::vector<StreamBitrate>& out) {
 
 void RenderStreamBitrates(ByteWriter& w, const std::vector<StreamBitrate>& in) {
     ObjectScope scope(w, guids::kStreamBitrateProperties);
-    w.U16(static_cast<uint16_t>(in.size()));
+    w.Field16(in.size(), "the number of stream bit rates");
     for (const StreamBitrate& b : in) {
         w.U16(b.stream);
         w.U32(b.bitrate);
@@ -162,9 +162,9 @@ bool LanguageList::Parse(ByteReader r) {
 
 void LanguageList::Render(ByteWriter& w) const {
     ObjectScope scope(w, guids::kLanguageList);
-    w.U16(static_cast<uint16_t>(languages.size()));
+    w.Field16(languages.size(), "the number of languages");
     for (const std::u16string& s : languages) {
-        w.U8(static_cast<uint8_t>(s.size() * 2 + 2));
+        w.Field8(uint64_t(s.size()) * 2 + 2, "a language's name");
         w.Utf16(s, true);
     }
 }

@@ -125,6 +125,13 @@ HRESULT CopyValue(const std::vector<BYTE>& v, BYTE* buffer, WORD* length) {
     return S_OK;
 }
 
+// A count for a WORD: past 0xFFFF the call fails, *count holding 0xFFFF ("at least").
+HRESULT CopyCount(size_t n, WORD* count) {
+    if (!count) return E_POINTER;
+    *count = static_cast<WORD>(std::min<size_t>(n, 0xFFFF));
+    return n > 0xFFFF ? E_ARITHMETIC_OVERFLOW : S_OK;
+}
+
 std::vector<BYTE> LittleEndian(uint64_t v, size_t width) {
     std::vector<BYTE> out(width);
     for (size_t i = 0; i < width; ++i) out[i] = static_cast<BYTE>(v >> (8 * i));
@@ -166,8 +173,7 @@ HRESULT HeaderStore::GetAttributeCount(WORD stream, WORD* count) const {
     size_t n = 0;
     for (const Attribute& a : Attributes())
         if (a.stream == stream || stream == 0xFFFF) ++n;
-    *count = static_cast<WORD>(std::min<size_t>(n, 0xFFFF));
-    return S_OK;
+    return CopyCount(n, count);
 }
 
 HRESULT HeaderStore::GetAttributeByIndex(WORD index, WORD* stream, WCHAR* name, WORD* nameLength,
@@ -204,6 +210,7 @@ HRESULT HeaderStore::SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE t
     if (!name || (!value && length)) return E_POINTER;
     std::u16string n(name);
     if (n.empty() || type > WMT_TYPE_GUID || stream > 127) return E_INVALIDARG;
+    if (n.size() > kMaxByteLengthChars) return E_ARITHMETIC_OVERFLOW;
     if (stream && !header.FindStream(stream)) return NS_E_INVALID_STREAM;
     size_t width = FixedWidth(type);
     if (width && length != width) return E_INVALIDARG;
@@ -215,6 +222,8 @@ HRESULT HeaderStore::SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE t
         if (bytes.size() % 2) return E_INVALIDARG;
         std::u16string s = asf::ByteReader(bytes).Utf16Bytes(bytes.size());
         int field = stream == 0 ? DescriptionIndex(n) : -1;
+        // Stored with a terminator, in a 16-bit length, as in the Extended Content Description.
+        if (s.size() > kMaxByteLengthChars) return E_ARITHMETIC_OVERFLOW;
         if (field >= 0) {
             if (!header.content) header.content.emplace();
             *DescriptionField(*header.content, field) = s;
@@ -241,9 +250,7 @@ HRESULT HeaderStore::SetAttribute(WORD stream, LPCWSTR name, WMT_ATTR_DATATYPE t
 }
 
 HRESULT HeaderStore::GetMarkerCount(WORD* count) const {
-    if (!count) return E_POINTER;
-    *count = static_cast<WORD>(std::min<size_t>(header.markers.markers.size(), 0xFFFF));
-    return S_OK;
+    return CopyCount(header.markers.markers.size(), count);
 }
 
 HRESULT HeaderStore::GetMarker(WORD index, WCHAR* name, WORD* nameLength, QWORD* time) const {
@@ -259,9 +266,10 @@ HRESULT HeaderStore::GetMarker(WORD index, WCHAR* name, WORD* nameLength, QWORD*
 HRESULT HeaderStore::AddMarker(const WCHAR* name, QWORD time) {
     if (!name) return E_POINTER;
     std::vector<asf::Marker>& list = header.markers.markers;
-    if (list.size() >= 0xFFFF) return E_INVALIDARG;
     asf::Marker m;
     m.description = name;
+    if (list.size() >= 0xFFFF || m.description.size() > kMaxMarkerNameChars)
+        return E_ARITHMETIC_OVERFLOW;
     m.time = time + PrerollTime();
     m.sendTime = static_cast<uint32_t>(std::min<QWORD>(time / 10000, UINT32_MAX));
     auto at = std::upper_bound(list.begin(), list.end(), m.time,
@@ -277,9 +285,7 @@ HRESULT HeaderStore::RemoveMarker(WORD index) {
 }
 
 HRESULT HeaderStore::GetScriptCount(WORD* count) const {
-    if (!count) return E_POINTER;
-    *count = static_cast<WORD>(std::min<size_t>(header.scripts.size(), 0xFFFF));
-    return S_OK;
+    return CopyCount(header.scripts.size(), count);
 }
 
 HRESULT HeaderStore::GetScript(WORD index, WCHAR* type, WORD* typeLength, WCHAR* command,
@@ -297,10 +303,12 @@ HRESULT HeaderStore::GetScript(WORD index, WCHAR* type, WORD* typeLength, WCHAR*
 
 HRESULT HeaderStore::AddScript(const WCHAR* type, const WCHAR* command, QWORD time) {
     if (!type || !command) return E_POINTER;
-    if (header.scripts.size() >= 0xFFFF) return E_INVALIDARG;
     QWORD ms = (time + PrerollTime()) / 10000;
     if (ms > UINT32_MAX) return E_INVALIDARG;
     asf::ScriptCommand s{static_cast<uint32_t>(ms), type, command};
+    if (header.scripts.size() >= 0xFFFF || s.type.size() > kMaxCharCountChars ||
+        s.command.size() > kMaxCharCountChars)
+        return E_ARITHMETIC_OVERFLOW;
     auto at = std::upper_bound(header.scripts.begin(), header.scripts.end(), s.time,
                                [](uint32_t t, const asf::ScriptCommand& e) { return t < e.time; });
     header.scripts.insert(at, std::move(s));
@@ -342,6 +350,8 @@ HRESULT HeaderStore::AddCodecInfo(const WCHAR* name, const WCHAR* description,
     c.type = type == WMT_CODECINFO_VIDEO ? 1 : type == WMT_CODECINFO_AUDIO ? 2 : 0xFFFF;
     c.name = name;
     c.description = description;
+    if (c.name.size() > kMaxCharCountChars || c.description.size() > kMaxCharCountChars)
+        return E_ARITHMETIC_OVERFLOW;
     c.info.assign(info, info + infoSize);
     header.codecs.push_back(std::move(c));
     return S_OK;

@@ -11,6 +11,14 @@ namespace wm {
 
 class HeaderStore {
   public:
+    // Longest strings the header's fields hold, in characters without the terminator: a 16-bit
+    // byte length (names, descriptions, attribute strings), a 16-bit character count (codecs,
+    // scripts), and a marker's name, whose entry's 16-bit length also holds 12 bytes of fields.
+    // Longer ones are refused with E_ARITHMETIC_OVERFLOW, as are a 65,536th marker or script.
+    static constexpr size_t kMaxByteLengthChars = 0xFFFF / 2 - 1;
+    static constexpr size_t kMaxCharCountChars = 0xFFFF - 1;
+    static constexpr size_t kMaxMarkerNameChars = (0xFFFF - 12) / 2 - 1;
+
     asf::AsfHeader header;
     // Coded values, computed from the file when it was read.
     QWORD contentDuration = 0;  // 100 ns

@@ -50,7 +50,10 @@ HRESULT CMetadataEditor::Open(LPCWSTR path) {
     asf::AsfHeader header;
     asf::AsfLayout layout;
     std::string error;
-    if (!asf::ReadAsfStructure(*source, header, layout, error)) return NS_E_INVALID_INPUT_FORMAT;
+    if (!asf::ReadAsfStructure(*source, header, layout, error)) {
+        SetFileError(p + ": " + error);
+        return NS_E_INVALID_INPUT_FORMAT;
+    }
     m_store.SetFromFile(std::move(header));
     m_layout = layout;
     m_fileSize = source->Size();
@@ -71,7 +74,12 @@ HRESULT CMetadataEditor::Close() {
 HRESULT CMetadataEditor::Flush() {
     if (!m_open) return NS_E_INVALID_REQUEST;
     PlaceNewMarkers();
-    std::vector<uint8_t> bare = m_store.header.Render(0);
+    std::string why;
+    std::vector<uint8_t> bare = m_store.header.Render(0, &why);
+    if (bare.empty()) {
+        SetFileError(m_path + ": " + why);
+        return E_ARITHMETIC_OVERFLOW;
+    }
     uint64_t old = m_layout.headerSize;
     bool fits = bare.size() == old || bare.size() + 24 <= old;
     if (m_testSink && !fits) return RewriteWhole(-1);
@@ -138,7 +146,12 @@ HRESULT CMetadataEditor::RewriteInPlace(int fd, const std::vector<uint8_t>& head
 HRESULT CMetadataEditor::RewriteWhole(int fd) {
     uint64_t oldHeader = m_layout.headerSize;
     uint64_t oldSize = m_fileSize;
-    uint64_t growth = m_store.header.Render(kRewritePadding).size();
+    std::string why;
+    uint64_t growth = m_store.header.Render(kRewritePadding, &why).size();
+    if (growth == 0) {
+        SetFileError(m_path + ": " + why);
+        return E_ARITHMETIC_OVERFLOW;
+    }
     m_store.header.file.fileSize = m_fileSize - oldHeader + growth;
     std::vector<uint8_t> header = m_store.header.Render(kRewritePadding);
 

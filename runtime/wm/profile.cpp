@@ -44,6 +44,7 @@ std::vector<StreamDescription> DescribeStreams(const asf::AsfHeader& header) {
         StreamDescription d;
         d.number = s.Number();
         const asf::ExtendedStreamProperties* e = header.FindExtended(d.number);
+        // The header refuses a preroll past 32 bits.
         d.bufferWindow = e ? e->bufferSize : static_cast<DWORD>(header.file.preroll);
         d.avgTimePerFrame = e ? e->avgTimePerFrame : 0;
         d.bitrate = e ? e->dataBitrate : 0;

@@ -66,6 +66,8 @@ class CReader final : public IWMReader,
     HRESULT ReconfigStream(IWMStreamConfig* config) override;
 
     ReaderStatistics Statistics();
+    // Every attribute with its value whole, also one too large for the interface's WORD length.
+    std::vector<HeaderStore::Attribute> Attributes() { return m_store.Attributes(); }
     // Why the last Open failed, in words.
     std::string OpenError();
     // For tests: the source to read instead of a file path (taken at the next Open).

@@ -225,10 +225,13 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
             state.lastSendTime = std::max(state.lastSendTime, QWORD(state.packet.sendTime) * 10000);
         state.assembled.clear();
         state.assembler.AddPayloads(state.packet.payloads, state.assembled);
-        if (!whole) {
-            state.assembler.MarkLossAll();
+        if (!whole) state.assembler.PacketDamaged();
+        // An object the data ends inside is lost, unless the file was cut (counted at Open).
+        if (state.nextPacket == layout.packetCount && layout.promisedPackets == layout.packetCount)
+            state.assembler.EndOfData();
+        if (const uint64_t damaged = state.assembler.TakeDamagedPackets()) {
             std::lock_guard<std::mutex> g(m_mutex);
-            ++m_statistics.damagedPackets;
+            m_statistics.damagedPackets += damaged;
         }
         for (asf::Sample& s : state.assembled) {
             if (!state.spreads.empty()) Descramble(state, s);

@@ -111,6 +111,11 @@ struct IWMProfile : IUnknown {
     ~IWMProfile() = default;
 };
 
+// A count, length or size that does not fit its WORD (an attribute value over 65,535 bytes, more
+// than 65,535 markers read from a file) fails with E_ARITHMETIC_OVERFLOW: GetAttributeByIndex
+// and GetAttributeByName have then filled in the name, type and stream but no value, and the
+// Get...Count calls set *count to 0xFFFF. AddMarker, AddScript, SetAttribute and AddCodecInfo
+// refuse with it what the file's fields cannot hold (see HeaderStore's limits).
 struct IWMHeaderInfo : IUnknown {
     virtual HRESULT GetAttributeCount(WORD stream, WORD* count) = 0;
     virtual HRESULT GetAttributeByIndex(WORD index, WORD* stream, WCHAR* name, WORD* nameLength,

@@ -31,7 +31,8 @@ constexpr HRESULT E_OUTOFMEMORY = MakeHr(0x8007000E);
 constexpr HRESULT E_INVALIDARG = MakeHr(0x80070057);
 // HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION): a name with no UTF-16 form.
 constexpr HRESULT E_NO_UNICODE_TRANSLATION = MakeHr(0x80070459);
-// A length, count or value too large for the field that must hold it (ERROR_ARITHMETIC_OVERFLOW).
+// HRESULT_FROM_WIN32(ERROR_ARITHMETIC_OVERFLOW): a count or length too large for the field that
+// holds it (in the file or in a call's WORD); refused, never cut.
 constexpr HRESULT E_ARITHMETIC_OVERFLOW = MakeHr(0x80070216);
 constexpr HRESULT ASF_E_BUFFERTOOSMALL = MakeHr(0xC00D07D1);
 constexpr HRESULT ASF_E_NOTFOUND = MakeHr(0xC00D07F0);

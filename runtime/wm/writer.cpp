@@ -172,6 +172,8 @@ HRESULT CWriter::SetProfile(IWMProfile* profile) {
             h.metadata.push_back(std::move(a));
         }
     }
+    // Indexes into the list are WORDs: every one fits while the list does.
+    if (languages.size() > 0xFFFF) return E_ARITHMETIC_OVERFLOW;
     if (!languages.empty()) h.languages = asf::LanguageList{languages};
     m_streams = std::move(streams);
     m_inputsWithoutProps.assign(m_streams.size(), false);
@@ -205,6 +207,15 @@ HRESULT CWriter::BeginWriting() {
     if (m_state != State::Configured) return NS_E_INVALID_REQUEST;
     if (!m_testSink && m_outputPath.empty()) return NS_E_INVALID_REQUEST;
     SetFileError({});
+    asf::AsfHeader& h = m_store.header;
+    h.file.fileId = NewFileId();
+    h.file.creationDate = FileTimeNow();
+    std::string why;
+    std::vector<uint8_t> header = h.Render(kHeaderPadding, &why);
+    if (header.empty()) {
+        SetFileError(m_outputPath + ": " + why);
+        return E_ARITHMETIC_OVERFLOW;
+    }
     if (m_testSink) {
         m_sink = std::move(m_testSink);
     } else {
@@ -217,10 +228,6 @@ HRESULT CWriter::BeginWriting() {
         file->Unbuffered();
         m_sink = std::make_unique<WriteBehindSink>(std::move(file));
     }
-    asf::AsfHeader& h = m_store.header;
-    h.file.fileId = NewFileId();
-    h.file.creationDate = FileTimeNow();
-    std::vector<uint8_t> header = h.Render(kHeaderPadding);
     m_headerSize = header.size();
     std::vector<uint8_t> data = DataObjectHeader(h.file.fileId, 0, h.file.minPacketSize);
     if (!m_sink->Write(header.data(), header.size()) || !m_sink->Write(data.data(), data.size())) {
@@ -303,7 +310,7 @@ HRESULT CWriter::EndWriting() {
     FinishHeader();
     h.file.fileSize = m_sink->Position();
     uint64_t bare = h.Render(0).size();
-    uint64_t padding = m_headerSize - bare;
+    uint64_t padding = bare <= m_headerSize ? m_headerSize - bare : 0;
     std::vector<uint8_t> header = h.Render(padding);
     std::vector<uint8_t> data =
         DataObjectHeader(h.file.fileId, m_packets->PacketCount(), h.file.minPacketSize);

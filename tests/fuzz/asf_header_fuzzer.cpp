@@ -19,11 +19,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<uint8_t> object(bytes.begin(), bytes.begin() + static_cast<size_t>(claimed));
         asf::AsfHeader header;
         if (header.Parse(object, error)) {
-            std::vector<uint8_t> once = header.Render(0);
-            asf::AsfHeader again;
-            FUZZ_CHECK(again.Parse(once, error));
-            FUZZ_CHECK(again.Render(0) == once);
-            FUZZ_CHECK(header.Render(100).size() == once.size() + 100);
+            // Refused only with a reason: a string read without its terminator may outgrow its
+            // field when written with one.
+            std::string why;
+            std::vector<uint8_t> once = header.Render(0, &why);
+            FUZZ_CHECK(!once.empty() || !why.empty());
+            if (!once.empty()) {
+                asf::AsfHeader again;
+                FUZZ_CHECK(again.Parse(once, error));
+                FUZZ_CHECK(again.Render(0) == once);
+                FUZZ_CHECK(header.Render(100).size() == once.size() + 100);
+            }
         }
     }
 

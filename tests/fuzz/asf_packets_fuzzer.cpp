@@ -1,6 +1,7 @@
 // Data packets of a whole file, parsed one by one and reassembled into samples the way the
 // reader does: payloads stay inside their packet, no sample exceeds the object cap, the samples
-// never hold more bytes than the input, and objects in progress take memory in proportion to it.
+// never hold more bytes than the input, objects in progress take memory in proportion to it, and
+// no more packets are counted damaged than were read.
 
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     asf::Packet packet;
     std::vector<asf::Sample> samples;
     uint64_t sampleBytes = 0;
+    uint64_t damaged = 0;
     for (uint64_t i = 0; i < layout.packetCount; ++i) {
         const uint8_t* bytes = data + layout.firstPacketOffset + i * layout.packetSize;
         bool whole = asf::ParsePacket(bytes, layout.packetSize, packet);
@@ -38,7 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         samples.clear();
         assembler.AddPayloads(packet.payloads, samples);
-        if (!whole) assembler.MarkLossAll();
+        if (!whole) assembler.PacketDamaged();
+        if (i + 1 == layout.packetCount) assembler.EndOfData();
+        // Each packet counts once at most, however many of its objects are lost.
+        damaged += assembler.TakeDamagedPackets();
+        FUZZ_CHECK(damaged <= i + 1);
         for (asf::Sample& s : samples) {
             FUZZ_CHECK(s.data.size() <= asf::kMaxObjectSize);
             sampleBytes += s.data.size();

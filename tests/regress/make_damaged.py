@@ -185,6 +185,14 @@ def stream_number_zero(s):
     return put(bytearray(s.data), offset, "<H", flags & ~0x7F)
 
 
+def packet_size_one(s):
+    # Minimum and Maximum Data Packet Size both 1: no packet header fits.
+    out = bytearray(s.data)
+    fp = s.child(FILE_PROPERTIES)
+    put(out, fp + 92, "<I", 1)
+    return put(out, fp + 96, "<I", 1)
+
+
 def packet_length_beyond_packet(s):
     # Gives one padded packet a WORD Packet Length field of 0xFFFF: the two bytes it needs are
     # taken from its padding, so every other byte keeps its meaning and the packet keeps its size.
@@ -249,6 +257,7 @@ DAMAGES = [
     ("ecd_count_millions.wmv", ecd_count_millions, "refused"),
     ("marker_count_millions.wmv", marker_count_millions, "refused"),
     ("stream_number_zero.wmv", stream_number_zero, "refused"),
+    ("packet_size_one.wmv", packet_size_one, "refused"),
     ("truncated_mid_data.wmv", truncated_mid_data, "damaged_read"),
     ("truncated_at_packet_boundary.wmv", truncated_at_packet_boundary, "damaged_read"),
     ("packet_length_beyond_packet.wmv", packet_length_beyond_packet, "damaged_read"),

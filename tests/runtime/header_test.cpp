@@ -45,12 +45,7 @@ TEST(Header, RenderThenParseKeepsEveryObject) {
 }
 
 TEST(Header, MarkersScriptsAndAttributesRoundTrip) {
-    asf::AsfHeader h;
-    h.file.minPacketSize = h.file.maxPacketSize = 3200;
-    asf::StreamProperties s;
-    s.flags = 1;
-    s.streamType = asf::guids::kAudioMedia;
-    h.streams.push_back(s);
+    asf::AsfHeader h = OneStreamHeader();
     h.markers.markers.push_back({0, 31000000, 0, 0, u"Intro"});
     h.scripts.push_back({3500, u"URL", u"http://example.org/"});
     h.scripts.push_back({4000, u"TEXT", u"hello"});

@@ -75,6 +75,72 @@ TEST(SampleAssembler, LostFragmentDropsTheObjectAndFlagsTheNextSample) {
     EXPECT_EQ(out[2].flags, 0u);
 }
 
+// Packets after "ok" (the whole first object of stream 1), each a list of payloads; the packets
+// counted as damaged, with the data's end at the last one.
+uint64_t DamageAfter(const std::vector<std::vector<asf::Payload>>& packets, size_t* samples) {
+    asf::AsfHeader h = TwoStreams();
+    asf::SampleAssembler a(h);
+    std::vector<asf::Sample> out;
+    a.AddPayloads({Fragment(1, 0, 0, 2, 3000, "ok")}, out);
+    for (const std::vector<asf::Payload>& p : packets) a.AddPayloads(p, out);
+    a.EndOfData();
+    *samples = out.size();
+    return a.TakeDamagedPackets();
+}
+
+TEST(SampleAssembler, ObjectsWhoseFragmentsDoNotFitAreCountedWithTheirPackets) {
+    const asf::Payload first = Fragment(1, 1, 0, 9, 3040, "abc");
+    const asf::Payload next = Fragment(1, 2, 0, 1, 3080, "x");
+    struct Case {
+        const char* what;
+        std::vector<std::vector<asf::Payload>> packets;
+        uint64_t damaged;
+        size_t samples;
+    };
+    const Case cases[] = {
+        {"whole",
+         {{first}, {Fragment(1, 1, 3, 9, 3040, "def")}, {Fragment(1, 1, 6, 9, 3040, "ghi")}},
+         0,
+         2},
+        {"a gap", {{first}, {Fragment(1, 1, 6, 9, 3040, "ghi")}, {next}}, 2, 2},
+        {"an overlap", {{first}, {Fragment(1, 1, 2, 9, 3040, "cde")}, {next}}, 2, 2},
+        {"an offset past the size", {{first}, {Fragment(1, 1, 10, 9, 3040, "z")}, {next}}, 2, 2},
+        {"a size that changes", {{first}, {Fragment(1, 1, 3, 12, 3040, "def")}, {next}}, 2, 2},
+        {"a fragment past the size", {{first}, {Fragment(1, 1, 3, 9, 3040, "defghij")}}, 2, 1},
+        {"an object ended by the next",
+         {{first}, {Fragment(1, 1, 3, 9, 3040, "def")}, {next}},
+         2,
+         2},
+        {"the data ends inside", {{Fragment(2, 0, 0, 1, 3000, "b")}, {first}}, 1, 2},
+        {"an object with no start",
+         {{Fragment(1, 1, 3, 9, 3040, "def")}, {Fragment(1, 1, 6, 9, 3040, "ghi")}, {next}},
+         1,
+         2},
+        // Two streams losing objects in one packet: the packet counts once.
+        {"two in one packet",
+         {{first, Fragment(2, 0, 0, 4, 3000, "ab")},
+          {Fragment(1, 1, 4, 9, 3040, "e"), Fragment(2, 0, 3, 4, 3000, "d")}},
+         2,
+         1},
+    };
+    for (const Case& c : cases) {
+        size_t samples = 0;
+        EXPECT_EQ(DamageAfter(c.packets, &samples), c.damaged) << c.what;
+        EXPECT_EQ(samples, c.samples) << c.what;
+    }
+    // Data that begins inside an object is no damage; a damaged packet counts once, also when
+    // what parsed of it does not fit.
+    asf::AsfHeader h = TwoStreams();
+    asf::SampleAssembler a(h);
+    std::vector<asf::Sample> out;
+    a.AddPayloads({Fragment(1, 1, 3, 9, 3040, "def")}, out);
+    EXPECT_EQ(a.TakeDamagedPackets(), 0u);
+    a.AddPayloads({Fragment(1, 2, 0, 9, 3080, "abc")}, out);
+    a.AddPayloads({Fragment(1, 2, 5, 9, 3080, "f")}, out);
+    a.PacketDamaged();
+    EXPECT_EQ(a.TakeDamagedPackets(), 2u);
+}
+
 TEST(SampleAssembler, DamageElsewhereFlagsEveryStream) {
     asf::AsfHeader h = TwoStreams();
     asf::SampleAssembler a(h);

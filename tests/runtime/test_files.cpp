@@ -123,3 +123,13 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
 }
+
+asf::AsfHeader OneStreamHeader() {
+    asf::AsfHeader h;
+    h.file.minPacketSize = h.file.maxPacketSize = 3200;
+    asf::StreamProperties s;
+    s.flags = 1;
+    s.streamType = asf::guids::kAudioMedia;
+    h.streams.push_back(s);
+    return h;
+}

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "asf/header.h"
 #include "recording_callback.h"
 #include "wm/profile.h"
 
@@ -53,3 +54,6 @@ std::vector<Event> ReadTestFile(std::vector<uint8_t> bytes, QWORD step,
                                 HRESULT* openResult = nullptr);
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
+
+// A header model with one audio stream (number 1) and packets of 3200 bytes.
+asf::AsfHeader OneStreamHeader();

@@ -29,6 +29,10 @@ MUST_COUNT = {"packet_length_beyond_packet.wmv", "payload_length_beyond_packet.w
               "scrambled_packets.wmv"}
 
 
+# Refusals whose reason is checked too.
+REASONS = {"packet_size_one.wmv": "the packet size is not usable"}
+
+
 def read_expected(regress_dir):
     expected = {}
     with open(os.path.join(regress_dir, "expected.tsv"), encoding="utf-8") as f:
@@ -49,6 +53,9 @@ def check_refused(asftool, path):
             failures.append("opened a file whose header is damaged (exit code 0)\n" + r.describe())
         elif os.path.basename(path) not in r.stdout + r.stderr:
             failures.append("the message does not name the file\n" + r.describe())
+        elif REASONS.get(os.path.basename(path), "") not in r.stderr:
+            failures.append("the message does not say %r\n%s"
+                            % (REASONS[os.path.basename(path)], r.describe()))
     return failures
 
 

@@ -189,6 +189,13 @@ HRESULT CopyFile(const std::string& in, const std::string& out, std::string& err
 
 HRESULT AddMarker(const std::string& file, QWORD time, const std::string& name, std::string& error,
                   const std::atomic<bool>* stop) {
+    std::u16string wide = text::Utf8ToUtf16(name);
+    if (wide.size() > wm::HeaderStore::kMaxMarkerNameChars) {
+        error = file + ": the marker's name is " + std::to_string(wide.size()) +
+                " characters long; its 16-bit length field holds at most " +
+                std::to_string(wm::HeaderStore::kMaxMarkerNameChars);
+        return E_ARITHMETIC_OVERFLOW;
+    }
     auto* editorObject = new wm::CMetadataEditor();
     editorObject->SetStopFlag(stop);
     wm::ComPtr<IWMMetadataEditor> editor;
@@ -200,11 +207,13 @@ HRESULT AddMarker(const std::string& file, QWORD time, const std::string& name, 
         return hr;
     }
     if (Succeeded(hr = Query(editor.Get(), IID_IWMHeaderInfo, header)) &&
-        Succeeded(hr = header->AddMarker(text::Utf8ToUtf16(name).c_str(), time)))
+        Succeeded(hr = header->AddMarker(wide.c_str(), time)))
         hr = editor->Flush();
     if (Failed(hr))
         error = hr == E_ABORT ? "interrupted"
-                              : Why(file, "the marker could not be saved", editor.Get());
+                : hr == E_ARITHMETIC_OVERFLOW && wm::FileErrorText(editor.Get()).empty()
+                    ? file + ": the file holds 65535 markers, as many as it can"
+                    : Why(file, "the marker could not be saved", editor.Get());
     HRESULT closed = editor->Close();
     return Failed(hr) ? hr : closed;
 }

@@ -103,9 +103,20 @@ void ReadHeader(wm::CReader& reader, FileInfo& info) {
     reader.GetAttributeCount(0xFFFF, &count);
     for (WORD i = 0; i < count; ++i) {
         WORD s = 0xFFFF, nameLength = 0, valueLength = 0;
-        if (Failed(reader.GetAttributeByIndex(i, &s, nullptr, &nameLength, &type, nullptr,
-                                              &valueLength)))
+        HRESULT hr =
+            reader.GetAttributeByIndex(i, &s, nullptr, &nameLength, &type, nullptr, &valueLength);
+        if (hr == E_ARITHMETIC_OVERFLOW) {
+            // Too large for the interface's WORD length: listed with its size.
+            std::vector<wm::HeaderStore::Attribute> all = reader.Attributes();
+            if (i >= all.size()) continue;
+            const wm::HeaderStore::Attribute& a = all[i];
+            AttributeInfo shown = Describe(a.stream, a.name, a.type, {});
+            shown.value = std::to_string(a.value.size()) + " bytes, too large to show";
+            shown.numeric = false;
+            info.attributes.push_back(shown);
             continue;
+        }
+        if (Failed(hr)) continue;
         std::u16string name(nameLength, u'\0');
         std::vector<BYTE> value(valueLength);
         s = 0xFFFF;

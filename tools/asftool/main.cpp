@@ -64,11 +64,24 @@ int Copy(const char* in, const char* out) {
     return Failed(hr) ? Fail(error, hr) : 0;
 }
 
+// Decimal seconds only: digits with at most one point, not empty, no sign, exponent or hex.
+bool IsDecimalSeconds(const char* text) {
+    bool digit = false, point = false;
+    for (const char* c = text; *c; ++c) {
+        if (*c >= '0' && *c <= '9')
+            digit = true;
+        else if (*c == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digit;
+}
+
 int Mark(const char* file, const char* seconds, const char* name) {
-    char* end = nullptr;
-    double t = std::strtod(seconds, &end);
-    if (!end || *end || !(t >= 0) || t > 1e9) {
-        std::fprintf(stderr, "asftool: %s is not a time in seconds\n", seconds);
+    double t = IsDecimalSeconds(seconds) ? std::strtod(seconds, nullptr) : -1;
+    if (!(t >= 0) || t > 1e9) {
+        std::fprintf(stderr, "asftool: \"%s\" is not a time in seconds\n", seconds);
         return 2;
     }
     std::string error;
