@@ -337,8 +337,8 @@ HRESULT CMerger::CheckInputs() {
         scripts += inputScripts;
         const char* kind = markers > kMaxTimedItems ? "markers" : "scripts";
         if (markers > kMaxTimedItems || scripts > kMaxTimedItems) {
-            ReportError("With input %d (%s) the joined file would hold %u %s; a Windows Media "
-                        "file holds at most 65535. Nothing was written.\n",
+            ReportError("With input %d (%s) the joined file would hold at least %u %s; a Windows "
+                        "Media file holds at most 65535. Nothing was written.\n",
                         k + 1, m_inputPaths ? m_inputPaths[k] : "",
                         unsigned(markers > kMaxTimedItems ? markers : scripts), kind);
             return kTooManyTimedItems;
@@ -349,18 +349,21 @@ HRESULT CMerger::CheckInputs() {
 
 HRESULT CMerger::CountTimedItems(IWMHeaderInfo* header, DWORD* markers, DWORD* scripts) {
     if (!header) return E_INVALIDARG;
+    // A count past the interface's 16 bits is "at least 65536": past the limit either way.
+    auto count = [](HRESULT hr, WORD n) { return hr == E_ARITHMETIC_OVERFLOW ? kMaxTimedItems + 1 : n; };
     WORD m = 0, s = 0;
     HRESULT hr = header->GetMarkerCount(&m);
-    if (Failed(hr)) {
+    if (Failed(hr) && hr != E_ARITHMETIC_OVERFLOW) {
         ReportError("GetMarkerCount failed (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = header->GetScriptCount(&s))) {
+    *markers = count(hr, m);
+    hr = header->GetScriptCount(&s);
+    if (Failed(hr) && hr != E_ARITHMETIC_OVERFLOW) {
         ReportError("GetScriptCount failed (hr=0x%08x).\n", hr);
         return hr;
     }
-    *markers = m;
-    *scripts = s;
+    *scripts = count(hr, s);
     return S_OK;
 }
 
@@ -444,7 +447,7 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
     else if (*copied != kJoinStopped)
         ReportError(first ? "Stream copying failed for the first file (hr=0x%08x).\n%s"
                           : "Stream copying failed for the second file (hr=0x%08x).\n%s",
-                    *copied, FileReasonLine(m_writer.Get()).c_str());
+                    *copied, (FileReasonLine(reader) + FileReasonLine(m_writer.Get())).c_str());
     // Stopped after a failure too, so that no callback of this reader runs on, and the next
     // input starts past what was written.
     HRESULT stopped = S_OK;

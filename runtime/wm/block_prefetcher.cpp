@@ -1,6 +1,7 @@
 #include "block_prefetcher.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <atomic>
 
 namespace wm {
@@ -50,11 +51,14 @@ void BlockPrefetcher::Run() {
         std::shared_ptr<std::vector<uint8_t>> block = FreeBlock();
         size_t n = static_cast<size_t>(std::min<uint64_t>(m_blockSize, m_end - at));
         block->resize(n);
+        errno = 0;
         bool ok = m_source.ReadAt(at, block->data(), n);
+        const int error = errno;
         at += n;
         std::unique_lock<std::mutex> lock(m_mutex);
         if (!ok) {
             m_failed = true;
+            m_errno = error;
             break;
         }
         m_ready.push_back(std::move(block));
@@ -80,6 +84,11 @@ bool BlockPrefetcher::Next(ReadBlock* block) {
     lock.unlock();
     m_changed.notify_all();
     return true;
+}
+
+int BlockPrefetcher::FailureErrno() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_errno;
 }
 
 bool BlockPrefetcher::Failed() {

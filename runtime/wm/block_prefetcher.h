@@ -27,6 +27,8 @@ class BlockPrefetcher {
     // The next block; false at the end of the range or on a read error (then Failed() is true).
     bool Next(ReadBlock* block);
     bool Failed();
+    // Why the read failed: the system's error number, 0 when the file ended before the range.
+    int FailureErrno();
 
     // Blocks read before the consumer asks: kMinAhead at first, one more whenever the consumer
     // finds none ready, up to kAheadBytes' worth.
@@ -52,6 +54,7 @@ class BlockPrefetcher {
     bool m_stop = false;
     bool m_done = false;
     bool m_failed = false;
+    int m_errno = 0;
     std::thread m_thread;
 };
 

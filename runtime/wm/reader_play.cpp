@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "../asf/audio_spread.h"
+#include "../asf/safe_file.h"
 #include "block_prefetcher.h"
 #include "nss_buffer.h"
 #include "reader.h"
@@ -137,7 +138,13 @@ void CReader::Play(std::unique_lock<std::mutex>& lock) {
     while (NextTarget(state, lock, &target)) {
         lock.unlock();
         PlayUpTo(state, target);
-        if (state.ioFailed) return EndPlay(lock, WMT_ERROR, NS_E_FILE_READ);
+        if (state.ioFailed) {
+            // The file was readable to its last packet when it was opened.
+            int error = state.blocks->FailureErrno();
+            SetFileError(error ? asf::FileFailure(m_path, error)
+                               : m_path + ": the file became shorter while it was read");
+            return EndPlay(lock, WMT_ERROR, NS_E_FILE_READ);
+        }
         if (state.ReachedEnd(target)) return EndPlay(lock, WMT_EOF, S_OK);
         if (state.userClock && m_callbackAdvanced) m_callbackAdvanced->OnTime(target, m_context);
         lock.lock();

@@ -178,51 +178,40 @@ TEST_F(EngineTest, SecondInputWithOtherStreamsIsRefusedBeforeAnythingIsWritten) 
     EXPECT_TRUE(w.written.empty());
 }
 
-TEST_F(EngineTest, MismatchedThirdOfFourIsSkippedAndLeavesNothingBehind) {
+// Every input is checked before a byte is written: a later one that cannot be joined refuses the
+// whole join, named by its place in the list.
+TEST_F(EngineTest, ALaterInputThatCannotBeJoinedRefusesTheJoinBeforeAnythingIsWritten) {
     w.files[u"a.wmv"] = Tagged(4.0, 'a');
     w.files[u"b.wmv"] = Tagged(3.0, 'b');
     fake::File c = Tagged(2.0, 'c');
     c.streams[0] = fake::Video(1, 0x31564D57, 200000);
-    c.header.markers = {{u"C", 5000000}};
-    c.header.scripts = {{u"URL", u"c", 0}};
     w.files[u"c.wmv"] = c;
-    fake::File d = Tagged(1.0, 'd');
-    d.header.markers = {{u"D", 5000000}};
-    d.header.scripts = {{u"URL", u"d", 0}};
-    w.files[u"d.wmv"] = d;
+    w.files[u"d.wmv"] = Tagged(1.0, 'd');
 
-    ASSERT_EQ(Join({"a.wmv", "b.wmv", "c.wmv", "d.wmv"}), S_OK);
+    EXPECT_EQ(Join({"a.wmv", "b.wmv", "c.wmv", "d.wmv"}), E_FAIL);
+    const std::string named = "Input 3: c.wmv cannot be joined; nothing was written.\n";
     EXPECT_EQ(Messages(),
-              std::vector<std::string>{"Mismatch in Media types of both the Streams.\n"});
-    EXPECT_TRUE(From(w.written, 'c').empty());
-    EXPECT_FALSE(merger->InputPlaced(2));
-    EXPECT_TRUE(merger->InputPlaced(3));
-    EXPECT_EQ(merger->InputOffset(3), 7 * kSecond);
-    EXPECT_EQ(From(w.written, 'd').front().time, 7 * kSecond);
-    const fake::HeaderData& out = w.onDisk[u"out.wmv"];
-    ASSERT_EQ(out.markers.size(), 1u);
-    EXPECT_EQ(out.markers[0].name, u"D");
-    EXPECT_EQ(out.markers[0].time, 7 * kSecond + 5000000);
-    ASSERT_EQ(out.scripts.size(), 1u);
-    EXPECT_EQ(out.scripts[0].command, u"d");
-    EXPECT_EQ(out.scripts[0].time, 7 * kSecond);
+              (std::vector<std::string>{
+                  "Mismatch in Media types of both the Streams.\n" + named,
+                  "Profile Mismatch\nCan not continue... Aborting the process\n" + named}));
+    EXPECT_FALSE(Logged("writer.BeginWriting"));
+    EXPECT_TRUE(w.written.empty());
 }
 
-TEST_F(EngineTest, LaterInputFailingMidCopyIsLeftOutAndTheNextStartsPastIt) {
+// A later input failing while it is copied fails the join: nothing of it or after it is kept.
+TEST_F(EngineTest, ALaterInputFailingMidCopyFailsTheWholeJoin) {
     w.files[u"a.wmv"] = Tagged(1.0, 'a');
     w.files[u"b.wmv"] = Tagged(1.0, 'b');
     w.files[u"c.wmv"] = Tagged(3.0, 'c');
     w.files[u"d.wmv"] = Tagged(1.0, 'd');
     w.failWriteAt = 4 + 4 + 2;  // a and b wrote 4 samples each; c fails on its third
-    ASSERT_EQ(Join({"a.wmv", "b.wmv", "c.wmv", "d.wmv"}), S_OK);
+    EXPECT_EQ(Join({"a.wmv", "b.wmv", "c.wmv", "d.wmv"}), MakeHr(0x80070070));
     EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "Error in WriteStreamSample (hr=0x80070070).\n",
-                              "Stream copying failed for the second file (hr=0x80070070).\n"}));
-    EXPECT_FALSE(merger->InputPlaced(2));
-    QWORD lastOfC = 0;
-    for (const fake::Written& s : From(w.written, 'c')) lastOfC = std::max(lastOfC, s.time);
-    EXPECT_GT(From(w.written, 'd').front().time, lastOfC);
-    EXPECT_EQ(merger->InputOffset(3), 5 * kSecond);
+                              "Error in WriteStreamSample (hr=0x80070070).\nInput 3: c.wmv\n",
+                              "Stream copying failed for the second file (hr=0x80070070).\n"
+                              "Input 3: c.wmv\n"}));
+    EXPECT_FALSE(Logged("writer.EndWriting"));
+    EXPECT_TRUE(From(w.written, 'd').empty());
 }
 
 TEST_F(EngineTest, FailureWhileTheFirstTwoAreCopiedEndsWithoutEndWriting) {
@@ -231,8 +220,9 @@ TEST_F(EngineTest, FailureWhileTheFirstTwoAreCopiedEndsWithoutEndWriting) {
     w.failWriteAt = 1;
     EXPECT_EQ(Join({"a.wmv", "b.wmv"}), MakeHr(0x80070070));
     EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "Error in WriteStreamSample (hr=0x80070070).\n",
-                              "Stream copying failed for the first file (hr=0x80070070).\n"}));
+                              "Error in WriteStreamSample (hr=0x80070070).\nInput 1: a.wmv\n",
+                              "Stream copying failed for the first file (hr=0x80070070).\n"
+                              "Input 1: a.wmv\n"}));
     EXPECT_FALSE(Logged("writer.EndWriting"));
     EXPECT_FALSE(merger->OutputFinished());
 }
@@ -244,8 +234,9 @@ TEST_F(EngineTest, UnknownStreamOfTheSecondInputFailsTheWrite) {
     w.files[u"b.wmv"] = b;
     EXPECT_EQ(Join({"a.wmv", "b.wmv"}), E_UNEXPECTED);
     EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "Error in WriteStreamSample (hr=0x8000ffff).\n",
-                              "Stream copying failed for the second file (hr=0x8000ffff).\n"}));
+                              "Error in WriteStreamSample (hr=0x8000ffff).\nInput 2: b.wmv\n",
+                              "Stream copying failed for the second file (hr=0x8000ffff).\n"
+                              "Input 2: b.wmv\n"}));
 }
 
 TEST_F(EngineTest, HeaderItemsAreCarriedToTheirInputsPlaces) {
@@ -310,12 +301,13 @@ TEST_F(EngineTest, ProtectedInputsAreRefused) {
     EXPECT_EQ(Join({"a.wmv", "locked.wmv"}), MakeHr(0x80070005));
     EXPECT_EQ(Messages()[1], "Second file is protected, cannot open, aborting...\n");
     box.calls.clear();
-    ASSERT_EQ(Join({"a.wmv", "b.wmv", "locked.wmv"}), S_OK);
+    EXPECT_EQ(Join({"a.wmv", "b.wmv", "locked.wmv"}), MakeHr(0x80070005));
+    const std::string named = "Input 3: locked.wmv cannot be joined; nothing was written.\n";
     EXPECT_EQ(Messages(),
-              (std::vector<std::string>{"Protected attributes set for input file locked.wmv .\n",
-                                        "Second file is protected, cannot open, aborting...\n",
-                                        "Could not start CopyProfile (hr=0x80070005).\n"}));
-    EXPECT_FALSE(merger->InputPlaced(2));
+              (std::vector<std::string>{
+                  "Protected attributes set for input file locked.wmv .\n" + named,
+                  "Second file is protected, cannot open, aborting...\n" + named}));
+    EXPECT_FALSE(Logged("writer.BeginWriting"));
 }
 
 TEST_F(EngineTest, UnreadableProtectionAttributeIsReportedAndTheInputOpened) {
@@ -334,10 +326,10 @@ TEST_F(EngineTest, MissingInputIsReportedWithItsName) {
     w.files[u"b.wmv"] = fake::AvFile(1.0);
     w.files[u"late.wmv"] = fake::AvFile(1.0);
     w.files[u"late.wmv"].openResult = NS_E_FILE_OPEN_FAILED;
-    ASSERT_EQ(Join({"a.wmv", "b.wmv", "late.wmv"}), S_OK);
-    EXPECT_EQ(Messages(),
-              (std::vector<std::string>{"Open failed for second file late.wmv (hr=0xc00d001d).\n",
-                                        "Could not start CopyProfile (hr=0xc00d001d).\n"}));
+    EXPECT_EQ(Join({"a.wmv", "b.wmv", "late.wmv"}), NS_E_FILE_OPEN_FAILED);
+    EXPECT_EQ(Messages(), std::vector<std::string>{
+                              "Open failed for second file late.wmv (hr=0xc00d001d).\n"
+                              "Input 3: late.wmv cannot be joined; nothing was written.\n"});
     box.calls.clear();
     // The protection test meets a missing file first: one message with the runtime's reason,
     // never a word of protection.

@@ -120,9 +120,9 @@ def run_ok(argv, failures, want_success, *texts):
     return r
 
 
-def with_big_library_value(data, size):
+def with_big_library_value(data, size, name="WM/Picture"):
     """The file with a Metadata Library object of one binary value of size bytes."""
-    name = "WM/Picture".encode("utf-16-le") + b"\0\0"
+    name = name.encode("utf-16-le") + b"\0\0"
     body = struct.pack("<H", 1) + struct.pack("<HHHHI", 0, 0, len(name), 1, size) + name
     body += bytes(i % 251 for i in range(size))
     obj = METADATA_LIBRARY + struct.pack("<Q", 24 + len(body)) + body

@@ -95,8 +95,9 @@ int main(int argc, char** argv) {
             return Refuse("output file %s is the same file as input %d (%s); this is not allowed",
                           output, k + 1, table[k]);
     struct stat existing;
-    if (stat(output, &existing) == 0) {
-        if (S_ISDIR(existing.st_mode)) return Refuse("output %s is a folder", output);
+    if (lstat(output, &existing) == 0) {  // a link that leads nowhere is there all the same
+        if (stat(output, &existing) == 0 && S_ISDIR(existing.st_mode))
+            return Refuse("output %s is a folder", output);
         if (!force)
             return Refuse("output file %s already exists; give --force to replace it", output);
     }
