@@ -538,7 +538,7 @@ TEST(Program, AWholeJoinThroughTheRunningProgramWithFakedFileDialogs) {
     EXPECT_EQ(title, "Splicora");
     EXPECT_EQ(rows, (std::vector<std::string>{"av_wmv2_wma2_meta.wmv", "av_part2.wmv"}));
     ASSERT_EQ(box.calls.size(), 1u);
-    EXPECT_EQ(box.calls[0].text, "Fertig");
+    EXPECT_EQ(box.calls[0].text, "Fertig\n\n" + output);  // the closing box names the file
     EXPECT_EQ(shell.calls, (std::vector<std::vector<std::string>>{{"open", output}}));
 
     // FFmpeg reads the whole output: both streams, the length of both inputs, no decode errors.

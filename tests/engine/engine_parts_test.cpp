@@ -7,6 +7,7 @@
 
 #include "engine_test_support.h"
 #include "join_checks.h"
+#include "staged_output.h"
 #include "platform/temp_folder.h"
 #include "stream_table.h"
 #include "wide_string.h"
@@ -93,6 +94,41 @@ TEST(JoinChecksTest, SameFileIsFoundThroughOtherSpellingsAndLinks) {
     EXPECT_TRUE(engine::IsSameFile(a.c_str(), (dir / "hard.wmv").c_str()));
     EXPECT_FALSE(engine::IsSameFile(a.c_str(), (dir / "b.wmv").c_str()));
     EXPECT_FALSE(engine::IsSameFile(a.c_str(), (dir / "none.wmv").c_str()));
+}
+
+// The output is staged beside its name; a file found there at the end is replaced only when the
+// user allowed it, and a staged file not committed is gone.
+TEST(StagedOutputTest, AFileAtTheOutputNameIsReplacedOnlyWhenAllowed) {
+    namespace fs = std::filesystem;
+    TempFolder temp;
+    ASSERT_FALSE(temp.Path().empty());
+    const std::string out = temp.Path() + "/out.wmv";
+    auto read = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    platform::RecordingMessageBox box;
+    platform::Services services;
+    services.messageBox = &box;
+    platform::ScopedServices installed(services);
+    {
+        engine::StagedOutput staged(out);
+        ASSERT_EQ(staged.Create(), S_OK);
+        std::ofstream(staged.Path()) << "new";
+        std::ofstream(out) << "appeared meanwhile";
+        EXPECT_LT(staged.Commit(false), 0);
+        ASSERT_EQ(box.calls.size(), 1u);
+        EXPECT_NE(box.calls[0].text.find(out + " appeared while the files were joined"),
+                  std::string::npos);
+        EXPECT_EQ(read(out), "appeared meanwhile");
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), {}), 1);  // staged file gone
+    engine::StagedOutput staged(out);
+    ASSERT_EQ(staged.Create(), S_OK);
+    std::ofstream(staged.Path()) << "new";
+    EXPECT_EQ(staged.Commit(true), S_OK);
+    EXPECT_EQ(read(out), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), {}), 1);
 }
 
 // Media types as a profile hands them out: one block with its format behind it.
