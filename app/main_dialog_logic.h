@@ -143,9 +143,9 @@ class CMainDialogLogic {
     bool m_engineBusy = false;
     bool m_joinRunning = false;
     std::atomic<bool> m_stopJoin{false};
-    bool m_replaceOutput = false;            // the user allowed the join to replace the output
+    bool m_replaceOutput = false;           // the user allowed the join to replace the output
     std::vector<std::string> m_joinDamage;  // "FILE: N damaged packets skipped" of the last join
-    std::mutex m_runningLock;  // guards m_runningMerger against its end
+    std::mutex m_runningLock;               // guards m_runningMerger against its end
     engine::CMerger* m_runningMerger = nullptr;
 };
 

@@ -87,9 +87,10 @@ HRESULT CMerger::CopyAttribute(WORD srcStream, WORD dstStream, IWMHeaderInfo* de
     WORD length = 0;
     HRESULT hr = m_headerInfo1->GetAttributeByName(&stream, name, &type, nullptr, &length);
     if (hr == E_ARITHMETIC_OVERFLOW) {
-        ReportError("The attribute %ws of the first file is larger than 65535 bytes and cannot be "
-                    "carried over; the join goes on without it.\n",
-                    name);
+        ReportError(
+            "The attribute %ws of the first file is larger than 65535 bytes and cannot be "
+            "carried over; the join goes on without it.\n",
+            name);
         return S_OK;
     }
     if (Failed(hr) && hr != ASF_E_NOTFOUND) {
@@ -332,8 +333,8 @@ HRESULT CMerger::CopyAllMarkers() {
         ScopedReportContext context(InputLine(k));
         wm::ComPtr<IWMMetadataEditor> inputEditor;
         wm::ComPtr<IWMHeaderInfo> input;
-        HRESULT opened = OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(),
-                                         inputEditor, input);
+        HRESULT opened =
+            OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(), inputEditor, input);
         note(opened);
         if (Failed(opened)) continue;
         note(CopyMarkers(input.Get(), output.Get(), m_offsets[k - 1], m_rebases[k]));
@@ -360,8 +361,8 @@ HRESULT CMerger::CopyLaterScripts() {
         ScopedReportContext context(InputLine(k));
         wm::ComPtr<IWMMetadataEditor> inputEditor;
         wm::ComPtr<IWMHeaderInfo> input;
-        HRESULT opened = OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(),
-                                         inputEditor, input);
+        HRESULT opened =
+            OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(), inputEditor, input);
         KeepFirstFailure(failed, opened);
         if (Failed(opened)) continue;
         KeepFirstFailure(failed,

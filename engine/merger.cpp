@@ -315,9 +315,10 @@ HRESULT CMerger::CheckInputs() {
     if (Failed(hr)) return hr;
     // The second input's scripts are placed at the first input's declared duration.
     if (m_clock1 > QWORD(UINT32_MAX) * 10000) {
-        ReportError("The first file %s declares a duration past 49.7 days, the longest time a "
-                    "Windows Media file can hold.\n",
-                    m_inputPaths ? m_inputPaths[0] : "");
+        ReportError(
+            "The first file %s declares a duration past 49.7 days, the longest time a "
+            "Windows Media file can hold.\n",
+            m_inputPaths ? m_inputPaths[0] : "");
         return kTimeLineTooLong;
     }
     DWORD markers = 0, scripts = 0;
@@ -325,11 +326,10 @@ HRESULT CMerger::CheckInputs() {
         if (StopRequested()) return kJoinStopped;
         DWORD inputMarkers = 0, inputScripts = 0;
         if (k < 2) {
-            hr = CountTimedItems(k == 0 ? m_headerInfo1.Get() : m_headerInfo2.Get(),
-                                 &inputMarkers, &inputScripts);
+            hr = CountTimedItems(k == 0 ? m_headerInfo1.Get() : m_headerInfo2.Get(), &inputMarkers,
+                                 &inputScripts);
         } else {
-            ScopedReportContext context(InputLine(k) +
-                                        " cannot be joined; nothing was written.");
+            ScopedReportContext context(InputLine(k) + " cannot be joined; nothing was written.");
             hr = ProbeLaterInput(k, &inputMarkers, &inputScripts);
         }
         if (Failed(hr)) return hr;
@@ -337,10 +337,11 @@ HRESULT CMerger::CheckInputs() {
         scripts += inputScripts;
         const char* kind = markers > kMaxTimedItems ? "markers" : "scripts";
         if (markers > kMaxTimedItems || scripts > kMaxTimedItems) {
-            ReportError("With input %d (%s) the joined file would hold at least %u %s; a Windows "
-                        "Media file holds at most 65535. Nothing was written.\n",
-                        k + 1, m_inputPaths ? m_inputPaths[k] : "",
-                        unsigned(markers > kMaxTimedItems ? markers : scripts), kind);
+            ReportError(
+                "With input %d (%s) the joined file would hold at least %u %s; a Windows "
+                "Media file holds at most 65535. Nothing was written.\n",
+                k + 1, m_inputPaths ? m_inputPaths[k] : "",
+                unsigned(markers > kMaxTimedItems ? markers : scripts), kind);
             return kTooManyTimedItems;
         }
     }
@@ -350,7 +351,9 @@ HRESULT CMerger::CheckInputs() {
 HRESULT CMerger::CountTimedItems(IWMHeaderInfo* header, DWORD* markers, DWORD* scripts) {
     if (!header) return E_INVALIDARG;
     // A count past the interface's 16 bits is "at least 65536": past the limit either way.
-    auto count = [](HRESULT hr, WORD n) { return hr == E_ARITHMETIC_OVERFLOW ? kMaxTimedItems + 1 : n; };
+    auto count = [](HRESULT hr, WORD n) {
+        return hr == E_ARITHMETIC_OVERFLOW ? kMaxTimedItems + 1 : n;
+    };
     WORD m = 0, s = 0;
     HRESULT hr = header->GetMarkerCount(&m);
     if (Failed(hr) && hr != E_ARITHMETIC_OVERFLOW) {

@@ -20,7 +20,8 @@ StagedOutput::~StagedOutput() {
 HRESULT StagedOutput::Create() {
     asf::Descriptor fd = asf::CreateFileBeside(m_destination, ".join-", 0666, m_path);
     if (!fd) {
-        ReportError("Could not create the output file %s.\n", asf::FileFailure(m_destination, errno).c_str());
+        ReportError("Could not create the output file %s.\n",
+                    asf::FileFailure(m_destination, errno).c_str());
         return kOutputNotCreated;
     }
     return S_OK;
@@ -33,9 +34,10 @@ HRESULT StagedOutput::Commit(bool replace) {
         return S_OK;
     }
     if (errno == EEXIST) {
-        ReportError("%s appeared while the files were joined; it was not replaced, and the join "
-                    "was not written.\n",
-                    m_destination.c_str());
+        ReportError(
+            "%s appeared while the files were joined; it was not replaced, and the join "
+            "was not written.\n",
+            m_destination.c_str());
         return kOutputTaken;
     }
     ReportError("Could not put the joined file in place: %s.\n",

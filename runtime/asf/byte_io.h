@@ -101,9 +101,7 @@ class ByteWriter {
     // A count or length into a field of 8, 16 or 32 bits. One that does not fit is never cut:
     // 0 is written and the writer fails, keeping what for the reason.
     void Field8(uint64_t v, const char* what) { U8(static_cast<uint8_t>(Fit(v, 0xFF, what))); }
-    void Field16(uint64_t v, const char* what) {
-        U16(static_cast<uint16_t>(Fit(v, 0xFFFF, what)));
-    }
+    void Field16(uint64_t v, const char* what) { U16(static_cast<uint16_t>(Fit(v, 0xFFFF, what))); }
     void Field32(uint64_t v, const char* what) {
         U32(static_cast<uint32_t>(Fit(v, UINT32_MAX, what)));
     }

@@ -1,8 +1,8 @@
 #include "block_prefetcher.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <atomic>
+#include <cerrno>
 
 namespace wm {
 

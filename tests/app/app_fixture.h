@@ -2,9 +2,9 @@
 // The main window's commands over a recording view and fake services. Message boxes and the wait
 // cursor write to one journal, so that their order can be checked.
 
-#include <functional>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>

@@ -7,8 +7,8 @@
 
 #include "engine_test_support.h"
 #include "join_checks.h"
-#include "staged_output.h"
 #include "platform/temp_folder.h"
+#include "staged_output.h"
 #include "stream_table.h"
 #include "wide_string.h"
 

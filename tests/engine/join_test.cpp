@@ -303,10 +303,9 @@ TEST_F(EngineTest, ProtectedInputsAreRefused) {
     box.calls.clear();
     EXPECT_EQ(Join({"a.wmv", "b.wmv", "locked.wmv"}), MakeHr(0x80070005));
     const std::string named = "Input 3: locked.wmv cannot be joined; nothing was written.\n";
-    EXPECT_EQ(Messages(),
-              (std::vector<std::string>{
-                  "Protected attributes set for input file locked.wmv .\n" + named,
-                  "Second file is protected, cannot open, aborting...\n" + named}));
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "Protected attributes set for input file locked.wmv .\n" + named,
+                              "Second file is protected, cannot open, aborting...\n" + named}));
     EXPECT_FALSE(Logged("writer.BeginWriting"));
 }
 
