@@ -386,7 +386,15 @@ def main():
     elif CASE == "progress":
         # A terminal on standard error shows the share done; a pipe gets nothing extra.
         inputs = [META] + [PART2] * 99
-        master, slave = pty.openpty()
+        rc, _, err, _ = run_join(os.path.join(work, "pipe.wmv"), inputs)
+        check(rc == 0 and "joining" not in err and "%" not in err, "no progress into a pipe: " + err)
+        try:
+            master, slave = pty.openpty()
+        except OSError as e:
+            # Not a missing judge: this system has no terminals to give (a chroot without
+            # /dev/pts). The terminal half runs wherever one can be opened.
+            print(f"SKIP: no pseudo-terminal can be opened here ({e})")
+            return 1 if failures else 77
         p = subprocess.Popen([JOIN, os.path.join(work, "tty.wmv"), *inputs],
                              stdout=subprocess.DEVNULL, stderr=slave)
         os.close(slave)
@@ -404,8 +412,6 @@ def main():
         figures = [int(f) for f in re.findall(rb"joining: +(\d+)%", shown)]
         check(figures and figures == sorted(figures) and figures[-1] <= 100,
               f"progress on the terminal: {shown[:200]!r}")
-        rc, _, err, _ = run_join(os.path.join(work, "pipe.wmv"), inputs)
-        check(rc == 0 and "joining" not in err and "%" not in err, "no progress into a pipe: " + err)
     else:
         raise SystemExit(f"unknown case {CASE}")
     return 1 if failures else 0
