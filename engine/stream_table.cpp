@@ -5,6 +5,7 @@
 
 #include "com_object.h"
 #include "report_error.h"
+#include "stream_difference.h"
 
 namespace engine {
 
@@ -90,7 +91,8 @@ int StreamTable::Match(StreamTable& other, StreamMap* map) {
         DWORD window = 0;
         WORD partner = FindMatch(*map, MediaType(i), vbrFlags[i], other, &window);
         if (partner == kNoStream) {
-            ReportError("Mismatch in Media types of both the Streams.\n");
+            const std::string detail = StreamDifferenceLine(MediaType(i), vbrFlags[i], other, *map);
+            ReportError("Mismatch in Media types of both the Streams.\n%s", detail.c_str());
             return 0;
         }
         bufferWindows[i] += window;

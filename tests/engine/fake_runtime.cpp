@@ -579,7 +579,7 @@ Stream Video(WORD number, uint32_t fourcc, DWORD bitsPerSecond) {
     s.head.formattype = kVideoInfo;
     s.format.assign(88, 0);
     Put32(s.format, 32, bitsPerSecond);
-    Put32(s.format, 72, fourcc);  // biCompression
+    Put32(s.format, 64, fourcc);  // biCompression
     return s;
 }
 

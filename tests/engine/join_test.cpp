@@ -172,10 +172,60 @@ TEST_F(EngineTest, SecondInputWithOtherStreamsIsRefusedBeforeAnythingIsWritten) 
     box.calls.clear();
     EXPECT_EQ(Join({"a.wmv", "wmv1.wmv"}), E_FAIL);
     EXPECT_EQ(Messages(), (std::vector<std::string>{
-                              "Mismatch in Media types of both the Streams.\n",
+                              "Mismatch in Media types of both the Streams.\n"
+                              "codec WMV1, the first file's is WMV2\n",
                               "Profile Mismatch\nCan not continue... Aborting the process\n"}));
     EXPECT_FALSE(Logged("writer.BeginWriting"));
     EXPECT_TRUE(w.written.empty());
+}
+
+// The mismatch message names the stream and what differs, the later file's value first.
+TEST_F(EngineTest, AMismatchNamesWhatDiffers) {
+    auto sized = [](uint32_t width, uint32_t height) {
+        fake::File f = fake::AvFile(1.0);
+        for (int i = 0; i < 4; ++i) {
+            f.streams[0].format[52 + i] = BYTE(width >> (8 * i));
+            f.streams[0].format[56 + i] = BYTE(height >> (8 * i));
+        }
+        return f;
+    };
+    auto sound = [](uint32_t rate, BYTE channels) {
+        fake::File f = fake::AvFile(1.0);
+        f.streams[1].format[2] = channels;
+        for (int i = 0; i < 4; ++i) f.streams[1].format[4 + i] = BYTE(rate >> (8 * i));
+        return f;
+    };
+    fake::File vbr = fake::AvFile(1.0);
+    vbr.streams[1].vbr = true;
+    fake::File noVideo = fake::AvFile(1.0);
+    noVideo.streams[0] = fake::Audio(1, 4000);
+    fake::File faster = fake::AvFile(1.0);
+    faster.streams[1] = fake::Audio(2, 8000);
+    const struct {
+        fake::File first, second;
+        std::string line;
+    } cases[] = {
+        {sized(320, 240), sized(640, 480),
+         "video 640\xC3\x97"
+         "480, the first file's is 320\xC3\x97"
+         "240\n"},
+        {sound(48000, 2), sound(44100, 2),
+         "audio 44100 Hz stereo, the first file's is 48000 Hz stereo\n"},
+        {sound(44100, 2), sound(44100, 1),
+         "audio 44100 Hz mono, the first file's is 44100 Hz stereo\n"},
+        {fake::AvFile(1.0), vbr, "audio variable bit rate, the first file's is constant\n"},
+        {fake::AvFile(1.0), noVideo, "no video stream to pair, the first file has one\n"},
+        {fake::AvFile(1.0), faster, "audio 64000 bit/s, the first file's is 32000 bit/s\n"},
+    };
+    for (const auto& c : cases) {
+        w.files[u"a.wmv"] = c.first;
+        w.files[u"b.wmv"] = c.second;
+        box.calls.clear();
+        EXPECT_EQ(Join({"a.wmv", "b.wmv"}), E_FAIL);
+        const std::vector<std::string> got = Messages();
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(got[0], "Mismatch in Media types of both the Streams.\n" + c.line);
+    }
 }
 
 // Every input is checked before a byte is written: a later one that cannot be joined refuses the
@@ -190,10 +240,12 @@ TEST_F(EngineTest, ALaterInputThatCannotBeJoinedRefusesTheJoinBeforeAnythingIsWr
 
     EXPECT_EQ(Join({"a.wmv", "b.wmv", "c.wmv", "d.wmv"}), E_FAIL);
     const std::string named = "Input 3: c.wmv cannot be joined; nothing was written.\n";
-    EXPECT_EQ(Messages(),
-              (std::vector<std::string>{
-                  "Mismatch in Media types of both the Streams.\n" + named,
-                  "Profile Mismatch\nCan not continue... Aborting the process\n" + named}));
+    EXPECT_EQ(
+        Messages(),
+        (std::vector<std::string>{
+            "Mismatch in Media types of both the Streams.\ncodec WMV1, the first file's is WMV2\n" +
+                named,
+            "Profile Mismatch\nCan not continue... Aborting the process\n" + named}));
     EXPECT_FALSE(Logged("writer.BeginWriting"));
     EXPECT_TRUE(w.written.empty());
 }

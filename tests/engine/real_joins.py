@@ -325,6 +325,46 @@ def check_limits():
     check(tags.get("title") and "bannerimagedata" not in tags, f"the rest carried over: {tags}")
 
 
+def made_with_ffmpeg(name, size, rate):
+    path = os.path.join(work, name)
+    p = subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                        f"testsrc=size={size}:rate=15:duration=1", "-f", "lavfi", "-i",
+                        f"sine=sample_rate={rate}:duration=1", "-ac", "2", "-c:v", "wmv2",
+                        "-b:v", "300k", "-c:a", "wmav2", "-b:a", "64k", path],
+                       capture_output=True, text=True, timeout=120)
+    if p.returncode != 0:
+        raise SystemExit(f"ffmpeg could not make {name}: {p.stderr}")
+    return path
+
+
+def probed_stream(path, kind):
+    p = subprocess.run(["ffprobe", "-v", "error", "-of", "json", "-show_entries",
+                        "stream=codec_type,codec_name,width,height,sample_rate,channels", path],
+                       capture_output=True, text=True, timeout=60)
+    return next(s for s in json.loads(p.stdout)["streams"] if s["codec_type"] == kind)
+
+
+def check_mismatch_details():
+    """The line after the mismatch text names the difference, with ffprobe's figures."""
+    def size(path):
+        s = probed_stream(path, "video")
+        return f"{s['width']}\u00d7{s['height']}"
+
+    def sound(path):
+        s = probed_stream(path, "audio")
+        return f"{s['sample_rate']} Hz " + {1: "mono", 2: "stereo"}[s["channels"]]
+
+    small = made_with_ffmpeg("small.wmv", "320x240", 48000)
+    large = made_with_ffmpeg("large.wmv", "640x480", 48000)
+    other_rate = made_with_ffmpeg("rate.wmv", "320x240", 44100)
+    text = "Mismatch in Media types of both the Streams.\n"
+    refused([small, large], [f"{text}video {size(large)}, the first file's is {size(small)}\n"])
+    refused([small, other_rate],
+            [f"{text}audio {sound(other_rate)}, the first file's is {sound(small)}\n"])
+    codec = [probed_stream(f, "video")["codec_name"].upper() for f in (META, WMV1)]
+    refused([META, WMV1], [f"{text}codec {codec[1]}, the first file's is {codec[0]}\n"])
+
+
 def main():
     asftool_run.require("ffprobe", "ffmpeg", "exiftool", asf_facts.DUMP_ASF)
     if CASE == "two":
@@ -357,6 +397,8 @@ def main():
         out = refused([META, locked], [f"Protected attributes set for input file {locked} .",
                                        "Second file is protected, cannot open, aborting..."])
         check(not os.path.exists(out), "no output after a protected input")
+    elif CASE == "mismatch_details":
+        check_mismatch_details()
     elif CASE == "later_inputs":
         check_later_inputs()
     elif CASE == "cut_while_read":
