@@ -8,7 +8,9 @@
 #include "app/settings_table.h"
 #include "i18n/language_table.h"
 #include "platform/file_helpers.h"
+#include "platform/message_box.h"
 #include "platform/system_services.h"
+#include "resources/resource_ids.h"
 
 namespace app {
 
@@ -58,6 +60,18 @@ bool CMainApp::InitInstance() {
             files.push_back(error ? name : path.lexically_normal().string());
         }
         dialog->CallAfter([dialog, files] { dialog->OnDropFiles(files); });
+    }
+    // Said once; the file itself is left as it is.
+    if (std::string problem = m_settings->TakeReadProblem(); !problem.empty()) {
+        dialog->CallAfter([dialog, problem] {
+            const std::string text =
+                "The settings file could not be read, so Splicora starts "
+                "with its default settings and will not change the file.\n" +
+                problem;
+            MessageBoxA(dialog->OwnerWindow(), text.c_str(),
+                        g_languageTable.GetString(IDS_MESSAGE_WARNING).c_str(),
+                        MB_ICONWARNING | MB_OK);
+        });
     }
     dialog->ShowModal();
     SetTopWindow(nullptr);

@@ -1,5 +1,6 @@
 #include "i18n/language_table.h"
 
+#include "i18n/built_in_texts.h"
 #include "i18n/language_keys.h"
 #include "resources/string_table.h"
 #include "text/case_blind.h"
@@ -79,12 +80,12 @@ std::string CLanguageTable::GetString(int id) const {
 
 std::string CLanguageTable::GetDialogText(int id) const {
     const std::string* text = FindText(m_dialogTexts, id);
-    return text ? *text : std::string();
+    return text && !text->empty() ? *text : i18n::BuiltInDialogText(id);
 }
 
 std::string CLanguageTable::GetMenuText(int id) const {
     const std::string* text = FindText(m_menuTexts, id);
-    return text ? *text : std::string();
+    return text && !text->empty() ? *text : i18n::BuiltInMenuText(id);
 }
 
 std::string CLanguageTable::GetMenuField(int id, int n) const {

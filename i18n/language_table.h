@@ -39,7 +39,7 @@ class CLanguageTable {
     // interface font. False only when there is no language file at all.
     bool LoadLanguage(const std::string& name);
 
-    // Lookups; none fails. GetString falls back to the built-in string table.
+    // Lookups; none fails. A key the file leaves empty or lacks gives the built-in text.
     std::string GetString(int id) const;
     std::string GetDialogText(int id) const;
     std::string GetMenuText(int id) const;

@@ -25,6 +25,9 @@ class ISettingsStore {
                                     const std::string& value) = 0;
     virtual bool WriteProfileInt(const std::string& section, const std::string& key,
                                  int32_t value) = 0;
+    // Why the stored settings could not be read (the store then works from defaults and keeps
+    // the stored ones untouched), the first time it is asked; "" otherwise.
+    virtual std::string TakeReadProblem() { return ""; }
 };
 
 // One stored value.

@@ -99,6 +99,59 @@ TEST(SettingsFile, PlainValuesAreReadAndCommentsAndUnknownLinesSurviveAWrite) {
               "/home/ana/Filme/ ; not a comment");
 }
 
+// A settings file that exists but cannot be read (a FIFO, a folder, a loop of links) is never
+// waited on nor written: the store works from defaults in memory and says why once.
+TEST(SettingsFile, AFileThatCannotBeReadIsLeftAloneAndReportedOnce) {
+    TempFolder dir;
+    const std::string fifo = dir.Path() + "/fifo.ini", folder = dir.Path() + "/folder.ini",
+                      loop = dir.Path() + "/loop.ini";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(symlink("loop.ini", loop.c_str()), 0);
+    for (const std::string& path : {fifo, folder, loop}) {
+        platform::CFileSettingsStore store(path);
+        EXPECT_EQ(store.GetProfileString("Option", "CurrentLanguage", "english"), "english");
+        const std::string problem = store.TakeReadProblem();
+        EXPECT_EQ(problem.rfind(path + ": ", 0), 0u) << problem;
+        EXPECT_EQ(store.TakeReadProblem(), "");
+        EXPECT_FALSE(store.WriteProfileString("Option", "CurrentLanguage", "German"));
+        EXPECT_EQ(store.GetProfileString("Option", "CurrentLanguage", "english"), "German");
+    }
+    struct stat st;
+    EXPECT_TRUE(stat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+    EXPECT_TRUE(lstat(loop.c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 3);
+}
+
+// A link is followed and stays a link; the file keeps its mode; the file is read once.
+TEST(SettingsFile, AWriteGoesToTheLinksTargetWithItsModeAndTheFileIsReadOnce) {
+    TempFolder dir;
+    const std::string target =
+        dir.Write("dotfiles/splicora.ini", "; mine\n[Option]\nLastFolder=/a/\n");
+    ASSERT_EQ(chmod(target.c_str(), 0644), 0);
+    std::filesystem::create_directories(dir.Path() + "/Quorvel");
+    const std::string link = dir.Path() + "/Quorvel/splicora.ini";
+    ASSERT_EQ(symlink("../dotfiles/splicora.ini", link.c_str()), 0);
+    platform::CFileSettingsStore store(link);
+    EXPECT_EQ(store.GetProfileString("Option", "LastFolder", ""), "/a/");
+    EXPECT_EQ(store.TakeReadProblem(), "");
+    ASSERT_TRUE(store.WriteProfileString("Option", "CurrentLanguage", "German"));
+    struct stat st;
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+    std::ifstream in(target, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+              "; mine\n[Option]\nLastFolder=/a/\nCurrentLanguage=\"German\"\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path() + "/dotfiles"), {}), 1);
+
+    // Changed behind the store's back: it keeps what it read at first.
+    std::ofstream(target, std::ios::binary) << "[Option]\nLastFolder=/other/\n";
+    EXPECT_EQ(store.GetProfileString("Option", "LastFolder", ""), "/a/");
+}
+
 TEST(SettingsFile, ThePathFollowsXdgConfigHome) {
     const char* old = std::getenv("XDG_CONFIG_HOME");
     std::string saved = old ? old : "";

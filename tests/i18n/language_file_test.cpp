@@ -34,7 +34,7 @@ TEST_F(LanguageTest, NoLanguageFolderKeepsBuiltInTexts) {
     EXPECT_EQ(m_table.GetLanguageCount(), 0);
     EXPECT_FALSE(m_table.LoadLanguage("english"));
     EXPECT_EQ(m_table.GetString(208), "Warning");
-    EXPECT_EQ(m_table.GetDialogText(1008), "");
+    EXPECT_EQ(m_table.GetDialogText(1008), "Merge");
     EXPECT_TRUE(m_table.InterfaceFont.IsEmpty());
     EXPECT_TRUE(m_box.calls.empty());
     EXPECT_EQ(m_table.GetCurrentLanguage(), "english");

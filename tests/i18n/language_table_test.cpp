@@ -67,7 +67,7 @@ TEST_F(LanguageTest, KeyUnderTheWrongSectionIsNotFound) {
     WriteLanguage("English",
                   "[STRING]\nIDC_BUTTON_CONVERT=Join\n[DIALOG]\nIDS_MESSAGE_WARNING=W\n");
     ASSERT_TRUE(Initialize("English"));
-    EXPECT_EQ(m_table.GetDialogText(1008), "");
+    EXPECT_EQ(m_table.GetDialogText(1008), "Merge");  // the built-in text, not "Join"
     EXPECT_EQ(m_table.GetString(208), "Warning");
 }
 
@@ -81,7 +81,7 @@ TEST_F(LanguageTest, MenuFields) {
     EXPECT_EQ(m_table.GetMenuField(32784, 0), "a");
     EXPECT_EQ(m_table.GetMenuField(32784, 1), "");
     EXPECT_EQ(m_table.GetMenuField(32784, 2), "a,");
-    EXPECT_EQ(m_table.GetMenuField(264, 0), "");  // never filled
+    EXPECT_EQ(m_table.GetMenuField(264, 0), "PopupMenu");  // never filled: the built-in text
 }
 
 TEST_F(LanguageTest, SelectionIgnoresCaseAndFallsBackToEnglish) {
@@ -105,15 +105,21 @@ TEST_F(LanguageTest, SelectionIgnoresCaseAndFallsBackToEnglish) {
     EXPECT_TRUE(m_box.calls.empty());
 }
 
-TEST_F(LanguageTest, SwitchToFileLackingAKeyGivesAnEmptyText) {
+TEST_F(LanguageTest, SwitchToFileLackingAKeyGivesTheBuiltInText) {
     WriteLanguage("German", kFull);
-    WriteLanguage("French", "[DIALOG]\nIDC_BUTTON_CONVERT=Fusionner\n");
+    WriteLanguage("French", "[DIALOG]\nIDC_BUTTON_CONVERT=Fusionner\nIDC_BUTTON_HELP=\n");
     ASSERT_TRUE(Initialize("German"));
     std::string name = "French";
     m_table.SelectLanguage(name);
     EXPECT_EQ(m_table.GetDialogText(1008), "Fusionner");
-    EXPECT_EQ(m_table.GetDialogText(1018), "");  // the window keeps what it shows
+    EXPECT_EQ(m_table.GetDialogText(1018), "Exit");  // never German's "Beenden"
+    EXPECT_EQ(m_table.GetDialogText(1019), "Help");  // set empty
+    EXPECT_EQ(m_table.GetDialogText(102), "Splicora");
     EXPECT_EQ(m_table.GetString(208), "Warning");
+    EXPECT_EQ(m_table.GetMenuText(32783), "About");
+    EXPECT_EQ(m_table.GetMenuText(264 << 16), "Language");
+    EXPECT_EQ(m_table.GetMenuField(264, 0), "PopupMenu");
+    EXPECT_EQ(m_table.GetDialogText(4242), "");  // no such text anywhere
 }
 
 TEST_F(LanguageTest, LoadSwitchesLocaleIdentifiersAndKeepsThemOnAnUnknownName) {
