@@ -141,16 +141,14 @@ void CMainDialog::OnCharHook(wxKeyEvent& event) {
         return;
     }
     if (key == WXK_ESCAPE) {
-        EndModal(wxID_CANCEL);
+        // Closes as the close box does (saving the language), never losing a list unasked.
+        if (ConfirmCloseByKey()) Close();
         return;
     }
-    // Enter away from a push button ends the run as OK does, taking the edit's text first.
+    // Enter presses a focused push button and does nothing elsewhere.
     if ((key == WXK_RETURN || key == WXK_NUMPAD_ENTER) &&
-        !dynamic_cast<wxButton*>(wxWindow::FindFocus())) {
-        m_outputName = GetOutputText();
-        EndModal(wxID_OK);
+        !dynamic_cast<wxButton*>(wxWindow::FindFocus()))
         return;
-    }
     event.Skip();
 }
 

@@ -114,6 +114,9 @@ class CMainDialogLogic {
     void OnButtonHomepage();
     // The close handler's first step.
     void SaveCurrentLanguage();
+    // Escape: true when the window may close, at once for an empty list, else when the user says
+    // yes to losing it.
+    bool ConfirmCloseByKey();
 
     // The pop-up menu's language entries and Font command.
     void OnLanguageCommand(uintptr_t wParam);

@@ -1,4 +1,4 @@
-// Preview, Help, Homepage and the language saved at close.
+// Preview, Help, Homepage, closing by a key and the language saved at close.
 
 #include "app/main_dialog_logic.h"
 #include "app/settings_table.h"
@@ -7,6 +7,7 @@
 #include "platform/message_box.h"
 #include "platform/services.h"
 #include "resources/maker_info.h"
+#include "resources/resource_ids.h"
 
 namespace app {
 
@@ -37,6 +38,14 @@ void CMainDialogLogic::OnButtonHomepage() {
                        resources::kHomepageSite +
                        " ,\nPlease launch your web browser and input the URL manually.";
     MessageBoxA(m_view.OwnerWindow(), text.c_str(), "unknown errors", MB_OK);
+}
+
+bool CMainDialogLogic::ConfirmCloseByKey() {
+    if (m_inputCount == 0) return true;
+    return MessageBoxA(m_view.OwnerWindow(),
+                       "Do you want to close the window? The list of files will be lost.",
+                       g_languageTable.GetString(IDS_MESSAGE_WARNING).c_str(),
+                       MB_ICONQUESTION | MB_YESNO) == IDYES;
 }
 
 void CMainDialogLogic::SaveCurrentLanguage() {

@@ -176,41 +176,82 @@ TEST_F(WindowTest, NamesThatAreNotUtf8ShowAndComeBackByteForByte) {
     dialog->Destroy();
 }
 
-TEST_F(WindowTest, EscapeAndEnterEndTheRunWithoutSavingTheLanguageButExitSavesIt) {
+// Keys from the display: Enter in the name box or on the list keeps the window and its list;
+// Escape closes an empty window at once, a full one only after a yes; every close saves the
+// language.
+TEST_F(WindowTest, EnterAndEscapeNeverLoseTheList) {
     REQUIRE_DISPLAY();
     auto run = [&](std::function<void(app::CMainDialog*)> action) {
         auto* dialog = new app::CMainDialog(nullptr, m_setup);
         wxTheApp->CallAfter([dialog, action] { action(dialog); });
         int result = dialog->ShowModal();
-        std::string output = dialog->m_outputName;
         dialog->Destroy();
-        return std::make_pair(result, output);
+        return result;
     };
-    auto key = [](app::CMainDialog* dialog, wxWindow* target, int code) {
+    // A real key press on target, then the window's events until it is handled.
+    auto press = [](wxWindow* target, int code) {
         target->SetFocus();
-        wxKeyEvent event(wxEVT_CHAR_HOOK);
-        event.m_keyCode = code;
-        event.SetEventObject(target);
-        dialog->ProcessWindowEvent(event);
+        wxUIActionSimulator keys;
+        keys.MouseMove(target->GetScreenRect().GetPosition() + wxPoint(5, 5));
+        wxYield();
+        keys.Char(code);
+        for (int i = 0; i < 20; ++i) {
+            wxYield();
+            wxMilliSleep(10);
+        }
     };
-    auto escape = run([&](app::CMainDialog* d) { key(d, d->m_fileList, WXK_ESCAPE); });
-    EXPECT_EQ(escape.first, wxID_CANCEL);
-    auto enter = run([&](app::CMainDialog* d) {
-        d->m_outputEdit->ChangeValue("/typed.wmv");
-        key(d, d->m_outputEdit, WXK_RETURN);
-    });
-    EXPECT_EQ(enter.first, wxID_OK);
-    EXPECT_EQ(enter.second, "/typed.wmv");
-    EXPECT_TRUE(m_settings.writes.empty());
+    auto rows = [](app::CMainDialog* d) {
+        std::vector<std::string> texts;
+        for (int r = 0; r < d->m_fileList->GetItemCount(); ++r)
+            texts.push_back(d->m_fileList->GetItemText(r).utf8_string());
+        return texts;
+    };
+    const std::vector<std::string> listed = {"av_wmv2_wma2_meta.wmv", "av_part2.wmv"};
 
+    EXPECT_EQ(run([&](app::CMainDialog* d) { press(d->m_fileList, WXK_ESCAPE); }), wxID_CANCEL);
+    EXPECT_TRUE(m_box.calls.empty());
+    ASSERT_EQ(m_settings.writes.size(), 1u);
+    EXPECT_EQ(m_settings.writes[0].key, "CurrentLanguage");
+    EXPECT_EQ(m_settings.writes[0].value.text, g_languageTable.GetCurrentLanguage());
+
+    m_settings.writes.clear();
+    m_box.answers = {IDNO, IDYES};
+    bool shownAfterKeys = false;
+    std::vector<std::string> rowsAfterKeys;
+    std::string typed;
+    int result = run([&](app::CMainDialog* d) {
+        d->m_inputCount = 0;
+        for (const std::string& name : listed)
+            std::snprintf(d->m_inputPaths[d->m_inputCount++], sizeof(engine::PathSlot), "%s",
+                          (std::string(SPLICORA_TEST_DATA) + "/" + name).c_str());
+        d->RefreshFileList();
+        d->m_outputEdit->ChangeValue("/typed.wmv");
+        press(d->m_outputEdit, WXK_RETURN);
+        press(d->m_fileList, WXK_RETURN);
+        press(d->m_fileList, WXK_ESCAPE);  // answered no
+        shownAfterKeys = d->IsShown() && d->IsModal();
+        rowsAfterKeys = rows(d);
+        typed = d->m_outputEdit->GetValue().utf8_string();
+        press(d->m_fileList, WXK_ESCAPE);  // answered yes
+        if (d->IsModal()) d->EndModal(wxID_ABORT);
+    });
+    EXPECT_TRUE(shownAfterKeys);
+    EXPECT_EQ(rowsAfterKeys, listed);
+    EXPECT_EQ(typed, "/typed.wmv");
+    EXPECT_EQ(result, wxID_CANCEL);
+    ASSERT_EQ(m_box.calls.size(), 2u);
+    EXPECT_EQ(m_box.calls[0].text,
+              "Do you want to close the window? The list of files will be lost.");
+    ASSERT_EQ(m_settings.writes.size(), 1u);
+    EXPECT_EQ(m_settings.writes[0].key, "CurrentLanguage");
+
+    m_settings.writes.clear();
     auto exit = run([](app::CMainDialog* d) {
         wxCommandEvent click(wxEVT_BUTTON, IDC_BUTTON_EXIT);
         d->Control(IDC_BUTTON_EXIT)->ProcessWindowEvent(click);
     });
-    EXPECT_EQ(exit.first, wxID_CANCEL);
-    ASSERT_EQ(m_settings.writes.size(), 1u);
-    EXPECT_EQ(m_settings.writes[0].key, "CurrentLanguage");
-    EXPECT_EQ(m_settings.writes[0].value.text, g_languageTable.GetCurrentLanguage());
+    EXPECT_EQ(exit, wxID_CANCEL);
+    EXPECT_EQ(m_settings.writes.size(), 1u);
 }
 
 TEST_F(WindowTest, TheAboutBoxShowsTheTemplateTexts) {
