@@ -3,6 +3,7 @@
 // the file dialogs faked. Skipped without a display (failed under CI).
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/init.h>
@@ -649,6 +650,37 @@ TEST(Program, FilesOnTheCommandLineAreAddedInOrderAsADropIs) {
                                          "/av_wmv1_incompatible.wmv has the different stream "
                                          "profile with the previous wmv files. It can not be "
                                          "merged.");
+}
+
+// A settings file the program cannot read (here a FIFO, which must not stall the start) is named
+// once in a box and left as it is, even by the language saved at close.
+TEST(Program, ASettingsFileThatCannotBeReadIsNamedOnceAndLeftAlone) {
+    REQUIRE_DISPLAY();
+    TempFolder dir;
+    setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+    const std::string settingsPath =
+        platform::SettingsFilePath("Quorvel", platform::ExecutableBaseName());
+    std::filesystem::create_directories(std::filesystem::path(settingsPath).parent_path());
+    ASSERT_EQ(mkfifo(settingsPath.c_str(), 0600), 0);
+    auto* theApp = static_cast<app::CMainApp*>(wxTheApp);
+    platform::RecordingMessageBox box;
+    platform::Services own = theApp->m_services;
+    theApp->m_services.messageBox = &box;
+    wxTheApp->CallAfter([&] {
+        wxTheApp->CallAfter([&] {
+            if (auto* dialog = dynamic_cast<app::CMainDialog*>(wxTheApp->GetTopWindow()))
+                dialog->Close();
+        });
+    });
+    EXPECT_FALSE(theApp->InitInstance());
+    theApp->m_services = own;
+    unsetenv("XDG_CONFIG_HOME");
+
+    ASSERT_EQ(box.calls.size(), 1u);
+    EXPECT_NE(box.calls[0].text.find(settingsPath + ": not a regular file"), std::string::npos)
+        << box.calls[0].text;
+    struct stat st;
+    EXPECT_TRUE(lstat(settingsPath.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
 // A long join through the running program: its progress shows in the title a few times a second.
