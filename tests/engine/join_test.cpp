@@ -179,16 +179,9 @@ TEST_F(EngineTest, SecondInputWithOtherStreamsIsRefusedBeforeAnythingIsWritten) 
     EXPECT_TRUE(w.written.empty());
 }
 
-// The mismatch message names the stream and what differs, the later file's value first.
+// The mismatch message names the stream and what differs, the later file's value first (frame
+// size, sample rate and codec are checked on real files in real_joins.py).
 TEST_F(EngineTest, AMismatchNamesWhatDiffers) {
-    auto sized = [](uint32_t width, uint32_t height) {
-        fake::File f = fake::AvFile(1.0);
-        for (int i = 0; i < 4; ++i) {
-            f.streams[0].format[52 + i] = BYTE(width >> (8 * i));
-            f.streams[0].format[56 + i] = BYTE(height >> (8 * i));
-        }
-        return f;
-    };
     auto sound = [](uint32_t rate, BYTE channels) {
         fake::File f = fake::AvFile(1.0);
         f.streams[1].format[2] = channels;
@@ -205,12 +198,6 @@ TEST_F(EngineTest, AMismatchNamesWhatDiffers) {
         fake::File first, second;
         std::string line;
     } cases[] = {
-        {sized(320, 240), sized(640, 480),
-         "video 640\xC3\x97"
-         "480, the first file's is 320\xC3\x97"
-         "240\n"},
-        {sound(48000, 2), sound(44100, 2),
-         "audio 44100 Hz stereo, the first file's is 48000 Hz stereo\n"},
         {sound(44100, 2), sound(44100, 1),
          "audio 44100 Hz mono, the first file's is 44100 Hz stereo\n"},
         {fake::AvFile(1.0), vbr, "audio variable bit rate, the first file's is constant\n"},
