@@ -44,12 +44,11 @@ CMerger::CMerger(MergerRuntime runtime) : m_runtime(std::move(runtime)) {}
 CMerger::~CMerger() { Cleanup(); }
 
 int CMerger::ReportError(const char* format, ...) {
-    char text[kReportBufferSize];
     va_list args;
     va_start(args, format);
-    FormatMessageText(text, sizeof text, format, args);
+    std::string text = FormatReportText(format, args);
     va_end(args);
-    return engine::ReportError("%s", text);
+    return engine::ReportError("%s", text.c_str());
 }
 
 HRESULT CMerger::QueryInterface(REFIID iid, void** out) {
@@ -139,23 +138,25 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
         return hr;
     }
     if (Failed(hr = m_reader1->Open(first, this, nullptr))) {
-        ReportError("Could not open first input file %ws (hr=0x%08x).\n", first, hr);
+        ReportError("Could not open first input file %s (hr=0x%08x).\n", ShownName(first).c_str(),
+                    hr);
         return hr;
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for first file %ws (hr=0x%08x).\n%s", first, status,
-                    FileReasonLine(m_reader1.Get()).c_str());
+        ReportError("Open failed for first file %s (hr=0x%08x).\n%s", ShownName(first).c_str(),
+                    status, FileReasonLine(m_reader1.Get()).c_str());
         return status;
     }
     if (Failed(hr = m_reader2->Open(second, this, nullptr))) {
-        ReportError("Could not open second input file %ws (hr=0x%08x).\n", second, hr);
+        ReportError("Could not open second input file %s (hr=0x%08x).\n", ShownName(second).c_str(),
+                    hr);
         return hr;
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for second file %ws (hr=0x%08x).\n%s", second, status,
-                    FileReasonLine(m_reader2.Get()).c_str());
+        ReportError("Open failed for second file %s (hr=0x%08x).\n%s", ShownName(second).c_str(),
+                    status, FileReasonLine(m_reader2.Get()).c_str());
         return status;
     }
     if (Failed(hr = QueryFor(m_reader1.Get(), IID_IWMProfile, m_profile1))) {
@@ -217,8 +218,8 @@ HRESULT CMerger::Configure(LPCWSTR output) {
     if (!TryAllocate(m_outputPath, length)) return E_OUTOFMEMORY;
     m_outputPath.assign(output, length);
     if (Failed(hr = m_writer->SetOutputFilename(m_outputPath.c_str()))) {
-        ReportError("Could not set output file %ws on IWMWriter (hr=0x%08x).\n",
-                    m_outputPath.c_str(), hr);
+        ReportError("Could not set output file %s on IWMWriter (hr=0x%08x).\n",
+                    ShownName(m_outputPath.c_str()).c_str(), hr);
         return hr;
     }
     DWORD inputs = 0;
@@ -539,13 +540,14 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     }
     m_event->Reset();
     if (Failed(hr = m_reader2->Open(path, this, nullptr))) {
-        ReportError("Could not open second input file %ws (hr=0x%08x).\n", path, hr);
+        ReportError("Could not open second input file %s (hr=0x%08x).\n", ShownName(path).c_str(),
+                    hr);
         return hr;
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for second file %ws (hr=0x%08x).\n%s", path, status,
-                    FileReasonLine(m_reader2.Get()).c_str());
+        ReportError("Open failed for second file %s (hr=0x%08x).\n%s", ShownName(path).c_str(),
+                    status, FileReasonLine(m_reader2.Get()).c_str());
         return status;
     }
     Drop(m_profile2);

@@ -112,7 +112,7 @@ class CMerger final : public IWMReaderCallback,
     // The writer's stream number for a stream number of the input in the second role; 0 if none.
     WORD MapStreamNumber(WORD n);
 
-    static int ReportError(const char* format, ...);
+    static int ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
     // What a finished Merge did with input k (a path-table position): whether its whole content
     // went into the output, and where it starts there.
