@@ -51,8 +51,7 @@ HRESULT CMerger::CheckProtected(LPCWSTR path) {
             why = inspection.reason;
         ReportError("Could not open file %s (hr=0x%08x): %s.\n", ShownName(path).c_str(), hr, why);
         return hr;
-    } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
-                                                  reinterpret_cast<void**>(header.Out())))) {
+    } else if (Failed(hr = editor.As(header))) {
         header.Reset();
         ReportError("Could not QI for IWMHeaderInfo (hr=0x%08x).\n", hr);
         unreadable = hr;
@@ -129,11 +128,8 @@ HRESULT CMerger::CopyCodecInfo(IWMHeaderInfo* destination) {
     if (!m_headerInfo1 || !destination) return E_INVALIDARG;
     wm::ComPtr<IWMHeaderInfo3> source;
     wm::ComPtr<IWMHeaderInfo3> target;
-    HRESULT hr =
-        m_headerInfo1->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(source.Out()));
-    if (Succeeded(hr))
-        hr =
-            destination->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(target.Out()));
+    HRESULT hr = m_headerInfo1.As(source);
+    if (Succeeded(hr)) hr = wm::Query(destination, target);
     if (Failed(hr)) {
         ReportError("QI for IWMHeaderInfo3 failed (hr=0x%08x).\n", hr);
         return hr;
@@ -255,8 +251,7 @@ HRESULT CMerger::OpenEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
         ReportError("Could not open outfile %s (hr=0x%08x).\n%s",
                     ShownName(m_outputPath.c_str()).c_str(), hr,
                     FileReasonLine(editor.Get()).c_str());
-    } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
-                                                  reinterpret_cast<void**>(header.Out())))) {
+    } else if (Failed(hr = editor.As(header))) {
         header.Reset();
         ReportError("Could not QI for IWMHeaderInfo (hr=0x%08x).\n", hr);
         editor->Close();
@@ -300,8 +295,7 @@ HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slot, cons
         CMerger::ReportError("Could not open pEditorInput outfile %s (hr=0x%08x).\n%s",
                              ShownName(outputPath).c_str(), hr,
                              FileReasonLine(editor.Get()).c_str());
-    } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
-                                                  reinterpret_cast<void**>(header.Out())))) {
+    } else if (Failed(hr = editor.As(header))) {
         header.Reset();
         CMerger::ReportError("Could not QI pEditorInput for IWMHeaderInfo (hr=0x%08x).\n", hr);
         editor->Close();

@@ -13,11 +13,6 @@ namespace engine {
 
 namespace {
 
-template <class I>
-HRESULT QueryFor(IUnknown* from, const GUID& iid, wm::ComPtr<I>& out) {
-    return from->QueryInterface(iid, reinterpret_cast<void**>(out.Out()));
-}
-
 // A later path-table entry as UTF-16, read no further than its slot.
 bool SlotToWide(const PathSlot& slot, std::u16string& out) {
     char path[sizeof(PathSlot) + 1];
@@ -87,11 +82,11 @@ HRESULT CMerger::Init() {
         ReportError("Could not create second reader (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader1.Get(), IID_IWMReaderAdvanced, m_readerAdvanced1))) {
+    if (Failed(hr = m_reader1.As(m_readerAdvanced1))) {
         ReportError("Could not QI for first IWMReaderAdvanced (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMReaderAdvanced, m_readerAdvanced2))) {
+    if (Failed(hr = m_reader2.As(m_readerAdvanced2))) {
         ReportError("Could not QI for second IWMReaderAdvanced (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -99,7 +94,7 @@ HRESULT CMerger::Init() {
         ReportError("Could not create writer (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_writer.Get(), IID_IWMWriterAdvanced, m_writerAdvanced))) {
+    if (Failed(hr = m_writer.As(m_writerAdvanced))) {
         ReportError("Could not QI for IWMWriterAdvanced (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -159,11 +154,11 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
                     status, FileReasonLine(m_reader2.Get()).c_str());
         return status;
     }
-    if (Failed(hr = QueryFor(m_reader1.Get(), IID_IWMProfile, m_profile1))) {
+    if (Failed(hr = m_reader1.As(m_profile1))) {
         ReportError("Could not QI for IWMProfile of first file (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMProfile, m_profile2))) {
+    if (Failed(hr = m_reader2.As(m_profile2))) {
         ReportError("Could not QI for IWMProfile of second file (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -231,16 +226,16 @@ HRESULT CMerger::Configure(LPCWSTR output) {
 
     Drop(m_headerInfo1);
     Drop(m_headerInfo2);
-    if (Failed(hr = QueryFor(m_reader1.Get(), IID_IWMHeaderInfo, m_headerInfo1))) {
+    if (Failed(hr = m_reader1.As(m_headerInfo1))) {
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
         return hr;
     }
     wm::ComPtr<IWMHeaderInfo> writerHeader;
-    if (Failed(hr = QueryFor(m_writer.Get(), IID_IWMHeaderInfo, writerHeader))) {
+    if (Failed(hr = m_writer.As(writerHeader))) {
         ReportError("Could not QI for IWMHeaderInfo from the writer (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMHeaderInfo, m_headerInfo2))) {
+    if (Failed(hr = m_reader2.As(m_headerInfo2))) {
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
     } else if (Succeeded(hr = CopyAttributes(writerHeader.Get())) &&
                Succeeded(hr = CopyCodecInfo(writerHeader.Get())) &&
@@ -389,7 +384,7 @@ HRESULT CMerger::ProbeLaterInput(int k, DWORD* markers, DWORD* scripts) {
         return E_FAIL;
     }
     wm::ComPtr<IWMHeaderInfo> header;
-    if (Failed(hr = QueryFor(probe.m_reader2.Get(), IID_IWMHeaderInfo, header))) {
+    if (Failed(hr = probe.m_reader2.As(header))) {
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -517,10 +512,10 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
         return hr;
     }
     wm::ComPtr<IWMReaderAdvanced> advanced;
-    hr = QueryFor(m_reader2.Get(), IID_IWMReaderAdvanced, advanced);
+    hr = m_reader2.As(advanced);
     {
         std::lock_guard<std::mutex> g(m_lock);
-        Share(advanced.Get(), m_readerAdvanced2);
+        m_readerAdvanced2 = advanced;
     }
     if (Failed(hr)) {
         ReportError("Could not QI for second IWMReaderAdvanced (hr=0x%08x).\n", hr);
@@ -551,7 +546,7 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
         return status;
     }
     Drop(m_profile2);
-    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMProfile, m_profile2))) {
+    if (Failed(hr = m_reader2.As(m_profile2))) {
         ReportError("Could not QI for IWMProfile of second file (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -581,7 +576,7 @@ HRESULT CMerger::Configure2() {
         return hr;
     }
     Drop(m_headerInfo2);
-    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMHeaderInfo, m_headerInfo2)))
+    if (Failed(hr = m_reader2.As(m_headerInfo2)))
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
     return hr;
 }
