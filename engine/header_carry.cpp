@@ -49,10 +49,9 @@ HRESULT CMerger::CheckProtected(LPCWSTR path) {
         if (m_runtime.inspectFile && Failed(m_runtime.inspectFile(path, &inspection)) &&
             inspection.reason[0])
             why = inspection.reason;
-        ReportError("Could not open file %ws (hr=0x%08x): %s.\n", path, hr, why);
+        ReportError("Could not open file %s (hr=0x%08x): %s.\n", ShownName(path).c_str(), hr, why);
         return hr;
-    } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
-                                                  reinterpret_cast<void**>(header.Out())))) {
+    } else if (Failed(hr = editor.As(header))) {
         header.Reset();
         ReportError("Could not QI for IWMHeaderInfo (hr=0x%08x).\n", hr);
         unreadable = hr;
@@ -63,16 +62,17 @@ HRESULT CMerger::CheckProtected(LPCWSTR path) {
         WORD length = 4;
         hr = header->GetAttributeByName(&stream, g_wszWMProtected, &type, value, &length);
         if (Failed(hr)) {
-            ReportError("Error in getting Protected attribute for file %ws (hr=0x%08x).\n", path,
-                        hr);
+            ReportError("Error in getting Protected attribute for file %s (hr=0x%08x).\n",
+                        ShownName(path).c_str(), hr);
         } else if (value[0] | value[1] | value[2] | value[3]) {
-            ReportError("Protected attributes set for input file %ws .\n", path);
+            ReportError("Protected attributes set for input file %s .\n", ShownName(path).c_str());
             isProtected = true;
         }
     }
     header.Reset();
     hr = editor->Close();
-    if (Failed(hr)) ReportError("Error in close file %ws (hr=0x%08x).\n", path, hr);
+    if (Failed(hr))
+        ReportError("Error in close file %s (hr=0x%08x).\n", ShownName(path).c_str(), hr);
     editor.Reset();
     if (isProtected) return kProtectedInput;
     // A file that could not be opened is refused with that cause, not with Close's complaint.
@@ -88,13 +88,14 @@ HRESULT CMerger::CopyAttribute(WORD srcStream, WORD dstStream, IWMHeaderInfo* de
     HRESULT hr = m_headerInfo1->GetAttributeByName(&stream, name, &type, nullptr, &length);
     if (hr == E_ARITHMETIC_OVERFLOW) {
         ReportError(
-            "The attribute %ws of the first file is larger than 65535 bytes and cannot be "
+            "The attribute %s of the first file is larger than 65535 bytes and cannot be "
             "carried over; the join goes on without it.\n",
-            name);
+            ShownName(name).c_str());
         return S_OK;
     }
     if (Failed(hr) && hr != ASF_E_NOTFOUND) {
-        ReportError("GetAttributeByName failed for Attribute name %ws (hr=0x%08x).\n", name, hr);
+        ReportError("GetAttributeByName failed for Attribute name %s (hr=0x%08x).\n",
+                    ShownName(name).c_str(), hr);
         return hr;
     }
     if (hr == ASF_E_NOTFOUND || length == 0) return S_OK;
@@ -103,10 +104,12 @@ HRESULT CMerger::CopyAttribute(WORD srcStream, WORD dstStream, IWMHeaderInfo* de
     stream = srcStream;
     hr = m_headerInfo1->GetAttributeByName(&stream, name, &type, value.data(), &length);
     if (Failed(hr)) {
-        ReportError("GetAttributeByName failed for Attribute name %ws (hr=0x%08x).\n", name, hr);
+        ReportError("GetAttributeByName failed for Attribute name %s (hr=0x%08x).\n",
+                    ShownName(name).c_str(), hr);
     } else if (Failed(hr =
                           destination->SetAttribute(dstStream, name, type, value.data(), length))) {
-        ReportError("SetAttribute failed for Attribute name %ws (hr=0x%08x).\n", name, hr);
+        ReportError("SetAttribute failed for Attribute name %s (hr=0x%08x).\n",
+                    ShownName(name).c_str(), hr);
     }
     return hr;
 }
@@ -125,11 +128,8 @@ HRESULT CMerger::CopyCodecInfo(IWMHeaderInfo* destination) {
     if (!m_headerInfo1 || !destination) return E_INVALIDARG;
     wm::ComPtr<IWMHeaderInfo3> source;
     wm::ComPtr<IWMHeaderInfo3> target;
-    HRESULT hr =
-        m_headerInfo1->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(source.Out()));
-    if (Succeeded(hr))
-        hr =
-            destination->QueryInterface(IID_IWMHeaderInfo3, reinterpret_cast<void**>(target.Out()));
+    HRESULT hr = m_headerInfo1.As(source);
+    if (Succeeded(hr)) hr = wm::Query(destination, target);
     if (Failed(hr)) {
         ReportError("QI for IWMHeaderInfo3 failed (hr=0x%08x).\n", hr);
         return hr;
@@ -248,10 +248,10 @@ HRESULT CMerger::OpenEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
         return hr;
     }
     if (Failed(hr = editor->Open(m_outputPath.c_str()))) {
-        ReportError("Could not open outfile %ws (hr=0x%08x).\n%s", m_outputPath.c_str(), hr,
+        ReportError("Could not open outfile %s (hr=0x%08x).\n%s",
+                    ShownName(m_outputPath.c_str()).c_str(), hr,
                     FileReasonLine(editor.Get()).c_str());
-    } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
-                                                  reinterpret_cast<void**>(header.Out())))) {
+    } else if (Failed(hr = editor.As(header))) {
         header.Reset();
         ReportError("Could not QI for IWMHeaderInfo (hr=0x%08x).\n", hr);
         editor->Close();
@@ -292,10 +292,10 @@ HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slot, cons
     std::u16string wide;
     hr = Utf8ToWide(path, wide) ? editor->Open(wide.c_str()) : E_NO_UNICODE_TRANSLATION;
     if (Failed(hr)) {
-        CMerger::ReportError("Could not open pEditorInput outfile %ws (hr=0x%08x).\n%s", outputPath,
-                             hr, FileReasonLine(editor.Get()).c_str());
-    } else if (Failed(hr = editor->QueryInterface(IID_IWMHeaderInfo,
-                                                  reinterpret_cast<void**>(header.Out())))) {
+        CMerger::ReportError("Could not open pEditorInput outfile %s (hr=0x%08x).\n%s",
+                             ShownName(outputPath).c_str(), hr,
+                             FileReasonLine(editor.Get()).c_str());
+    } else if (Failed(hr = editor.As(header))) {
         header.Reset();
         CMerger::ReportError("Could not QI pEditorInput for IWMHeaderInfo (hr=0x%08x).\n", hr);
         editor->Close();

@@ -13,11 +13,6 @@ namespace engine {
 
 namespace {
 
-template <class I>
-HRESULT QueryFor(IUnknown* from, const GUID& iid, wm::ComPtr<I>& out) {
-    return from->QueryInterface(iid, reinterpret_cast<void**>(out.Out()));
-}
-
 // A later path-table entry as UTF-16, read no further than its slot.
 bool SlotToWide(const PathSlot& slot, std::u16string& out) {
     char path[sizeof(PathSlot) + 1];
@@ -44,12 +39,11 @@ CMerger::CMerger(MergerRuntime runtime) : m_runtime(std::move(runtime)) {}
 CMerger::~CMerger() { Cleanup(); }
 
 int CMerger::ReportError(const char* format, ...) {
-    char text[kReportBufferSize];
     va_list args;
     va_start(args, format);
-    FormatMessageText(text, sizeof text, format, args);
+    std::string text = FormatReportText(format, args);
     va_end(args);
-    return engine::ReportError("%s", text);
+    return engine::ReportError("%s", text.c_str());
 }
 
 HRESULT CMerger::QueryInterface(REFIID iid, void** out) {
@@ -88,11 +82,11 @@ HRESULT CMerger::Init() {
         ReportError("Could not create second reader (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader1.Get(), IID_IWMReaderAdvanced, m_readerAdvanced1))) {
+    if (Failed(hr = m_reader1.As(m_readerAdvanced1))) {
         ReportError("Could not QI for first IWMReaderAdvanced (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMReaderAdvanced, m_readerAdvanced2))) {
+    if (Failed(hr = m_reader2.As(m_readerAdvanced2))) {
         ReportError("Could not QI for second IWMReaderAdvanced (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -100,7 +94,7 @@ HRESULT CMerger::Init() {
         ReportError("Could not create writer (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_writer.Get(), IID_IWMWriterAdvanced, m_writerAdvanced))) {
+    if (Failed(hr = m_writer.As(m_writerAdvanced))) {
         ReportError("Could not QI for IWMWriterAdvanced (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -139,30 +133,32 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
         return hr;
     }
     if (Failed(hr = m_reader1->Open(first, this, nullptr))) {
-        ReportError("Could not open first input file %ws (hr=0x%08x).\n", first, hr);
+        ReportError("Could not open first input file %s (hr=0x%08x).\n", ShownName(first).c_str(),
+                    hr);
         return hr;
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for first file %ws (hr=0x%08x).\n%s", first, status,
-                    FileReasonLine(m_reader1.Get()).c_str());
+        ReportError("Open failed for first file %s (hr=0x%08x).\n%s", ShownName(first).c_str(),
+                    status, FileReasonLine(m_reader1.Get()).c_str());
         return status;
     }
     if (Failed(hr = m_reader2->Open(second, this, nullptr))) {
-        ReportError("Could not open second input file %ws (hr=0x%08x).\n", second, hr);
+        ReportError("Could not open second input file %s (hr=0x%08x).\n", ShownName(second).c_str(),
+                    hr);
         return hr;
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for second file %ws (hr=0x%08x).\n%s", second, status,
-                    FileReasonLine(m_reader2.Get()).c_str());
+        ReportError("Open failed for second file %s (hr=0x%08x).\n%s", ShownName(second).c_str(),
+                    status, FileReasonLine(m_reader2.Get()).c_str());
         return status;
     }
-    if (Failed(hr = QueryFor(m_reader1.Get(), IID_IWMProfile, m_profile1))) {
+    if (Failed(hr = m_reader1.As(m_profile1))) {
         ReportError("Could not QI for IWMProfile of first file (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMProfile, m_profile2))) {
+    if (Failed(hr = m_reader2.As(m_profile2))) {
         ReportError("Could not QI for IWMProfile of second file (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -217,8 +213,8 @@ HRESULT CMerger::Configure(LPCWSTR output) {
     if (!TryAllocate(m_outputPath, length)) return E_OUTOFMEMORY;
     m_outputPath.assign(output, length);
     if (Failed(hr = m_writer->SetOutputFilename(m_outputPath.c_str()))) {
-        ReportError("Could not set output file %ws on IWMWriter (hr=0x%08x).\n",
-                    m_outputPath.c_str(), hr);
+        ReportError("Could not set output file %s on IWMWriter (hr=0x%08x).\n",
+                    ShownName(m_outputPath.c_str()).c_str(), hr);
         return hr;
     }
     DWORD inputs = 0;
@@ -230,16 +226,16 @@ HRESULT CMerger::Configure(LPCWSTR output) {
 
     Drop(m_headerInfo1);
     Drop(m_headerInfo2);
-    if (Failed(hr = QueryFor(m_reader1.Get(), IID_IWMHeaderInfo, m_headerInfo1))) {
+    if (Failed(hr = m_reader1.As(m_headerInfo1))) {
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
         return hr;
     }
     wm::ComPtr<IWMHeaderInfo> writerHeader;
-    if (Failed(hr = QueryFor(m_writer.Get(), IID_IWMHeaderInfo, writerHeader))) {
+    if (Failed(hr = m_writer.As(writerHeader))) {
         ReportError("Could not QI for IWMHeaderInfo from the writer (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMHeaderInfo, m_headerInfo2))) {
+    if (Failed(hr = m_reader2.As(m_headerInfo2))) {
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
     } else if (Succeeded(hr = CopyAttributes(writerHeader.Get())) &&
                Succeeded(hr = CopyCodecInfo(writerHeader.Get())) &&
@@ -388,7 +384,7 @@ HRESULT CMerger::ProbeLaterInput(int k, DWORD* markers, DWORD* scripts) {
         return E_FAIL;
     }
     wm::ComPtr<IWMHeaderInfo> header;
-    if (Failed(hr = QueryFor(probe.m_reader2.Get(), IID_IWMHeaderInfo, header))) {
+    if (Failed(hr = probe.m_reader2.As(header))) {
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -516,10 +512,10 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
         return hr;
     }
     wm::ComPtr<IWMReaderAdvanced> advanced;
-    hr = QueryFor(m_reader2.Get(), IID_IWMReaderAdvanced, advanced);
+    hr = m_reader2.As(advanced);
     {
         std::lock_guard<std::mutex> g(m_lock);
-        Share(advanced.Get(), m_readerAdvanced2);
+        m_readerAdvanced2 = advanced;
     }
     if (Failed(hr)) {
         ReportError("Could not QI for second IWMReaderAdvanced (hr=0x%08x).\n", hr);
@@ -539,17 +535,18 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     }
     m_event->Reset();
     if (Failed(hr = m_reader2->Open(path, this, nullptr))) {
-        ReportError("Could not open second input file %ws (hr=0x%08x).\n", path, hr);
+        ReportError("Could not open second input file %s (hr=0x%08x).\n", ShownName(path).c_str(),
+                    hr);
         return hr;
     }
     WaitForEvent();
     if (HRESULT status = m_status; Failed(status)) {
-        ReportError("Open failed for second file %ws (hr=0x%08x).\n%s", path, status,
-                    FileReasonLine(m_reader2.Get()).c_str());
+        ReportError("Open failed for second file %s (hr=0x%08x).\n%s", ShownName(path).c_str(),
+                    status, FileReasonLine(m_reader2.Get()).c_str());
         return status;
     }
     Drop(m_profile2);
-    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMProfile, m_profile2))) {
+    if (Failed(hr = m_reader2.As(m_profile2))) {
         ReportError("Could not QI for IWMProfile of second file (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -579,7 +576,7 @@ HRESULT CMerger::Configure2() {
         return hr;
     }
     Drop(m_headerInfo2);
-    if (Failed(hr = QueryFor(m_reader2.Get(), IID_IWMHeaderInfo, m_headerInfo2)))
+    if (Failed(hr = m_reader2.As(m_headerInfo2)))
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
     return hr;
 }

@@ -7,7 +7,6 @@
 #include <array>
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -112,7 +111,7 @@ class CMerger final : public IWMReaderCallback,
     // The writer's stream number for a stream number of the input in the second role; 0 if none.
     WORD MapStreamNumber(WORD n);
 
-    static int ReportError(const char* format, ...);
+    static int ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
     // What a finished Merge did with input k (a path-table position): whether its whole content
     // went into the output, and where it starts there.
@@ -149,14 +148,9 @@ class CMerger final : public IWMReaderCallback,
     // Takes the join phase and the running reader's interfaces together.
     template <class I>
     void Drop(wm::ComPtr<I>& field);
-    // Makes into a second owner of p (p may be null).
-    template <class I>
-    static void Share(I* p, wm::ComPtr<I>& into) {
-        if (p) p->AddRef();
-        into.Reset(p);
-    }
-    // The interface that paces the running reader: reader 1's or reader 2's by the phase.
-    IWMReaderAdvanced* PacedReader() const;
+    // The interface that paces the running reader: reader 1's or reader 2's by the phase; under
+    // m_lock.
+    wm::ComPtr<IWMReaderAdvanced> PacedReader() const;
     JoinPhase ReadPhase();
     void Signal(HRESULT hr);
     void WaitForEvent() { m_event->Wait(); }
@@ -253,16 +247,14 @@ class CMerger final : public IWMReaderCallback,
     bool m_shiftKnown = false;
     struct HeldSample {
         HeldSample(WORD s, QWORD t, QWORD d, DWORD f, INSSBuffer* b)
-            : stream(s), time(t), duration(d), flags(f) {
-            Share(b, sample);
-        }
+            : stream(s), time(t), duration(d), flags(f), sample(b) {}
         WORD stream;
         QWORD time;
         QWORD duration;
         DWORD flags;
         wm::ComPtr<INSSBuffer> sample;
     };
-    std::deque<HeldSample> m_held;  // a deque: its samples' owners never move
+    std::vector<HeldSample> m_held;
 
     // Progress by bytes: inputs finished, the running one's samples, and the whole.
     std::atomic<uint64_t> m_bytesDone{0};

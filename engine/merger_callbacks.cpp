@@ -28,9 +28,9 @@ JoinPhase CMerger::ReadPhase() {
 }
 
 // Called under m_lock.
-IWMReaderAdvanced* CMerger::PacedReader() const {
-    if (m_phase == JoinPhase::FirstPlaying) return m_readerAdvanced1.Get();
-    if (m_phase == JoinPhase::SecondPlaying) return m_readerAdvanced2.Get();
+wm::ComPtr<IWMReaderAdvanced> CMerger::PacedReader() const {
+    if (m_phase == JoinPhase::FirstPlaying) return m_readerAdvanced1;
+    if (m_phase == JoinPhase::SecondPlaying) return m_readerAdvanced2;
     return nullptr;
 }
 
@@ -69,7 +69,7 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
                 std::lock_guard<std::mutex> g(m_lock);
                 m_phase = PhaseAfterStart(m_phase);  // this start's input now runs
                 phase = m_phase;
-                Share(PacedReader(), reader);
+                reader = PacedReader();
             }
             m_inputEnd.Reset();
             m_shiftKnown = false;
@@ -166,7 +166,7 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
         } else if (m_phase != JoinPhase::FirstPlaying && !unknown) {
             return S_OK;  // no segment is running: dropped
         }
-        Share(m_writerAdvanced.Get(), writer);
+        writer = m_writerAdvanced;
     }
     if (unknown) {
         FailSegment(E_UNEXPECTED, "Error in WriteStreamSample (hr=0x%08x).\n");
@@ -179,7 +179,7 @@ HRESULT CMerger::Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, I
     wm::ComPtr<IWMWriterAdvanced> writer;
     {
         std::lock_guard<std::mutex> g(m_lock);
-        Share(m_writerAdvanced.Get(), writer);
+        writer = m_writerAdvanced;
     }
     return Forward(stream, time, duration, flags, sample, writer);
 }
@@ -213,7 +213,7 @@ void CMerger::PlaceHeld() {
         m_rebase = earliest;
         m_shiftKnown = true;
     }
-    std::deque<HeldSample> held;
+    std::vector<HeldSample> held;
     held.swap(m_held);
     for (HeldSample& h : held) {
         if (!m_segmentFailed)
@@ -238,7 +238,7 @@ HRESULT CMerger::OnTime(QWORD, void*) {
     {
         std::lock_guard<std::mutex> g(m_lock);
         phase = m_phase;
-        Share(PacedReader(), reader);
+        reader = PacedReader();
     }
     if (!reader) return S_OK;
     QWORD released = 0;

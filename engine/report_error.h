@@ -1,24 +1,27 @@
 #pragma once
-// The engine's message routine and the wvsprintfA-style formatter behind it.
+// The engine's message routine.
 
 #include <cstdarg>
-#include <cstddef>
 #include <string>
 
 #include "wm_interfaces.h"
 
 namespace engine {
 
-constexpr size_t kReportBufferSize = 1024;
+// The longest formatted message text, in bytes; a longer one is cut there.
+constexpr size_t kReportTextLimit = 1023;
 
-// Formats like wvsprintfA: %[-][#][0][width][.precision][h|l|w]type with types c d i u x X s S;
-// %ws, %ls and %S take a UTF-16 string, shown as UTF-8. Integers are 32-bit. The text is cut to
-// fit size - 1 bytes; returns its length.
-int FormatMessageText(char* buffer, size_t size, const char* format, va_list args);
+// Formats like printf (cut to kReportTextLimit bytes) and shows it as a task-modal warning
+// without owner or caption; returns 1 once the box is dismissed. Callable from any thread; no
+// lock is held while the box is open. Wide names go through ShownName.
+int ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Formats into the one shared 1024-byte buffer and shows it as a task-modal warning without owner
-// or caption; returns 1 once the box is dismissed. Callable from any thread.
-int ReportError(const char* format, ...);
+// Formats like vsnprintf into a string cut to kReportTextLimit bytes.
+std::string FormatReportText(const char* format, va_list args)
+    __attribute__((format(printf, 1, 0)));
+
+// A UTF-16 name as UTF-8 for a message (lone surrogates as U+FFFD, null as "(null)").
+std::string ShownName(const char16_t* name);
 
 // While one lives, every ReportError message (from any thread) ends with its line, so that a
 // message about "the second file" also names the input it is about. Not nested.

@@ -78,9 +78,7 @@ HRESULT ReadProfile(IWMProfile* profile, std::vector<StreamDescription>& out) {
         if (Failed(hr = config->GetBufferWindow(&d.bufferWindow))) return hr;
         config->GetBitrate(&d.bitrate);
         ComPtr<IWMMediaProps> props;
-        if (Failed(hr = config->QueryInterface(IID_IWMMediaProps,
-                                               reinterpret_cast<void**>(props.Out()))))
-            return hr;
+        if (Failed(hr = config.As(props))) return hr;
         DWORD size = 0;
         if (Failed(hr = props->GetMediaType(nullptr, &size))) return hr;
         if (size < sizeof(WM_MEDIA_TYPE)) return E_UNEXPECTED;
@@ -96,8 +94,7 @@ HRESULT ReadProfile(IWMProfile* profile, std::vector<StreamDescription>& out) {
         }
         d.avgTimePerFrame = FrameTimeOf(d.type).value_or(d.avgTimePerFrame);
         ComPtr<IWMPropertyVault> vault;
-        if (Succeeded(config->QueryInterface(IID_IWMPropertyVault,
-                                             reinterpret_cast<void**>(vault.Out())))) {
+        if (Succeeded(config.As(vault))) {
             BOOL vbr = 0;
             DWORD vbrSize = sizeof vbr;
             WMT_ATTR_DATATYPE vbrType;
@@ -256,8 +253,7 @@ HRESULT ProfileData::ReconfigStream(IWMStreamConfig* config) {
         if (d.number != number) continue;
         d.bufferWindow = window;
         ComPtr<IWMPropertyVault> vault;
-        if (Succeeded(config->QueryInterface(IID_IWMPropertyVault,
-                                             reinterpret_cast<void**>(vault.Out())))) {
+        if (Succeeded(Query(config, vault))) {
             BOOL vbr = 0;
             DWORD size = sizeof vbr;
             WMT_ATTR_DATATYPE type;

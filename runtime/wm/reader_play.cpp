@@ -291,7 +291,7 @@ bool CReader::DeliverDue(PlayState& state, QWORD target) {
         sentAny = true;
         ComPtr<CNssBuffer> buffer;
         buffer.Swap(state.spareBuffer);
-        if (!buffer) buffer.Reset(new CNssBuffer);
+        if (!buffer) buffer.Attach(new CNssBuffer);
         if (!s.pieces.empty()) {
             buffer->Hold(s.pieces, s.viewLength, std::move(w.block), std::move(w.earlier));
             if (state.assembler.PieceSpares().size() < kMaxSparePieceLists)

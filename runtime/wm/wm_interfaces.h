@@ -3,7 +3,7 @@
 
 #include "wm_types.h"
 
-// Interface identifiers.
+// Interface identifiers; each interface names its own as kIid (wm::ComPtr::As asks for it).
 constexpr GUID IID_IUnknown = GUID::FromText("00000000-0000-0000-C000-000000000046");
 constexpr GUID IID_INSSBuffer = GUID::FromText("E1CD3524-03D7-11D2-9EED-006097D2D7CF");
 constexpr GUID IID_IWMReader = GUID::FromText("96406BD6-2B2B-11D3-B36B-00C04F6108FF");
@@ -22,6 +22,7 @@ constexpr GUID IID_IWMHeaderInfo3 = GUID::FromText("15CC68E3-27CC-4ECD-B222-3F5D
 constexpr GUID IID_IWMMetadataEditor = GUID::FromText("96406BD9-2B2B-11D3-B36B-00C04F6108FF");
 
 struct IUnknown {
+    static constexpr const GUID& kIid = IID_IUnknown;
     virtual HRESULT QueryInterface(REFIID iid, void** out) = 0;
     virtual ULONG AddRef() = 0;
     virtual ULONG Release() = 0;
@@ -31,6 +32,7 @@ struct IUnknown {
 };
 
 struct INSSBuffer : IUnknown {
+    static constexpr const GUID& kIid = IID_INSSBuffer;
     virtual HRESULT GetLength(DWORD* length) = 0;
     virtual HRESULT SetLength(DWORD length) = 0;
     virtual HRESULT GetMaxLength(DWORD* length) = 0;
@@ -42,6 +44,7 @@ struct INSSBuffer : IUnknown {
 };
 
 struct IWMReaderCallback : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMReaderCallback;
     virtual HRESULT OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE type, BYTE* value,
                              void* context) = 0;
     virtual HRESULT OnSample(DWORD output, QWORD time, QWORD duration, DWORD flags,
@@ -52,6 +55,7 @@ struct IWMReaderCallback : IUnknown {
 };
 
 struct IWMReaderCallbackAdvanced : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMReaderCallbackAdvanced;
     virtual HRESULT OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD flags,
                                    INSSBuffer* sample, void* context) = 0;
     virtual HRESULT OnTime(QWORD time, void* context) = 0;
@@ -68,6 +72,7 @@ struct IWMReaderCallbackAdvanced : IUnknown {
 };
 
 struct IWMMediaProps : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMMediaProps;
     virtual HRESULT GetType(GUID* type) = 0;
     // type null: *size receives the size needed; else fills one block of *size bytes.
     virtual HRESULT GetMediaType(WM_MEDIA_TYPE* type, DWORD* size) = 0;
@@ -78,6 +83,7 @@ struct IWMMediaProps : IUnknown {
 };
 
 struct IWMStreamConfig : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMStreamConfig;
     virtual HRESULT GetStreamType(GUID* type) = 0;
     virtual HRESULT GetStreamNumber(WORD* number) = 0;
     virtual HRESULT SetStreamNumber(WORD number) = 0;
@@ -91,6 +97,7 @@ struct IWMStreamConfig : IUnknown {
 };
 
 struct IWMPropertyVault : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMPropertyVault;
     virtual HRESULT GetPropertyCount(DWORD* count) = 0;
     virtual HRESULT GetPropertyByName(LPCWSTR name, WMT_ATTR_DATATYPE* type, BYTE* value,
                                       DWORD* size) = 0;
@@ -102,6 +109,7 @@ struct IWMPropertyVault : IUnknown {
 };
 
 struct IWMProfile : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMProfile;
     virtual HRESULT GetStreamCount(DWORD* count) = 0;
     virtual HRESULT GetStream(DWORD index, IWMStreamConfig** config) = 0;
     virtual HRESULT GetStreamByNumber(WORD number, IWMStreamConfig** config) = 0;
@@ -117,6 +125,7 @@ struct IWMProfile : IUnknown {
 // Get...Count calls set *count to 0xFFFF. AddMarker, AddScript, SetAttribute and AddCodecInfo
 // refuse with it what the file's fields cannot hold (see HeaderStore's limits).
 struct IWMHeaderInfo : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMHeaderInfo;
     virtual HRESULT GetAttributeCount(WORD stream, WORD* count) = 0;
     virtual HRESULT GetAttributeByIndex(WORD index, WORD* stream, WCHAR* name, WORD* nameLength,
                                         WMT_ATTR_DATATYPE* type, BYTE* value, WORD* length) = 0;
@@ -139,6 +148,7 @@ struct IWMHeaderInfo : IUnknown {
 };
 
 struct IWMHeaderInfo3 : IWMHeaderInfo {
+    static constexpr const GUID& kIid = IID_IWMHeaderInfo3;
     virtual HRESULT GetCodecInfoCount(DWORD* count) = 0;
     virtual HRESULT GetCodecInfo(DWORD index, WORD* nameLength, WCHAR* name,
                                  WORD* descriptionLength, WCHAR* description,
@@ -151,6 +161,7 @@ struct IWMHeaderInfo3 : IWMHeaderInfo {
 };
 
 struct IWMReader : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMReader;
     virtual HRESULT Open(LPCWSTR url, IWMReaderCallback* callback, void* context) = 0;
     virtual HRESULT Close() = 0;
     virtual HRESULT Start(QWORD start, QWORD duration, float rate, void* context) = 0;
@@ -161,6 +172,7 @@ struct IWMReader : IUnknown {
 };
 
 struct IWMReaderAdvanced : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMReaderAdvanced;
     virtual HRESULT SetUserProvidedClock(BOOL on) = 0;
     virtual HRESULT GetUserProvidedClock(BOOL* on) = 0;
     virtual HRESULT DeliverTime(QWORD time) = 0;
@@ -178,6 +190,7 @@ struct IWMReaderAdvanced : IUnknown {
 };
 
 struct IWMWriter : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMWriter;
     virtual HRESULT SetProfile(IWMProfile* profile) = 0;
     virtual HRESULT SetOutputFilename(LPCWSTR path) = 0;
     virtual HRESULT GetInputCount(DWORD* count) = 0;
@@ -190,6 +203,7 @@ struct IWMWriter : IUnknown {
 };
 
 struct IWMWriterAdvanced : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMWriterAdvanced;
     virtual HRESULT WriteStreamSample(WORD stream, QWORD sampleTime, DWORD sendTime, QWORD duration,
                                       DWORD flags, INSSBuffer* sample) = 0;
 
@@ -198,6 +212,7 @@ struct IWMWriterAdvanced : IUnknown {
 };
 
 struct IWMMetadataEditor : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMMetadataEditor;
     virtual HRESULT Open(LPCWSTR path) = 0;
     virtual HRESULT Close() = 0;
     virtual HRESULT Flush() = 0;
@@ -211,6 +226,7 @@ struct IWMMetadataEditor : IUnknown {
 constexpr GUID IID_IWMFileError = GUID::FromText("55AB6FF0-72C2-43FC-9205-91479ABF4A8E");
 
 struct IWMFileError : IUnknown {
+    static constexpr const GUID& kIid = IID_IWMFileError;
     // Copies "path: reason" (UTF-8, cut to fit size with its terminator); S_FALSE and an empty
     // text when no such failure is known.
     virtual HRESULT GetFileError(char* text, DWORD size) = 0;

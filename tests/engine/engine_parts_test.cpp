@@ -1,9 +1,13 @@
 // The engine's pieces on their own: message formatting, path checks, media-type comparison, the
 // callbacks' phase and signal rules, and the object's life.
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <thread>
 
 #include "engine_test_support.h"
 #include "join_checks.h"
@@ -18,8 +22,8 @@ using engine::MergerProbe;
 constexpr QWORD kSecond = 10000000;
 
 TEST_F(EngineTest, ReportErrorFormatsIntoOneTaskModalWarningWithoutOwnerOrCaption) {
-    engine::ReportError("Could not open first input file %ws (hr=0x%08x).\n",
-                        u"/v/\u00e9t\u00e9.wmv", E_FAIL);
+    engine::ReportError("Could not open first input file %s (hr=0x%08x).\n",
+                        engine::ShownName(u"/v/\u00e9t\u00e9.wmv").c_str(), E_FAIL);
     engine::ReportError("Could not get Stream %d from IWMProfile (hr=0x%08x).\n", -3, 0x1234);
     engine::ReportError("[%5d|%-4s|%.2s|%X|%%|%c]", 42, "ab", "xyz", 0xbeef, 'q');
     std::string longText(3000, 'x');
@@ -35,15 +39,53 @@ TEST_F(EngineTest, ReportErrorFormatsIntoOneTaskModalWarningWithoutOwnerOrCaptio
         EXPECT_FALSE(c.hasOwner);
         EXPECT_FALSE(c.hasCaption);
     }
-    EXPECT_EQ(engine::CMerger::ReportError("%ws", u"x"), 1);
+    EXPECT_EQ(engine::CMerger::ReportError("%s", "x"), 1);
 }
 
 TEST_F(EngineTest, MessagesAreValidUtf8WhateverTheWideTextHolds) {
-    // Lone surrogates (escaped bytes too) show as U+FFFD; a cut keeps a surrogate pair whole.
+    // Lone surrogates (escaped bytes too) show as U+FFFD; pairs and null names stay readable.
     const char16_t lone[] = {u'a', 0xDCFF, 0xD800, u'b', 0};
-    engine::ReportError("%lc|%wc|%ls|%.1ls", 0xD800, 0xE9, lone, u"\U0001F600z");
+    engine::ReportError("%s|%s|%s", engine::ShownName(lone).c_str(),
+                        engine::ShownName(u"\U0001F600z").c_str(),
+                        engine::ShownName(nullptr).c_str());
     ASSERT_EQ(box.calls.size(), 1u);
-    EXPECT_EQ(box.calls[0].text, "\uFFFD|\u00e9|a\uFFFD\uFFFDb|\U0001F600");
+    EXPECT_EQ(box.calls[0].text, "a\uFFFD\uFFFDb|\U0001F600z|(null)");
+}
+
+// The first box stays open until a report from another thread has been shown too (or 20 s).
+class BoxWaitingForAnotherReport : public platform::IMessageBox {
+  public:
+    int Show(void*, const char* text, const char*, unsigned) override {
+        std::unique_lock<std::mutex> lock(m_lock);
+        texts.push_back(text);
+        m_shown.notify_all();
+        if (texts.size() == 1) {
+            other = std::thread([] { engine::ReportError("from the other thread\n"); });
+            otherShownMeanwhile = m_shown.wait_for(lock, std::chrono::seconds(20),
+                                                   [this] { return texts.size() == 2; });
+        }
+        return IDOK;
+    }
+    std::vector<std::string> texts;
+    std::thread other;
+    bool otherShownMeanwhile = false;
+
+  private:
+    std::mutex m_lock;
+    std::condition_variable m_shown;
+};
+
+TEST(ReportErrorTest, NoLockIsHeldWhileABoxIsOpen) {
+    BoxWaitingForAnotherReport box;
+    platform::Services fakes;
+    fakes.messageBox = &box;
+    platform::ScopedServices installed(fakes);
+    engine::ScopedReportContext context("Input 2: /v/b.wmv");
+    engine::ReportError("first\n");
+    box.other.join();
+    EXPECT_TRUE(box.otherShownMeanwhile);
+    EXPECT_EQ(box.texts, (std::vector<std::string>{"first\nInput 2: /v/b.wmv\n",
+                                                   "from the other thread\nInput 2: /v/b.wmv\n"}));
 }
 
 TEST_F(EngineTest, DottedCapitalIIsNotTheDotlessSmallI) {

@@ -168,8 +168,7 @@ TEST(FieldLimits, WriterAndEditorRefuseAHeaderTheFormatCannotHoldAndWriteNothing
     wm::ComPtr<IWMWriter> writer;
     wm::ComPtr<IWMHeaderInfo> header;
     ASSERT_EQ(WMCreateWriter(nullptr, writer.Out()), S_OK);
-    ASSERT_EQ(writer->QueryInterface(IID_IWMHeaderInfo, reinterpret_cast<void**>(header.Out())),
-              S_OK);
+    ASSERT_EQ(writer.As(header), S_OK);
     writer->SetProfile(&profile);
     writer->SetOutputFilename((dir / "out.wmv").u16string().c_str());
     writer->SetInputProps(0, nullptr);

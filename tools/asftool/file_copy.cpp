@@ -92,11 +92,6 @@ HRESULT CopyMarkers(IWMHeaderInfo* from, IWMHeaderInfo* to) {
     return hr;
 }
 
-template <class I>
-HRESULT Query(IUnknown* from, REFIID iid, wm::ComPtr<I>& to) {
-    return from->QueryInterface(iid, reinterpret_cast<void**>(to.Out()));
-}
-
 // "path: reason; what" when the runtime knows the system's reason, else "file: what".
 std::string Why(const std::string& file, const std::string& what, IUnknown* object) {
     std::string reason = wm::FileErrorText(object);
@@ -114,8 +109,7 @@ HRESULT WriteMarkers(IWMHeaderInfo* from, const std::string& out, std::string& e
         error = Why(out, "the copy cannot be opened to add its markers", editor.Get());
         return hr;
     }
-    if (Succeeded(hr = Query(editor.Get(), IID_IWMHeaderInfo, header)) &&
-        Succeeded(hr = CopyMarkers(from, header.Get())))
+    if (Succeeded(hr = editor.As(header)) && Succeeded(hr = CopyMarkers(from, header.Get())))
         hr = editor->Flush();
     if (Failed(hr)) error = Why(out, "the markers could not be added", editor.Get());
     HRESULT closed = editor->Close();
@@ -129,7 +123,7 @@ HRESULT CopyFile(const std::string& in, const std::string& out, std::string& err
     auto* reader = new wm::CReader();
     ReaderDriver driver(reader);
     wm::ComPtr<IWMReader> readerRef;
-    readerRef.Reset(reader);
+    readerRef.Attach(reader);
     HRESULT hr = driver.Open(text::Utf8ToUtf16(in));
     if (Failed(hr)) {
         error = in + ": " + reader->OpenError();
@@ -138,9 +132,8 @@ HRESULT CopyFile(const std::string& in, const std::string& out, std::string& err
     wm::ComPtr<IWMWriter> writer;
     wm::ComPtr<IWMWriterAdvanced> advanced;
     wm::ComPtr<IWMHeaderInfo3> writerHeader;
-    if (Failed(hr = WMCreateWriter(nullptr, writer.Out())) ||
-        Failed(hr = Query(writer.Get(), IID_IWMWriterAdvanced, advanced)) ||
-        Failed(hr = Query(writer.Get(), IID_IWMHeaderInfo3, writerHeader))) {
+    if (Failed(hr = WMCreateWriter(nullptr, writer.Out())) || Failed(hr = writer.As(advanced)) ||
+        Failed(hr = writer.As(writerHeader))) {
         error = "no writer";
         driver.Close();
         return hr;
@@ -199,15 +192,14 @@ HRESULT AddMarker(const std::string& file, QWORD time, const std::string& name, 
     auto* editorObject = new wm::CMetadataEditor();
     editorObject->SetStopFlag(stop);
     wm::ComPtr<IWMMetadataEditor> editor;
-    editor.Reset(editorObject);
+    editor.Attach(editorObject);
     wm::ComPtr<IWMHeaderInfo> header;
     HRESULT hr;
     if (Failed(hr = editor->Open(text::Utf8ToUtf16(file).c_str()))) {
         error = hr == E_ABORT ? "interrupted" : Why(file, "cannot be opened", editor.Get());
         return hr;
     }
-    if (Succeeded(hr = Query(editor.Get(), IID_IWMHeaderInfo, header)) &&
-        Succeeded(hr = header->AddMarker(wide.c_str(), time)))
+    if (Succeeded(hr = editor.As(header)) && Succeeded(hr = header->AddMarker(wide.c_str(), time)))
         hr = editor->Flush();
     if (Failed(hr))
         error = hr == E_ABORT ? "interrupted"

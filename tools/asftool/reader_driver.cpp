@@ -77,8 +77,7 @@ HRESULT ReaderDriver::OnTime(QWORD, void*) {
 }
 
 HRESULT ReaderDriver::Open(const std::u16string& path) {
-    HRESULT hr =
-        m_reader->QueryInterface(IID_IWMReaderAdvanced, reinterpret_cast<void**>(m_advanced.Out()));
+    HRESULT hr = wm::Query(m_reader, m_advanced);
     if (Failed(hr)) return hr;
     hr = m_reader->Open(path.c_str(), this, nullptr);
     return Failed(hr) ? hr : Wait();
@@ -87,7 +86,7 @@ HRESULT ReaderDriver::Open(const std::u16string& path) {
 HRESULT ReaderDriver::PlayAll(const SampleSink& sink) {
     m_sink = sink;
     wm::ComPtr<IWMProfile> profile;
-    HRESULT hr = m_reader->QueryInterface(IID_IWMProfile, reinterpret_cast<void**>(profile.Out()));
+    HRESULT hr = wm::Query(m_reader, profile);
     if (Failed(hr)) return hr;
     if (Failed(hr = m_advanced->SetManualStreamSelection(1))) return hr;
     DWORD count = 0;

@@ -1,6 +1,7 @@
 // splicora-join: one whole join from the command line, as the Merge command runs it.
 #include <sys/stat.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -31,11 +32,132 @@ void Usage(FILE* to) {
         "input where the one before it ends, not at the next whole second.\n");
 }
 
-int Refuse(const char* format, const char* a, int n = 0, const char* b = "") {
-    std::fprintf(stderr, "splicora-join: ");
-    std::fprintf(stderr, format, a, n, b);
+// Writes "splicora-join: MESSAGE" as one line on standard error; returns exitCode.
+__attribute__((format(printf, 2, 3))) int Say(int exitCode, const char* format, ...) {
+    std::fputs("splicora-join: ", stderr);
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
     std::fputc('\n', stderr);
-    return kExitRefused;
+    return exitCode;
+}
+
+// Returned by the steps before the join when it may go on.
+constexpr int kGoOn = -1;
+
+struct JoinRequest {
+    bool force = false;
+    bool gapless = false;
+    std::vector<const char*> names;             // OUTPUT, then the inputs
+    std::unique_ptr<engine::PathSlot[]> table;  // the inputs, once checked
+    const char* Output() const { return names[0]; }
+    int InputCount() const { return int(names.size()) - 1; }
+};
+
+// The options and names; kGoOn, or the exit code when there is nothing to join.
+int ParseArguments(int argc, char** argv, JoinRequest& request) {
+    std::vector<const char*>& names = request.names;
+    bool options = true;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (options && std::strcmp(a, "--") == 0) {
+            options = false;
+        } else if (options && std::strcmp(a, "--force") == 0) {
+            request.force = true;
+        } else if (options && std::strcmp(a, "--gapless") == 0) {
+            request.gapless = true;
+        } else if (options && (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0)) {
+            Usage(stdout);
+            return kExitJoined;
+        } else if (options && a[0] == '-' && a[1] != '\0') {
+            Say(kExitRefused, "unknown option %s", a);
+            Usage(stderr);
+            return kExitRefused;
+        } else {
+            names.push_back(a);
+        }
+    }
+    if (names.size() < 3) {
+        Usage(stderr);
+        return kExitRefused;
+    }
+    return kGoOn;
+}
+
+// The limits, the names and the output's place, before anything is written; kGoOn or
+// kExitRefused. Fills the request's path table.
+int CheckRequest(JoinRequest& request) {
+    const char* output = request.Output();
+    const int count = request.InputCount();
+    if (count > engine::kMaxInputFiles)
+        return Say(kExitRefused, "at most %d input files can be joined", engine::kMaxInputFiles);
+    for (const char* name : request.names)
+        if (engine::CharacterCount(name) >= engine::kMaxPath ||
+            std::strlen(name) >= sizeof(engine::PathSlot))
+            return Say(kExitRefused, "file name too long (at most 259 characters): %s", name);
+
+    request.table.reset(new engine::PathSlot[count]());
+    engine::PathSlot* table = request.table.get();
+    for (int k = 0; k < count; ++k) std::strcpy(table[k], request.names[k + 1]);
+    if (Failed(engine::CheckJoinNames(table[0], table[1], output))) return kExitRefused;
+    for (int k = 0; k < count; ++k)
+        if (engine::IsSameFile(output, table[k]))
+            return Say(kExitRefused,
+                       "output file %s is the same file as input %d (%s); this is not allowed",
+                       output, k + 1, table[k]);
+    struct stat existing;
+    if (lstat(output, &existing) == 0) {  // a link that leads nowhere is there all the same
+        if (stat(output, &existing) == 0 && S_ISDIR(existing.st_mode))
+            return Say(kExitRefused, "output %s is a folder", output);
+        if (!request.force)
+            return Say(kExitRefused, "output file %s already exists; give --force to replace it",
+                       output);
+    }
+    return kGoOn;
+}
+
+struct JoinOutcome {
+    HRESULT hr = S_OK;
+    std::vector<std::string> placement;  // where each input went, when the join succeeded
+    std::vector<std::string> damage;     // the damaged inputs
+};
+
+JoinOutcome RunRequest(const JoinRequest& request, const std::atomic<bool>& stop) {
+    const engine::PathSlot* table = request.table.get();
+    const int count = request.InputCount();
+    JoinOutcome outcome;
+    engine::CMerger merger;
+    merger.m_inputPaths = table;
+    merger.m_inputCount = count;
+    merger.SetGapless(request.gapless);
+    merger.SetStopFlag(&stop);
+    {
+        CProgressLine progress(merger);
+        outcome.hr = engine::RunJoin(merger, table[0], table[1], request.Output(), request.force);
+    }
+    if (Failed(outcome.hr)) return outcome;
+    // A join that succeeded holds every input whole.
+    for (int k = 0; k < count; ++k) {
+        char line[400];
+        QWORD at = merger.InputOffset(k);
+        std::snprintf(line, sizeof line, "input %d at %llu.%03llu s: %s", k + 1,
+                      static_cast<unsigned long long>(at / engine::kClockStep),
+                      static_cast<unsigned long long>(at % engine::kClockStep / 10000), table[k]);
+        outcome.placement.emplace_back(line);
+    }
+    outcome.damage = engine::DamagedInputLines(merger);
+    return outcome;
+}
+
+int Report(const JoinOutcome& outcome, const char* output) {
+    for (const std::string& line : outcome.placement) std::printf("%s\n", line.c_str());
+    for (const std::string& line : outcome.damage) Say(kExitJoined, "%s", line.c_str());
+    if (Succeeded(outcome.hr)) return kExitJoined;
+    if (int signal = platform::StopSignal())
+        return Say(128 + signal, "interrupted; nothing was written to %s", output);
+    return Say(kExitFailed, "join failed (hr=0x%08x); nothing was written to %s",
+               unsigned(outcome.hr), output);
 }
 
 }  // namespace
@@ -48,95 +170,8 @@ int main(int argc, char** argv) {
     services.messageBox = &console;
     platform::ScopedServices installed(services);
     const std::atomic<bool>& stop = platform::CatchStopSignals();
-    bool force = false;
-    bool gapless = false;
-    std::vector<const char*> names;
-    bool options = true;
-    for (int i = 1; i < argc; ++i) {
-        const char* a = argv[i];
-        if (options && std::strcmp(a, "--") == 0) {
-            options = false;
-        } else if (options && std::strcmp(a, "--force") == 0) {
-            force = true;
-        } else if (options && std::strcmp(a, "--gapless") == 0) {
-            gapless = true;
-        } else if (options && (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0)) {
-            Usage(stdout);
-            return kExitJoined;
-        } else if (options && a[0] == '-' && a[1] != '\0') {
-            std::fprintf(stderr, "splicora-join: unknown option %s\n", a);
-            Usage(stderr);
-            return kExitRefused;
-        } else {
-            names.push_back(a);
-        }
-    }
-    if (names.size() < 3) {
-        Usage(stderr);
-        return kExitRefused;
-    }
-    const char* output = names[0];
-    const int count = int(names.size()) - 1;
-    if (count > engine::kMaxInputFiles)
-        return Refuse("at most %s input files can be joined",
-                      std::to_string(engine::kMaxInputFiles).c_str());
-    for (const char* name : names)
-        if (engine::CharacterCount(name) >= engine::kMaxPath ||
-            std::strlen(name) >= sizeof(engine::PathSlot))
-            return Refuse("file name too long (at most 259 characters): %s", name);
-
-    std::unique_ptr<engine::PathSlot[]> table(new engine::PathSlot[count]());
-    for (int k = 0; k < count; ++k) std::strcpy(table[k], names[k + 1]);
-
-    // Nothing is written before these checks pass.
-    if (Failed(engine::CheckJoinNames(table[0], table[1], output))) return kExitRefused;
-    for (int k = 0; k < count; ++k)
-        if (engine::IsSameFile(output, table[k]))
-            return Refuse("output file %s is the same file as input %d (%s); this is not allowed",
-                          output, k + 1, table[k]);
-    struct stat existing;
-    if (lstat(output, &existing) == 0) {  // a link that leads nowhere is there all the same
-        if (stat(output, &existing) == 0 && S_ISDIR(existing.st_mode))
-            return Refuse("output %s is a folder", output);
-        if (!force)
-            return Refuse("output file %s already exists; give --force to replace it", output);
-    }
-
-    HRESULT hr;
-    std::vector<std::string> placement, damage;
-    {
-        engine::CMerger merger;
-        merger.m_inputPaths = table.get();
-        merger.m_inputCount = count;
-        merger.SetGapless(gapless);
-        merger.SetStopFlag(&stop);
-        {
-            CProgressLine progress(merger);
-            hr = engine::RunJoin(merger, table.get()[0], table.get()[1], output, force);
-        }
-        // A join that succeeded holds every input whole.
-        for (int k = 0; k < count && Succeeded(hr); ++k) {
-            char line[400];
-            QWORD at = merger.InputOffset(k);
-            std::snprintf(line, sizeof line, "input %d at %llu.%03llu s: %s", k + 1,
-                          static_cast<unsigned long long>(at / engine::kClockStep),
-                          static_cast<unsigned long long>(at % engine::kClockStep / 10000),
-                          table[k]);
-            placement.emplace_back(line);
-        }
-        if (Succeeded(hr)) damage = engine::DamagedInputLines(merger);
-    }
-    for (const std::string& line : placement) std::printf("%s\n", line.c_str());
-    for (const std::string& line : damage)
-        std::fprintf(stderr, "splicora-join: %s\n", line.c_str());
-    if (Failed(hr)) {
-        if (int signal = platform::StopSignal()) {
-            std::fprintf(stderr, "splicora-join: interrupted; nothing was written to %s\n", output);
-            return 128 + signal;
-        }
-        std::fprintf(stderr, "splicora-join: join failed (hr=0x%08x); nothing was written to %s\n",
-                     unsigned(hr), output);
-        return kExitFailed;
-    }
-    return kExitJoined;
+    JoinRequest request;
+    if (int code = ParseArguments(argc, argv, request); code != kGoOn) return code;
+    if (int code = CheckRequest(request); code != kGoOn) return code;
+    return Report(RunRequest(request, stop), request.Output());
 }
