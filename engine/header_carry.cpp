@@ -327,7 +327,6 @@ HRESULT CMerger::CopyAllMarkers() {
     // A failure with one input is shown and the pass goes on, but the join has lost markers and
     // fails with it.
     HRESULT failed = CopyMarkers(m_headerInfo1.Get(), output.Get(), 0);
-    auto note = [&failed](HRESULT result) { KeepFirstFailure(failed, result); };
     for (int k = 1; k <= m_inputCount - 2; ++k) {
         if (!InputPlaced(k)) continue;
         ScopedReportContext context(InputLine(k));
@@ -335,15 +334,17 @@ HRESULT CMerger::CopyAllMarkers() {
         wm::ComPtr<IWMHeaderInfo> input;
         HRESULT opened =
             OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(), inputEditor, input);
-        note(opened);
+        KeepFirstFailure(failed, opened);
         if (Failed(opened)) continue;
-        note(CopyMarkers(input.Get(), output.Get(), m_offsets[k - 1], m_rebases[k]));
+        KeepFirstFailure(failed,
+                         CopyMarkers(input.Get(), output.Get(), m_offsets[k - 1], m_rebases[k]));
         CloseInputHeader(inputEditor, input);
     }
     int last = m_inputCount - 1;
     if (InputPlaced(last) && m_headerInfo2) {
         ScopedReportContext context(InputLine(last));
-        note(CopyMarkers(m_headerInfo2.Get(), output.Get(), m_offsets[last - 1], m_rebases[last]));
+        KeepFirstFailure(failed, CopyMarkers(m_headerInfo2.Get(), output.Get(), m_offsets[last - 1],
+                                             m_rebases[last]));
     }
     hr = CloseEditorOnOutput(editor, output);
     return Failed(failed) ? failed : hr;

@@ -331,13 +331,14 @@ HRESULT CMerger::CheckInputs() {
         if (Failed(hr)) return hr;
         markers += inputMarkers;
         scripts += inputScripts;
-        const char* kind = markers > kMaxTimedItems ? "markers" : "scripts";
-        if (markers > kMaxTimedItems || scripts > kMaxTimedItems) {
+        const bool tooManyMarkers = markers > kMaxTimedItems;
+        if (tooManyMarkers || scripts > kMaxTimedItems) {
             ReportError(
                 "With input %d (%s) the joined file would hold at least %u %s; a Windows "
                 "Media file holds at most 65535. Nothing was written.\n",
                 k + 1, m_inputPaths ? m_inputPaths[k] : "",
-                unsigned(markers > kMaxTimedItems ? markers : scripts), kind);
+                unsigned(tooManyMarkers ? markers : scripts),
+                tooManyMarkers ? "markers" : "scripts");
             return kTooManyTimedItems;
         }
     }
