@@ -60,6 +60,7 @@ bool CMainDialogLogic::AppendProbed(const std::string& path) {
     if (ProbeCompatibility(path.c_str()) == 1) {
         std::memcpy(m_inputPaths[m_inputCount], path.c_str(), path.size() + 1);
         ++m_inputCount;
+        m_durations.Note(path);
     }
     return true;
 }
@@ -90,12 +91,19 @@ void CMainDialogLogic::OnButtonAddVideo() {
             kSectionOption, kKeyLastFolder, FolderOf(m_inputPaths[m_inputCount - 1]));
 }
 
-void CMainDialogLogic::OnDropFiles(const std::vector<std::string>& paths) {
+void CMainDialogLogic::OnDropFiles(const std::vector<std::string>& paths, int at) {
     // The window takes no input while the engine works; a drop then would reach the list midway.
     if (m_engineBusy) return;
+    const int before = m_inputCount;
     for (const std::string& path : paths) {
         if (!platform::IsFileOrFolder(path) || !HasMediaExtension(path)) continue;
         if (!AppendProbed(path)) break;
+    }
+    if (at >= 0 && at < before && m_inputCount > before) {
+        std::vector<int> added;
+        for (int row = before; row < m_inputCount; ++row) added.push_back(row);
+        MoveRowsTo(added, at);
+        return;
     }
     RefreshFileList();
 }
@@ -232,6 +240,7 @@ int CMainDialogLogic::RefreshFileList() {
         GetDisplayName(m_inputPaths[i], name);
         m_view.InsertRow(i, name);
     }
+    ShowListTotal();
     return 1;
 }
 

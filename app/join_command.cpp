@@ -50,8 +50,13 @@ void CMainDialogLogic::OnButtonConvert() {
                     lt.GetString(IDS_MESSAGE_ERROR).c_str(), MB_OK);
         return;
     }
-    // 2, 3. The edit's text; it must fit a path slot.
+    // 2, 3. The edit's text; it must fit a path slot. A bare name goes to the videos folder.
     m_outputName = m_view.GetOutputText();
+    if (!m_outputName.empty() && m_outputName.find('/') == std::string::npos &&
+        !OutputFolder().empty()) {
+        m_outputName = OutputFolder() + "/" + m_outputName;
+        m_view.SetOutputText(m_outputName);
+    }
     const std::string output = m_outputName;
     if (CharacterCount(output) >= kMaxPath) {
         char text[160];
@@ -72,8 +77,13 @@ void CMainDialogLogic::OnButtonConvert() {
         int answer = MessageBoxA(owner, text.c_str(), lt.GetString(IDS_MESSAGE_WARNING).c_str(),
                                  MB_ICONWARNING | MB_YESNO);
         if (answer == IDYES) {
-            int length = CharacterCount(output);
-            m_view.FocusOutputAndSelect(length >= 3 ? length - 3 : 0, -1);
+            // The first file's extension in place of the typed one, selected.
+            std::string corrected = output.substr(0, output.size() - outputExt.size()) + firstExt;
+            m_outputName = corrected;
+            m_view.SetOutputText(corrected);
+            int length = CharacterCount(corrected);
+            int start = length - CharacterCount(bare);
+            m_view.FocusOutputAndSelect(start, -1);
             return;
         }
         if (answer != IDNO) return;  // the box was closed without an answer
@@ -171,6 +181,7 @@ HRESULT CMainDialogLogic::JoinFiles() {
     merger.m_inputPaths = m_inputPaths;
     merger.m_inputCount = m_inputCount;
     merger.SetGapless(GaplessJoining());
+    merger.SetPartMarkers(PartMarkers());
     merger.SetStopFlag(&m_stopJoin);
     {
         std::lock_guard<std::mutex> lock(m_runningLock);
@@ -193,6 +204,16 @@ bool CMainDialogLogic::GaplessJoining() {
 void CMainDialogLogic::OnGaplessCommand() {
     platform::InstalledServices().settings->WriteProfileInt(kSectionOption, kKeyGapless,
                                                             GaplessJoining() ? 0 : 1);
+}
+
+bool CMainDialogLogic::PartMarkers() {
+    return platform::InstalledServices().settings->GetProfileInt(kSectionOption, kKeyPartMarkers,
+                                                                 0) != 0;
+}
+
+void CMainDialogLogic::OnPartMarkersCommand() {
+    platform::InstalledServices().settings->WriteProfileInt(kSectionOption, kKeyPartMarkers,
+                                                            PartMarkers() ? 0 : 1);
 }
 
 }  // namespace app

@@ -25,18 +25,20 @@ namespace app {
 namespace {
 
 // Files dropped from the desktop, on the window or on any of its controls.
+// On the list they go where they are dropped.
 class CFileDrop : public wxFileDropTarget {
   public:
-    explicit CFileDrop(CMainDialog* dialog) : m_dialog(dialog) {}
-    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& names) override {
+    CFileDrop(CMainDialog* dialog, bool onList) : m_dialog(dialog), m_onList(onList) {}
+    bool OnDropFiles(wxCoord x, wxCoord y, const wxArrayString& names) override {
         std::vector<std::string> paths;
         for (const wxString& n : names) paths.push_back(n.utf8_string());
-        m_dialog->OnDropFiles(paths);
+        m_dialog->OnDropFiles(paths, m_onList ? m_dialog->RowAt(wxPoint(x, y)) : -1);
         return true;
     }
 
   private:
     CMainDialog* m_dialog;
+    bool m_onList;
 };
 
 }  // namespace
@@ -65,15 +67,21 @@ void CMainDialog::OnInitDialog() {
     SetIcons(icons);
     m_fileList->InsertColumn(0, wxString::FromUTF8(g_languageTable.GetString(IDS_COLUMN_FILE_NAME)),
                              wxLIST_FORMAT_CENTRE, 250);
+    AddDurationColumn();
     InitDialogState();
-    SetDropTarget(new CFileDrop(this));
-    for (wxWindow* child : GetChildren()) child->SetDropTarget(new CFileDrop(this));
+    SetDropTarget(new CFileDrop(this, false));
+    for (wxWindow* child : GetChildren())
+        child->SetDropTarget(new CFileDrop(this, child == m_fileList));
+    BindListPointer();
     LocaliseWindow();
     Control(IDC_BUTTON_ADD_VIDEO)->SetFocus();
 }
 
 void CMainDialog::LocaliseWindow() {
     g_languageTable.ApplyToDialog(this, IDD_SPLICORA_DIALOG);
+    // The total takes the label's font, and its word in the current language.
+    Control(IDC_STATIC_TOTAL_DURATION)->SetFont(Control(IDC_STATIC_OUTPUT_FILE)->GetFont());
+    ShowListTotal();
     CentreLabels(this, *resources::FindDialogTemplate(IDD_SPLICORA_DIALOG), m_controls);
 }
 
@@ -201,6 +209,8 @@ void CMainDialog::OnMenuCommand(int commandId) {
         OnPopupMenuFont();
     else if (commandId == IDM_GAPLESS)
         OnGaplessCommand();
+    else if (commandId == IDM_PART_MARKERS)
+        OnPartMarkersCommand();
 }
 
 void CMainDialog::OnAbout() {
@@ -212,6 +222,7 @@ void CMainDialog::DeleteAllRows() { m_fileList->DeleteAllItems(); }
 
 void CMainDialog::InsertRow(int index, const std::string& text) {
     m_fileList->InsertItem(index, platform::ShownText(text));
+    m_fileList->SetItem(index, 1, platform::ShownText(RowDuration(index)));
 }
 
 void CMainDialog::DeleteRow(int index) { m_fileList->DeleteItem(index); }
@@ -221,6 +232,14 @@ int CMainDialog::GetNextSelectedRow(int after) {
 }
 
 void CMainDialog::FocusList() { m_fileList->SetFocus(); }
+
+void CMainDialog::SelectRow(int index) {
+    m_fileList->SetItemState(index, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+}
+
+void CMainDialog::ShowTotalDuration(const std::string& text) {
+    Control(IDC_STATIC_TOTAL_DURATION)->SetLabel(wxString::FromUTF8(text));
+}
 
 // A name whose bytes are not UTF-8 comes back as it was set while the user leaves it alone.
 std::string CMainDialog::GetOutputText() {

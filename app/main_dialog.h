@@ -6,6 +6,7 @@
 #include <wx/timer.h>
 
 #include <map>
+#include <vector>
 
 #include "app/main_dialog_logic.h"
 #include "resources/resource_ids.h"
@@ -29,6 +30,8 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
     void DeleteRow(int index) override;
     int GetNextSelectedRow(int after) override;
     void FocusList() override;
+    void SelectRow(int index) override;
+    void ShowTotalDuration(const std::string& text) override;
     std::string GetOutputText() override;
     void SetOutputText(const std::string& text) override;
     void FocusOutputAndSelect(int start, int end) override;
@@ -47,6 +50,12 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
     void OnButtonExit();
 
     wxWindow* Control(int id) const;
+    // The list's own window of rows (under its header): pointer positions there are what
+    // HitTest takes.
+    wxWindow* ListRows() const;
+    // Where files dropped, or rows dragged, at a point of the rows' window go: the row there
+    // (-1: the end of the list).
+    int RowAt(const wxPoint& where) const;
     wxListCtrl* m_fileList = nullptr;
     wxTextCtrl* m_outputEdit = nullptr;
     std::string m_outputSet;  // the name last put into the output box, byte for byte
@@ -58,6 +67,10 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
   private:
     void OnInitDialog();
     void Route();
+    // The duration column beside the names, both in view.
+    void AddDurationColumn();
+    // A row's full path as its tooltip, and rows dragged to a new place.
+    void BindListPointer();
     void OnCharHook(wxKeyEvent& event);
 
     void ShowProgress();
@@ -66,6 +79,7 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
     wxTimer m_progressTimer;
     wxString m_titleBeforeJoin;
     bool m_closeAfterJoin = false;
+    std::vector<int> m_draggedRows;  // rows being dragged, ascending
 };
 
 }  // namespace app

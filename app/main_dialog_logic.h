@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/list_durations.h"
 #include "join_checks.h"
 #include "merger.h"
 #include "platform/system_info.h"
@@ -33,6 +34,9 @@ class IDialogView {
     // The first selected row after `after` (-1: from the top); -1 when there is none.
     virtual int GetNextSelectedRow(int after) = 0;
     virtual void FocusList() = 0;
+    virtual void SelectRow(int /*index*/) {}
+    // The list's total length beside the output label; "" for an empty list.
+    virtual void ShowTotalDuration(const std::string& /*text*/) {}
 
     // The output name's edit field.
     virtual std::string GetOutputText() = 0;
@@ -88,10 +92,20 @@ class CMainDialogLogic {
     // The "Gapless joining" menu item: kept in the settings, off unless set.
     bool GaplessJoining();
     void OnGaplessCommand();
+    // The "Mark each part" menu item: kept in the settings, off unless set.
+    bool PartMarkers();
+    void OnPartMarkersCommand();
 
     // The input list.
     void OnButtonAddVideo();
-    void OnDropFiles(const std::vector<std::string>& paths);
+    // Dropped files go before slot at; -1 (or past the end) appends them.
+    void OnDropFiles(const std::vector<std::string>& paths, int at = -1);
+    // Moves the rows (ascending) together to the place before row `before` of the list as it
+    // was (m_inputCount: the end); they stay selected.
+    void MoveRowsTo(const std::vector<int>& rows, int before);
+    // Row i's duration text (the list shows slot i in row i) and the list's total.
+    std::string RowDuration(int slot);
+    void ShowListTotal();
     void OnButtonItemUp();
     void OnButtonItemDown();
     void OnButtonItemDelete();
@@ -107,6 +121,9 @@ class CMainDialogLogic {
     void OnButtonBrowse();
     std::string DefaultOutputName(const std::string& section, const std::string& key,
                                   const std::string& defaultName, int folderId);
+
+    // The folder a name without one goes to: the videos folder, else the home folder.
+    std::string OutputFolder();
 
     // The window's other commands.
     void OnButtonPreviewVideo();
@@ -143,6 +160,7 @@ class CMainDialogLogic {
     // The closing box of a join that failed or was refused.
     void ShowJoinFailed();
 
+    CListDurations m_durations;
     bool m_engineBusy = false;
     bool m_joinRunning = false;
     std::atomic<bool> m_stopJoin{false};

@@ -43,22 +43,37 @@ void CMainDialogLogic::InitDialogState() {
     m_view.SetOutputText(m_outputName);
 }
 
+std::string CMainDialogLogic::OutputFolder() {
+    std::string folder;
+    platform::ISystemInfo* system = platform::InstalledServices().system;
+    if (m_osVersion.dwMajorVersion >= 6 && system->GetFolderPath(platform::CSIDL_MYVIDEO, folder))
+        return folder;
+    return system->GetFolderPath(platform::CSIDL_PROFILE, folder) ? folder : std::string();
+}
+
 void CMainDialogLogic::OnButtonBrowse() {
-    // The name as last exchanged; text typed since then does not count.
+    // The name as last exchanged; text typed since then does not count. The dialog opens on it:
+    // its folder (the videos folder for a bare name) and its file name.
     const std::string current = m_outputName;
     size_t slash = current.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : current.substr(0, slash);
+    std::string folder = slash == std::string::npos ? OutputFolder() : current.substr(0, slash);
     if (slash == 0) folder = "/";
+    if (folder.empty()) folder = ".";
     platform::FileDialogRequest request;
     request.owner = m_view.OwnerWindow();
     request.filters = MediaFileFilters();
     request.filterIndex = 1;
-    request.fileName = "*.*";
+    request.fileName = slash == std::string::npos ? current : current.substr(slash + 1);
     request.initialFolder = folder;
     request.title = "Select Output";
     request.flags = platform::OFN_HIDEREADONLY;
     platform::FileDialogResult result;
     if (!platform::InstalledServices().fileDialogs->GetSaveFileName(request, result)) return;
+    // A name typed without an extension takes the first file's.
+    std::string typedExt, firstExt;
+    GetExtension(result.path, typedExt);
+    if (typedExt.empty() && m_inputCount > 0 && GetExtension(m_inputPaths[0], firstExt))
+        result.path += firstExt;
     if (CharacterCount(result.path) >= kMaxPath) {
         std::string text = "The file name is too long (at most " + std::to_string(kMaxPath - 1) +
                            " characters): " + result.path;

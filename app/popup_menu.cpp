@@ -1,5 +1,5 @@
-// The main window's pop-up menu: Language (one entry per language file), Font, Gapless joining
-// and About.
+// The main window's pop-up menu: Language (one entry per language file), Font, Gapless joining,
+// Mark each part and About.
 
 #include <wx/menu.h>
 
@@ -24,6 +24,8 @@ void CMainDialog::ShowPopupMenu(int x, int y, int menuId) {
         FillLanguageMenu(menu, popup);
         if (wxMenuItem* gapless = popup->FindItem(platform::ToWxMenuId(IDM_GAPLESS)))
             gapless->Check(GaplessJoining());
+        if (wxMenuItem* parts = popup->FindItem(platform::ToWxMenuId(IDM_PART_MARKERS)))
+            parts->Check(PartMarkers());
         // A submenu is shown on its own only once taken out of its menu.
         menu->Remove(top);
         TrackPopup(popup, wxPoint(x, y));

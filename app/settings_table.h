@@ -14,6 +14,7 @@ constexpr const char* kKeyCurrentLanguage = "CurrentLanguage";
 constexpr const char* kKeyOutputFile = "output_cut_file";
 constexpr const char* kKeyLastFolder = "LastFolder";
 constexpr const char* kKeyGapless = "Gapless";  // 1: each input starts where the last one ends
+constexpr const char* kKeyPartMarkers = "PartMarkers";  // 1: a marker where each input starts
 
 constexpr const char* kDefaultLanguage = "english";
 // The fixed output name of the older systems, in the home folder; the video folder's name replaces
@@ -35,6 +36,7 @@ constexpr SettingKey kSettingKeys[] = {
     {kSectionOption, kKeyOutputFile, SettingType::String, 0, nullptr},
     {kSectionOption, kKeyLastFolder, SettingType::String, 0, ""},
     {kSectionOption, kKeyGapless, SettingType::Integer, 0, nullptr},
+    {kSectionOption, kKeyPartMarkers, SettingType::Integer, 0, nullptr},
 };
 
 }  // namespace app

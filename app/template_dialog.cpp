@@ -37,8 +37,10 @@ std::map<int, wxWindow*> BuildFromTemplate(wxDialog* dialog, const resources::Di
                 break;
             }
             case resources::ControlKind::StaticText:
-                window = new wxStaticText(dialog, id, text, pos, size,
-                                          wxALIGN_LEFT | wxST_NO_AUTORESIZE);
+                window = new wxStaticText(
+                    dialog, id, text, pos, size,
+                    ((c.style & SS_TYPEMASK) == SS_RIGHT ? wxALIGN_RIGHT : wxALIGN_LEFT) |
+                        wxST_NO_AUTORESIZE);
                 break;
             case resources::ControlKind::Icon:
                 window = new wxStaticBitmap(dialog, id, LoadAppIcon(c.iconId), pos);

@@ -20,15 +20,31 @@ void CMainDialogLogic::OnButtonPreviewVideo() {
     }
     // The player's place under the root of the temporary folder's drive: here the root.
     const std::string player = "/Program Files/Windows Media Player/mplayer2.exe";
-    if (platform::FileExists(player))
-        platform::InstalledServices().shell->WinExec({player, output});
-    else
-        platform::InstalledServices().shell->ShellExecuteOpen(output);
+    if (platform::FileExists(player) &&
+        platform::InstalledServices().shell->WinExec({player, output}) > 31)
+        return;
+    if (platform::InstalledServices().shell->ShellExecuteOpen(output) > 32) return;
+    std::string text = "No program could be started to play " + output +
+                       ".\nInstall xdg-utils (xdg-open) and a video player that plays Windows "
+                       "Media files, such as VLC or mpv, or open the file in a player yourself.";
+    MessageBoxA(m_view.OwnerWindow(), text.c_str(),
+                g_languageTable.GetString(IDS_MESSAGE_ERROR).c_str(), MB_OK);
 }
 
 void CMainDialogLogic::OnButtonHelp() {
-    platform::InstalledServices().shell->WinExec(
-        {"xdg-open", m_setup.baseFolder + "/help/Introduction.htm"});
+    const std::string page = m_setup.baseFolder + "/help/Introduction.htm";
+    std::string text;
+    if (!platform::FileExists(page))
+        text = "The help file " + page + " is missing. Install Splicora again to restore it.";
+    else if (platform::InstalledServices().shell->WinExec({"xdg-open", page}) <= 31)
+        text =
+            "The help could not be opened: xdg-open could not be started. Install xdg-utils "
+            "and a web browser, or open " +
+            page + " in your web browser.";
+    else
+        return;
+    MessageBoxA(m_view.OwnerWindow(), text.c_str(),
+                g_languageTable.GetString(IDS_MESSAGE_ERROR).c_str(), MB_OK);
 }
 
 void CMainDialogLogic::OnButtonHomepage() {
@@ -36,7 +52,8 @@ void CMainDialogLogic::OnButtonHomepage() {
         return;
     std::string text = std::string("The Program does not launch your web browser to access ") +
                        resources::kHomepageSite +
-                       " ,\nPlease launch your web browser and input the URL manually.";
+                       " ,\nPlease launch your web browser and input the URL manually.\n"
+                       "To open it from here, install xdg-utils and a web browser.";
     MessageBoxA(m_view.OwnerWindow(), text.c_str(), "unknown errors", MB_OK);
 }
 

@@ -296,6 +296,7 @@ HRESULT CMerger::Merge() {
         return hr;
     }
     m_outputFinished = true;
+    if (m_partMarkers && Failed(hr = AddPartMarkersToOutput())) return hr;
     if (Failed(hr = CopyAllMarkers())) return hr;
     return CopyLaterScripts();
 }
@@ -317,7 +318,7 @@ HRESULT CMerger::CheckInputs() {
             m_inputPaths ? m_inputPaths[0] : "");
         return kTimeLineTooLong;
     }
-    DWORD markers = 0, scripts = 0;
+    DWORD markers = m_partMarkers ? DWORD(m_inputCount) : 0, scripts = 0;
     for (int k = 0; k < m_inputCount; ++k) {
         if (StopRequested()) return kJoinStopped;
         DWORD inputMarkers = 0, inputScripts = 0;

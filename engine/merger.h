@@ -107,6 +107,7 @@ class CMerger final : public IWMReaderCallback,
                         QWORD rebase = 0);
     HRESULT CopyAllMarkers();
     HRESULT CopyLaterScripts();
+    HRESULT AddPartMarkersToOutput();
 
     // The writer's stream number for a stream number of the input in the second role; 0 if none.
     WORD MapStreamNumber(WORD n);
@@ -137,6 +138,8 @@ class CMerger final : public IWMReaderCallback,
     // Gapless placement: each later input starts where the one before it truly ends (its
     // latest sample end), not at the next whole second. Set before Merge.
     void SetGapless(bool on) { m_gapless = on; }
+    // A marker at the start of every input, named after its file. Set before Merge.
+    void SetPartMarkers(bool on) { m_partMarkers = on; }
 
     // The caller's path table (not owned; must outlive the join) and its used entries.
     const PathSlot* m_inputPaths = nullptr;
@@ -239,6 +242,7 @@ class CMerger final : public IWMReaderCallback,
     std::array<QWORD, kMaxOffsets + 1> m_rebases{};
     std::array<DWORD, kMaxOffsets + 1> m_damaged{};
 
+    bool m_partMarkers = false;
     // Gapless placement; touched only by the running reader's callbacks.
     bool m_gapless = false;
     InputEnd m_inputEnd;

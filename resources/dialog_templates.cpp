@@ -21,6 +21,8 @@ constexpr DialogControl kMainControls[] = {
     {IDC_BUTTON_ITEM_CLEAR, ControlKind::PushButton, "Clear", 0, 179, 95, 80, 14, kButton},
     {IDC_STATIC_OUTPUT_FILE, ControlKind::StaticText, "Output filename", 0, 7, 114, 90, 14,
      kChild | SS_LEFT | SS_CENTERIMAGE},
+    {IDC_STATIC_TOTAL_DURATION, ControlKind::StaticText, "", 0, 97, 114, 79, 14,
+     kChild | SS_RIGHT | SS_CENTERIMAGE | SS_NOPREFIX},
     {IDC_EDIT_OUTPUT_FILE, ControlKind::Edit, "", 0, 7, 131, 169, 14,
      kChild | WS_TABSTOP | WS_BORDER | ES_LEFT | ES_AUTOHSCROLL},
     {IDC_BUTTON_BROWSE, ControlKind::PushButton, "Browse", 0, 185, 131, 66, 14, kButton},

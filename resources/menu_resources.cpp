@@ -14,6 +14,7 @@ constexpr MenuItemResource kPopupItems[] = {
     {"Language", 0, kLanguagePlaceholder, true},
     {"Font", IDM_POPUPMENU_FONT, {}, false},
     {"Gapless joining", IDM_GAPLESS, {}, false, true},
+    {"Mark each part", IDM_PART_MARKERS, {}, false, true},
     {"About", IDM_ABOUT, {}, false},
 };
 

@@ -13,8 +13,9 @@ constexpr int IDI_SMALL = 101;
 constexpr int IDR_POPUP_MENU = 264;
 constexpr int IDM_ABOUT = 32783;
 constexpr int IDM_POPUPMENU_FONT = 32784;
-constexpr int IDM_GAPLESS = 32785;  // check item
-constexpr int IDM_ABOUTBOX = 16;    // system menu item
+constexpr int IDM_GAPLESS = 32785;       // check item
+constexpr int IDM_PART_MARKERS = 32786;  // check item
+constexpr int IDM_ABOUTBOX = 16;         // system menu item
 // Language entries: ID_LANGUAGE_FIRST + the language's index; ids past ID_LANGUAGE_LAST do nothing.
 constexpr int ID_LANGUAGE_FIRST = 45400;
 constexpr int ID_LANGUAGE_LAST = 46399;
@@ -34,6 +35,7 @@ constexpr int IDC_BUTTON_HOMEPAGE = 1012;
 constexpr int IDC_BUTTON_EXIT = 1018;
 constexpr int IDC_BUTTON_HELP = 1019;
 constexpr int IDC_STATIC_OUTPUT_FILE = 1025;
+constexpr int IDC_STATIC_TOTAL_DURATION = 1026;
 
 // Controls of the About box.
 constexpr int IDC_STATIC_PRODUCT_NAME = 1016;
@@ -50,6 +52,8 @@ constexpr int IDS_MESSAGE_OPEN_FILE = 219;
 constexpr int IDS_MESSAGE_OPEN_VIDEO_FILE_TO_LIST = 226;
 constexpr int IDS_MESSAGE_FILE_EXIST = 231;
 constexpr int IDS_COLUMN_FILE_NAME = 238;
+constexpr int IDS_COLUMN_DURATION = 239;
 constexpr int IDS_MESSAGE_RESTART_PROGRAM = 245;
 constexpr int IDS_MESSAGE_CONVERSION_DONE = 263;
 constexpr int IDS_MESSAGE_JOIN_FAILED = 270;
+constexpr int IDS_TOTAL_DURATION = 271;

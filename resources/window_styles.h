@@ -21,6 +21,8 @@ constexpr uint32_t BS_PUSHBUTTON = 0x0;
 constexpr uint32_t BS_DEFPUSHBUTTON = 0x1;
 
 constexpr uint32_t SS_LEFT = 0x0;
+constexpr uint32_t SS_RIGHT = 0x2;
+constexpr uint32_t SS_TYPEMASK = 0x1F;
 constexpr uint32_t SS_ICON = 0x3;
 constexpr uint32_t SS_NOPREFIX = 0x80;
 constexpr uint32_t SS_CENTERIMAGE = 0x200;

@@ -2,6 +2,7 @@
 
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <thread>
@@ -13,9 +14,10 @@ namespace platform {
 namespace {
 constexpr int kStarted = 42;
 constexpr int kFileNotFound = 2;  // SE_ERR_FNF
+constexpr int kSettleMs = 1000;
 }  // namespace
 
-bool StartDetached(const std::vector<std::string>& argv) {
+bool StartDetached(const std::vector<std::string>& argv, int settleMs) {
     if (argv.empty() || argv[0].empty()) return false;
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -27,6 +29,14 @@ bool StartDetached(const std::vector<std::string>& argv) {
     int rc = posix_spawnp(&pid, args[0], nullptr, &attr, args.data(), environ);
     posix_spawnattr_destroy(&attr);
     if (rc != 0) return false;
+    // An opener that finds nothing to open with (xdg-open without a browser) fails at once.
+    for (int waited = 0; waited < settleMs; waited += 10) {
+        int status = 0;
+        pid_t ended = waitpid(pid, &status, WNOHANG);
+        if (ended == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (ended < 0 && errno != EINTR) return true;
+        usleep(10000);
+    }
     // The child outlives nothing of ours; a reaper keeps it from staying a zombie.
     std::thread([pid] {
         int status;
@@ -37,11 +47,11 @@ bool StartDetached(const std::vector<std::string>& argv) {
 }
 
 int CLinuxShell::ShellExecuteOpen(const std::string& target) {
-    return StartDetached({"xdg-open", target}) ? kStarted : kFileNotFound;
+    return StartDetached({"xdg-open", target}, kSettleMs) ? kStarted : kFileNotFound;
 }
 
 int CLinuxShell::WinExec(const std::vector<std::string>& argv) {
-    return StartDetached(argv) ? kStarted : kFileNotFound;
+    return StartDetached(argv, kSettleMs) ? kStarted : kFileNotFound;
 }
 
 }  // namespace platform

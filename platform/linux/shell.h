@@ -1,5 +1,6 @@
 #pragma once
-// The shell service on Linux: xdg-open and programs started detached.
+// The shell service on Linux: xdg-open and programs started detached. A program that fails
+// within a second (xdg-open finding no program to open with) counts as not started.
 
 #include <string>
 #include <vector>
@@ -15,7 +16,8 @@ class CLinuxShell : public IShell {
 };
 
 // Starts the program in a session of its own and reaps it when it ends; false when it could not
-// be started (not found, not executable).
-bool StartDetached(const std::vector<std::string>& argv);
+// be started (not found, not executable) or failed within settleMs (ended with a non-zero status).
+// One still running then counts as started.
+bool StartDetached(const std::vector<std::string>& argv, int settleMs = 0);
 
 }  // namespace platform

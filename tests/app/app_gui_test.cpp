@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/dnd.h>
 #include <wx/init.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
@@ -43,6 +44,7 @@
 #include "platform/temp_folder.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
+#include "resources/window_styles.h"
 #include "window_wait.h"
 
 // GTK and the libraries under it keep caches for the life of the process.
@@ -115,7 +117,7 @@ TEST_F(WindowTest, ControlsSitWhereTheTemplatePutsThemInTabOrderWithNoDefaultBut
         EXPECT_EQ(child->GetId(), c.id) << c.text;  // creation order is the tab order
         wxPoint pos = dialog->ConvertDialogToPixels(wxPoint(c.x, c.y));
         EXPECT_EQ(child->GetPosition().x, pos.x) << c.id;
-        if (c.id != IDC_STATIC_OUTPUT_FILE) {  // the label is centred in its box
+        if (!(c.style & SS_CENTERIMAGE)) {  // labels are centred in their boxes
             EXPECT_EQ(child->GetPosition().y, pos.y) << c.id;
             EXPECT_EQ(child->GetSize(), dialog->ConvertDialogToPixels(wxSize(c.width, c.height)))
                 << c.id;
@@ -128,10 +130,16 @@ TEST_F(WindowTest, ControlsSitWhereTheTemplatePutsThemInTabOrderWithNoDefaultBut
     wxListItem column;
     column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH | wxLIST_MASK_FORMAT);
     ASSERT_TRUE(dialog->m_fileList->GetColumn(0, column));
-    EXPECT_EQ(dialog->m_fileList->GetColumnCount(), 1);
+    EXPECT_EQ(dialog->m_fileList->GetColumnCount(), 2);
     EXPECT_EQ(column.GetText(), "Video File Name");
-    EXPECT_EQ(column.GetWidth(), 250);
     EXPECT_EQ(column.GetAlign(), wxLIST_FORMAT_CENTRE);
+    int nameWidth = column.GetWidth();
+    ASSERT_TRUE(dialog->m_fileList->GetColumn(1, column));
+    EXPECT_EQ(column.GetText(), "Duration(s)");
+    EXPECT_EQ(column.GetAlign(), wxLIST_FORMAT_RIGHT);
+    // Both columns in view, the names wider.
+    EXPECT_LE(nameWidth + column.GetWidth(), dialog->m_fileList->GetClientSize().x);
+    EXPECT_GT(nameWidth, column.GetWidth());
     EXPECT_EQ(dialog->m_outputEdit->GetValue(), "/home/user/Videos/splicora.wmv");
     dialog->Destroy();
 }
@@ -174,6 +182,153 @@ TEST_F(WindowTest, NamesThatAreNotUtf8ShowAndComeBackByteForByte) {
     EXPECT_EQ(dialog->GetOutputText(), name);
     dialog->m_outputEdit->ChangeValue("/v/other.wmv");
     EXPECT_EQ(dialog->GetOutputText(), "/v/other.wmv");
+    dialog->Destroy();
+}
+
+std::string Sample(const std::string& name) { return std::string(SPLICORA_TEST_DATA) + "/" + name; }
+
+// m:ss of ffprobe's duration of a file, or of the sum of several, rounded to the second.
+std::string FfprobeDuration(const std::vector<std::string>& paths) {
+    double seconds = 0;
+    for (const std::string& p : paths)
+        seconds += std::atof(
+            Capture("ffprobe -v error -show_entries format=duration -of csv=p=0 '" + p + "'")
+                .c_str());
+    long s = std::lround(seconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
+    return text;
+}
+
+std::vector<std::string> RowTexts(app::CMainDialog* dialog, int column) {
+    std::vector<std::string> texts;
+    for (int r = 0; r < dialog->m_fileList->GetItemCount(); ++r)
+        texts.push_back(dialog->m_fileList->GetItemText(r, column).utf8_string());
+    return texts;
+}
+
+// The middle of a row in the rows' window, found as the list's own hit test finds it.
+wxPoint RowCentre(app::CMainDialog* dialog, int row) {
+    int first = -1, last = -1;
+    for (int y = 0; y < dialog->ListRows()->GetClientSize().y; ++y) {
+        if (dialog->RowAt(wxPoint(20, y)) != row) continue;
+        if (first < 0) first = y;
+        last = y;
+    }
+    return wxPoint(20, (first + last) / 2);
+}
+
+// Each added file's duration as ffprobe gives it, the list's total beside the output label, and
+// a row's full path as its tooltip once the pointer rests on it.
+TEST_F(WindowTest, TheListShowsEachFilesDurationTheTotalAndTheFullPath) {
+    REQUIRE_DISPLAY();
+    REQUIRE_JUDGE(!Capture("command -v ffprobe").empty(), "ffprobe");
+    auto* dialog = new app::CMainDialog(nullptr, m_setup);
+    dialog->Show();
+    const std::vector<std::string> files = {Sample("av_wmv2_wma2_meta.wmv"), Sample("av_part2.wmv"),
+                                            Sample("av_part3.wmv"), Sample("av_part2.wmv")};
+    EXPECT_EQ(dialog->Control(IDC_STATIC_TOTAL_DURATION)->GetLabel(), "");
+    dialog->OnDropFiles(files);
+    std::vector<std::string> expected;
+    for (const std::string& f : files) expected.push_back(FfprobeDuration({f}));
+    EXPECT_EQ(RowTexts(dialog, 1), expected);
+    EXPECT_EQ(dialog->Control(IDC_STATIC_TOTAL_DURATION)->GetLabel().utf8_string(),
+              "Total: " + FfprobeDuration(files));
+    dialog->OnButtonItemClear();
+    EXPECT_EQ(dialog->Control(IDC_STATIC_TOTAL_DURATION)->GetLabel(), "");
+
+    dialog->OnDropFiles(files);
+    ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
+    wxWindow* rows = dialog->ListRows();
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(rows->ClientToScreen(RowCentre(dialog, 2)));
+    EXPECT_TRUE(Settle([&] { return rows->GetToolTipText().utf8_string() == files[2]; }))
+        << rows->GetToolTipText().utf8_string();
+    dialog->Destroy();
+}
+
+// A row dragged with the mouse takes the place of the row it is let go on; files dropped on a
+// row go before it, and stay selected.
+TEST_F(WindowTest, RowsDraggedAndFilesDroppedGoWhereTheyAreLetGo) {
+    REQUIRE_DISPLAY();
+    auto* dialog = new app::CMainDialog(nullptr, m_setup);
+    dialog->Show();
+    const char* paths[] = {"/v/a.wmv", "/v/b.wmv", "/v/c.wmv", "/v/d.wmv"};
+    for (const char* p : paths)
+        std::snprintf(dialog->m_inputPaths[dialog->m_inputCount++], 260, "%s", p);
+    dialog->RefreshFileList();
+    ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
+    dialog->SelectRow(0);
+    wxWindow* rows = dialog->ListRows();
+    wxPoint from = rows->ClientToScreen(RowCentre(dialog, 0));
+    wxPoint to = rows->ClientToScreen(RowCentre(dialog, 2));
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(from);
+    WaitIdle();
+    mouse.MouseDown();
+    for (int step = 1; step <= 10; ++step) {
+        mouse.MouseMove(from + (to - from) * step / 10);
+        WaitIdle();
+    }
+    mouse.MouseUp();
+    EXPECT_TRUE(Settle([&] { return std::string(dialog->m_inputPaths[0]) == "/v/b.wmv"; }));
+    EXPECT_EQ(RowTexts(dialog, 0), (std::vector<std::string>{"b.wmv", "c.wmv", "a.wmv", "d.wmv"}));
+    EXPECT_EQ(dialog->GetNextSelectedRow(-1), 2);
+    EXPECT_EQ(dialog->GetNextSelectedRow(2), -1);
+
+    dialog->OnButtonItemClear();
+    for (const char* name : {"av_wmv2_wma2_meta.wmv", "av_part2.wmv"})
+        std::snprintf(dialog->m_inputPaths[dialog->m_inputCount++], 260, "%s",
+                      Sample(name).c_str());
+    dialog->RefreshFileList();
+    auto* drop = dynamic_cast<wxFileDropTarget*>(dialog->m_fileList->GetDropTarget());
+    ASSERT_NE(drop, nullptr);
+    wxPoint onRow1 = RowCentre(dialog, 1);
+    wxArrayString dropped;
+    dropped.Add(wxString::FromUTF8(Sample("av_part3.wmv")));
+    drop->OnDropFiles(onRow1.x, onRow1.y, dropped);
+    EXPECT_EQ(RowTexts(dialog, 0),
+              (std::vector<std::string>{"av_wmv2_wma2_meta.wmv", "av_part3.wmv", "av_part2.wmv"}));
+    EXPECT_EQ(std::string(dialog->m_inputPaths[1]), Sample("av_part3.wmv"));
+    EXPECT_EQ(dialog->GetNextSelectedRow(-1), 1);
+    dropped[0] = wxString::FromUTF8(Sample("av_part2.wmv"));
+    drop->OnDropFiles(onRow1.x, 1000, dropped);  // below the rows: the end
+    EXPECT_EQ(RowTexts(dialog, 0).back(), "av_part2.wmv");
+    EXPECT_EQ(dialog->m_inputCount, 4);
+    dialog->Destroy();
+}
+
+// Preview and Help that cannot start a program say what to install and where to look.
+TEST_F(WindowTest, PreviewAndHelpThatCannotStartAProgramSayWhatToDo) {
+    REQUIRE_DISPLAY();
+    TempFolder dir;
+    m_setup.baseFolder = dir.Path();
+    auto* dialog = new app::CMainDialog(nullptr, m_setup);
+    auto click = [&](int id) {
+        wxCommandEvent event(wxEVT_BUTTON, id);
+        dialog->Control(id)->ProcessWindowEvent(event);
+    };
+    const std::string page = dir.Path() + "/help/Introduction.htm";
+    click(IDC_BUTTON_HELP);  // no guide
+    ASSERT_EQ(m_box.calls.size(), 1u);
+    EXPECT_EQ(m_box.calls[0].text,
+              "The help file " + page + " is missing. Install Splicora again to restore it.");
+    EXPECT_TRUE(m_shell.calls.empty());
+
+    dir.Write("help/Introduction.htm", "<p>guide</p>");
+    dialog->m_outputName = dir.Write("joined.wmv", "x");
+    m_shell.results = {2, 2};  // neither the opener nor the viewer starts
+    click(IDC_BUTTON_HELP);
+    click(IDC_BUTTON_PREVIEW_VIDEO);
+    ASSERT_EQ(m_box.calls.size(), 3u);
+    EXPECT_EQ(m_box.calls[1].text,
+              "The help could not be opened: xdg-open could not be started. Install xdg-utils and "
+              "a web browser, or open " +
+                  page + " in your web browser.");
+    EXPECT_EQ(m_box.calls[2].text, "No program could be started to play " + dialog->m_outputName +
+                                       ".\nInstall xdg-utils (xdg-open) and a video player that "
+                                       "plays Windows Media files, such as VLC or mpv, or open "
+                                       "the file in a player yourself.");
     dialog->Destroy();
 }
 
@@ -349,8 +504,8 @@ TEST_F(PopupMenuTest, ARightClickOnTheBackgroundOrALabelOpensTheMenuOneOnAContro
     ASSERT_TRUE(Settle([&] { return dialog->tracked > 0; }));
     EXPECT_EQ(dialog->tracked, 1);
     EXPECT_EQ(dialog->where, background);
-    EXPECT_EQ(dialog->items,
-              (std::vector<std::string>{"Language", "Font", "Gapless joining", "About"}));
+    EXPECT_EQ(dialog->items, (std::vector<std::string>{"Language", "Font", "Gapless joining",
+                                                       "Mark each part", "About"}));
 
     wxWindow* label = dialog->Control(IDC_STATIC_OUTPUT_FILE);
     wxPoint onLabel = label->GetPosition() + wxPoint(5, label->GetSize().y / 2);
@@ -383,8 +538,8 @@ TEST_F(PopupMenuTest, TheSavedLanguageIsCheckedInAnyLetterCaseAndTheMenuIsLocali
     dialog = Open("german");
     dialog->ShowPopupMenu(0, 0);
     // A language file without the newer key keeps the built-in text.
-    EXPECT_EQ(dialog->items,
-              (std::vector<std::string>{"Sprache", "Schrift", "Gapless joining", "Info"}));
+    EXPECT_EQ(dialog->items, (std::vector<std::string>{"Sprache", "Schrift", "Gapless joining",
+                                                       "Mark each part", "Info"}));
     ASSERT_EQ(dialog->languages.size(), 2u);
     EXPECT_FALSE(dialog->languages[0].checked);
     EXPECT_TRUE(dialog->languages[1].checked);

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app_fixture.h"
+#include "com_object.h"
 #include "wm_interfaces.h"
 
 namespace {
@@ -160,18 +161,37 @@ TEST_F(MergeTest, OutputNamesCountCharactersNotBytes) {
                                        "characters are allowed.|0|owner"});
 }
 
-TEST_F(MergeTest, ExtensionQuestionYesSelectsTheLastThreeCharactersAndJoinsNothing) {
+// Yes puts the first file's extension in the box, in place of the typed one or after a name
+// without one, and selects it; nothing is joined until Merge is pressed again.
+TEST_F(MergeTest, ExtensionQuestionYesPutsTheFirstFilesExtensionInTheBoxSelected) {
     SetList({m_first, m_second});
-    m_view.output = m_dir.Path() + "/out";
-    m_journal.answers = {IDYES};
+    for (const char* typed : {"/my holiday", "/my holiday.avi"}) {
+        m_journal.entries.clear();
+        m_journal.boxes = 0;
+        m_view.output = m_dir.Path() + typed;
+        m_journal.answers = {IDYES};
+        m_dialog->OnButtonConvert();
+        EXPECT_EQ(m_journal.entries,
+                  std::vector<std::string>{"box Warning|The output file " + m_dir.Path() + typed +
+                                           " extension should be wmv. Do you want to change "
+                                           "it?|34|owner"});
+        EXPECT_EQ(m_view.output, m_dir.Path() + "/my holiday.wmv");
+        EXPECT_EQ(m_view.selectionStart, int(m_view.output.size()) - 3);
+        EXPECT_EQ(m_view.selectionEnd, -1);
+        EXPECT_FALSE(std::filesystem::exists(m_view.output));
+    }
+}
+
+// A name typed without a folder is written to the videos folder, not the current one.
+TEST_F(MergeTest, ABareNameGoesToTheVideosFolder) {
+    m_system.videosFolder = m_dir.Path();
+    m_dialog->InitDialogState();
+    SetList({m_first, m_second});
+    m_view.output = "bare.wmv";
     m_dialog->OnButtonConvert();
-    EXPECT_EQ(m_journal.entries,
-              std::vector<std::string>{"box Warning|The output file " + m_view.output +
-                                       " extension should be wmv. Do you want to change it?|34|"
-                                       "owner"});
-    EXPECT_EQ(m_view.selectionStart, int(m_view.output.size()) - 3);
-    EXPECT_EQ(m_view.selectionEnd, -1);
-    EXPECT_FALSE(std::filesystem::exists(m_view.output));
+    EXPECT_EQ(m_view.output, m_dir.Path() + "/bare.wmv");
+    EXPECT_TRUE(std::filesystem::exists(m_dir.Path() + "/bare.wmv"));
+    EXPECT_FALSE(std::filesystem::exists("bare.wmv"));
 }
 
 TEST_F(MergeTest, UpperCaseExtensionIsAskedAboutAndNoGoesOnWithTheName) {
@@ -286,6 +306,29 @@ TEST_F(MergeTest, GaplessJoiningIsKeptInTheSettingsAndPlacesThePartsEndToEnd) {
     EXPECT_GT(whole - gapless, 9000000u);  // 0.95 s: the rest of the first part's last second
     m_dialog->OnGaplessCommand();
     EXPECT_FALSE(m_dialog->GaplessJoining());
+}
+
+// "Mark each part" is kept in the settings and reaches the join: one marker more for each part.
+TEST_F(MergeTest, MarkEachPartIsKeptInTheSettingsAndReachesTheJoin) {
+    SetList({m_first, m_second});
+    auto markerCount = [&](const std::string& name) {
+        m_view.output = m_dir.Path() + "/" + name;
+        m_dialog->OnButtonConvert();
+        wm::ComPtr<IWMMetadataEditor> editor;
+        wm::ComPtr<IWMHeaderInfo> header;
+        std::u16string wide(m_view.output.begin(), m_view.output.end());
+        WORD count = 0;
+        if (Succeeded(WMCreateEditor(editor.Out())) && Succeeded(editor->Open(wide.c_str())) &&
+            Succeeded(editor.As(header)))
+            header->GetMarkerCount(&count);
+        return count;
+    };
+    EXPECT_EQ(markerCount("plain.wmv"), 2);  // the first file's own two
+    m_dialog->OnPartMarkersCommand();
+    EXPECT_EQ(m_settings.GetProfileInt("Option", "PartMarkers", 0), 1);
+    EXPECT_EQ(markerCount("parts.wmv"), 4);
+    m_dialog->OnPartMarkersCommand();
+    EXPECT_FALSE(m_dialog->PartMarkers());
 }
 
 }  // namespace

@@ -55,7 +55,10 @@ TEST_F(OutputNameTest, OlderSystemsAndFailedLookUpsUseTheFixedNameInTheHomeFolde
     EXPECT_EQ(m_view.output, "/home/user/splicora.wmv");
 }
 
+// Browse opens on the exchanged name: its folder (the videos folder for a bare name) and its file
+// name; a name chosen without an extension takes the first file's.
 TEST_F(OutputNameTest, BrowseStartsInTheExchangedNamesFolderAndStoresTheChoice) {
+    m_dialog->InitDialogState();
     m_dialog->m_outputName = "/data/films/old.wmv";
     m_view.output = "/typed/elsewhere.wmv";  // typed since the last exchange: not used
     m_dialogs.saveAnswers.push_back({true, {"/data/new", {}}});
@@ -64,7 +67,7 @@ TEST_F(OutputNameTest, BrowseStartsInTheExchangedNamesFolderAndStoresTheChoice) 
     EXPECT_EQ(r.initialFolder, "/data/films");
     EXPECT_EQ(r.title, "Select Output");
     EXPECT_EQ(r.flags, 4u);
-    EXPECT_EQ(r.fileName, "*.*");
+    EXPECT_EQ(r.fileName, "old.wmv");
     EXPECT_EQ(r.filters.size(), 4u);
     // Taken as typed, without an extension added.
     EXPECT_EQ(m_dialog->m_outputName, "/data/new");
@@ -74,9 +77,16 @@ TEST_F(OutputNameTest, BrowseStartsInTheExchangedNamesFolderAndStoresTheChoice) 
     m_dialog->m_outputName = "plain.wmv";
     m_settings.writes.clear();
     m_dialog->OnButtonBrowse();  // cancelled
-    EXPECT_EQ(m_dialogs.saveRequests.at(1).initialFolder, ".");
+    EXPECT_EQ(m_dialogs.saveRequests.at(1).initialFolder, "/home/user/Videos");
+    EXPECT_EQ(m_dialogs.saveRequests.at(1).fileName, "plain.wmv");
     EXPECT_EQ(m_dialog->m_outputName, "plain.wmv");
     EXPECT_TRUE(m_settings.writes.empty());
+
+    SetList({"/v/first.asf", "/v/second.asf"});
+    m_dialogs.saveAnswers.resize(m_dialogs.saveRequests.size());  // answers go by call
+    m_dialogs.saveAnswers.push_back({true, {"/data/my holiday", {}}});
+    m_dialog->OnButtonBrowse();
+    EXPECT_EQ(m_view.output, "/data/my holiday.asf");
 }
 
 TEST_F(OutputNameTest, PreviewOpensAnExistingOutputAndNamesAMissingOne) {
@@ -93,9 +103,12 @@ TEST_F(OutputNameTest, PreviewOpensAnExistingOutputAndNamesAMissingOne) {
 }
 
 TEST_F(OutputNameTest, HelpOpensTheGuideAndAFailedHomepageSaysWhatToDo) {
+    app::DialogSetup setup = WindowSetup();
+    setup.baseFolder = std::string(SPLICORA_TEST_DATA) + "/../..";  // the guide in the sources
+    m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, setup);
     m_dialog->OnButtonHelp();
     EXPECT_EQ(m_shell.calls.at(0),
-              (std::vector<std::string>{"xdg-open", "/opt/splicora/help/Introduction.htm"}));
+              (std::vector<std::string>{"xdg-open", setup.baseFolder + "/help/Introduction.htm"}));
 
     m_shell.results = {33, 33, 2};
     m_dialog->OnButtonHomepage();
@@ -106,7 +119,8 @@ TEST_F(OutputNameTest, HelpOpensTheGuideAndAFailedHomepageSaysWhatToDo) {
               std::vector<std::string>{
                   "box unknown errors|The Program does not launch your web browser to access "
                   "www.quorvel.example ,\nPlease launch your web browser and input the URL "
-                  "manually.|0|owner"});
+                  "manually.\nTo open it from here, install xdg-utils and a web browser.|0|"
+                  "owner"});
 }
 
 }  // namespace

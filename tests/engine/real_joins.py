@@ -325,6 +325,44 @@ def check_limits():
     check(tags.get("title") and "bannerimagedata" not in tags, f"the rest carried over: {tags}")
 
 
+def check_part_markers(gapless):
+    """--part-markers: a marker named after each input's file where ffprobe finds that input's
+    first packet in the output, before the input's own markers, whole seconds unless gapless.
+    Markers for the parts count against the format's limit."""
+    inputs = [META, PART2, PART3, PART2]
+    out = os.path.join(work, "parts.wmv")
+    rc, _, stderr, _ = run_join(out, inputs, "--part-markers", *(["--gapless"] if gapless else []))
+    check(rc == 0, f"join with part markers exits 0 (got {rc}): {stderr}")
+    if rc != 0:
+        return
+    out_streams, out_packets, out_chapters, _ = probe(out)
+    taken = {o: 0 for o in out_packets}
+    expected, part_starts = [], []
+    for path in inputs:
+        streams, packets, marks, _ = probe(path)
+        check(min(t for ps in packets.values() for t, _ in ps) == 0, f"{path} starts at 0")
+        starts = []
+        for o, i in partner_streams(out_streams, streams).items():
+            run = out_packets[o][taken[o]:taken[o] + len(packets[i])]
+            starts.append(min(t for t, _ in run))
+            taken[o] += len(packets[i])
+        start = min(starts)
+        part_starts.append(start)
+        expected.append((os.path.splitext(os.path.basename(path))[0], start))
+        expected += [(title, at + start) for title, at in marks]
+    expected.sort(key=lambda c: c[1])  # stable: a part's marker before its own at one time
+    check(out_chapters == expected, f"part markers: {out_chapters} vs {expected}")
+    whole = all(start % 1000 == 0 for start in part_starts)
+    check(whole != gapless, f"parts start on whole seconds only without --gapless: {part_starts}")
+
+    # 2 + 2 * 32766 markers of the inputs fit; with 3 for the parts they do not.
+    marked = marked_copy(PART2, os.path.join(work, "marked.wmv"), 32766)
+    out = refused([META, marked, marked], ["With input 3 (" + marked + ") the joined file would "
+                                           "hold at least 65537 markers"], 1, "full.wmv",
+                  "--part-markers", *(["--gapless"] if gapless else []))
+    check(not os.path.exists(out) and not staged_files_left(), "nothing written past the limit")
+
+
 def made_with_ffmpeg(name, size, rate):
     path = os.path.join(work, name)
     p = subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-f", "lavfi", "-i",
@@ -397,6 +435,10 @@ def main():
         out = refused([META, locked], [f"Protected attributes set for input file {locked} .",
                                        "Second file is protected, cannot open, aborting..."])
         check(not os.path.exists(out), "no output after a protected input")
+    elif CASE == "part_markers":
+        check_part_markers(False)
+    elif CASE == "part_markers_gapless":
+        check_part_markers(True)
     elif CASE == "mismatch_details":
         check_mismatch_details()
     elif CASE == "later_inputs":

@@ -1,13 +1,17 @@
 #include "platform/services.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "fakes/recording_message_box.h"
 #include "fakes/recording_settings_store.h"
 #include "fakes/recording_shell.h"
 #include "platform/linux/settings_store.h"
+#include "platform/linux/shell.h"
 #include "temp_folder.h"
 
 namespace {
@@ -95,6 +99,29 @@ TEST(Services, TheMemoryStoreReadsBackAsTheSettingsFileDoes) {
                 << section << "/" << key;
         }
     }
+}
+
+// An opener that is missing or gives up at once (xdg-open without a program for the file) is
+// "not started", so the window can say so; one still running after a moment is started.
+TEST(Shell, AnOpenerThatIsMissingOrFailsAtOnceIsNotStarted) {
+    TempFolder dir;
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", dir.Path().c_str(), 1);
+    platform::CLinuxShell shell;
+    auto opener = [&](const std::string& body) {
+        std::string path = dir.Write("xdg-open", "#!/bin/sh\n" + body + "\n");
+        chmod(path.c_str(), 0755);
+        return shell.ShellExecuteOpen("/some/file.wmv");
+    };
+    EXPECT_LE(shell.ShellExecuteOpen("/some/file.wmv"), 32);  // none on the path
+    EXPECT_LE(opener("exit 3"), 32);
+    EXPECT_GT(opener("exit 0"), 32);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_GT(opener("exec /bin/sleep 5"), 32);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    opener("exit 4");
+    EXPECT_LE(shell.WinExec({"xdg-open", "/some/file.wmv"}), 31);
+    setenv("PATH", savedPath.c_str(), 1);
 }
 
 }  // namespace

@@ -26,10 +26,12 @@ constexpr int kExitRefused = 2;
 void Usage(FILE* to) {
     std::fprintf(
         to,
-        "usage: splicora-join [--force] [--gapless] OUTPUT INPUT1 INPUT2 [INPUT...]\n"
+        "usage: splicora-join [--force] [--gapless] [--part-markers] OUTPUT INPUT1 INPUT2 "
+        "[INPUT...]\n"
         "Joins Windows Media files with the same streams into OUTPUT, in the given order,\n"
         "without re-encoding. --force replaces an existing OUTPUT. --gapless starts each\n"
-        "input where the one before it ends, not at the next whole second.\n");
+        "input where the one before it ends, not at the next whole second. --part-markers\n"
+        "adds a marker at the start of each input, named after its file.\n");
 }
 
 // Writes "splicora-join: MESSAGE" as one line on standard error; returns exitCode.
@@ -49,6 +51,7 @@ constexpr int kGoOn = -1;
 struct JoinRequest {
     bool force = false;
     bool gapless = false;
+    bool partMarkers = false;
     std::vector<const char*> names;             // OUTPUT, then the inputs
     std::unique_ptr<engine::PathSlot[]> table;  // the inputs, once checked
     const char* Output() const { return names[0]; }
@@ -67,6 +70,8 @@ int ParseArguments(int argc, char** argv, JoinRequest& request) {
             request.force = true;
         } else if (options && std::strcmp(a, "--gapless") == 0) {
             request.gapless = true;
+        } else if (options && std::strcmp(a, "--part-markers") == 0) {
+            request.partMarkers = true;
         } else if (options && (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0)) {
             Usage(stdout);
             return kExitJoined;
@@ -131,6 +136,7 @@ JoinOutcome RunRequest(const JoinRequest& request, const std::atomic<bool>& stop
     merger.m_inputPaths = table;
     merger.m_inputCount = count;
     merger.SetGapless(request.gapless);
+    merger.SetPartMarkers(request.partMarkers);
     merger.SetStopFlag(&stop);
     {
         CProgressLine progress(merger);
