@@ -261,8 +261,8 @@ HRESULT CWriter::WriteStreamSample(WORD stream, QWORD sampleTime, DWORD, QWORD d
         pieces = &whole;
         count = 1;
     }
-    if (!m_packets->AddSample(stream, sampleTime, duration, (flags & WM_SF_CLEANPOINT) != 0, pieces,
-                              count, length)) {
+    if (!m_packets->AddSample(stream, sampleTime, duration, (flags & WM_SF_CLEANPOINT) != 0,
+                              pieces, count, length)) {
         m_failed = true;
         KeepSinkError();
         return NS_E_FILE_WRITE;
