@@ -1,10 +1,7 @@
 #include "staged_output.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 
-#include "asf/safe_file.h"
 #include "report_error.h"
 
 namespace engine {
@@ -13,13 +10,8 @@ namespace engine {
 constexpr HRESULT kOutputNotCreated = MakeHr(0xC00D001D);  // NS_E_FILE_OPEN_FAILED
 constexpr HRESULT kOutputTaken = MakeHr(0x800700B7);       // ERROR_ALREADY_EXISTS
 
-StagedOutput::~StagedOutput() {
-    if (!m_path.empty()) unlink(m_path.c_str());
-}
-
 HRESULT StagedOutput::Create() {
-    asf::Descriptor fd = asf::CreateFileBeside(m_destination, ".join-", 0666, m_path);
-    if (!fd) {
+    if (!m_file.Create(m_destination, ".join-", 0666)) {
         ReportError("Could not create the output file %s.\n",
                     asf::FileFailure(m_destination, errno).c_str());
         return kOutputNotCreated;
@@ -28,11 +20,8 @@ HRESULT StagedOutput::Create() {
 }
 
 HRESULT StagedOutput::Commit(bool replace) {
-    if (m_path.empty()) return E_UNEXPECTED;
-    if (asf::MoveIntoPlace(m_path, m_destination, replace)) {
-        m_path.clear();
-        return S_OK;
-    }
+    if (!m_file.Active()) return E_UNEXPECTED;
+    if (m_file.Commit(replace)) return S_OK;
     if (errno == EEXIST) {
         ReportError(
             "%s appeared while the files were joined; it was not replaced, and the join "

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "asf/replacement_file.h"
 #include "wm_types.h"
 
 namespace engine {
@@ -11,20 +12,19 @@ namespace engine {
 class StagedOutput {
   public:
     explicit StagedOutput(std::string destination) : m_destination(std::move(destination)) {}
-    ~StagedOutput();  // removes the staged file unless it was committed
     StagedOutput(const StagedOutput&) = delete;
     StagedOutput& operator=(const StagedOutput&) = delete;
 
     // Reserves the hidden name (a new empty file); reports and fails when the folder refuses it.
     HRESULT Create();
-    const std::string& Path() const { return m_path; }
+    const std::string& Path() const { return m_file.Path(); }
     // Puts the finished file at the destination. Without replace an existing file there is never
     // replaced: the join fails and says so.
     HRESULT Commit(bool replace);
 
   private:
     std::string m_destination;
-    std::string m_path;
+    asf::ReplacementFile m_file;  // removed unless committed
 };
 
 }  // namespace engine

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <utility>
 
+#include "runtime/asf/replacement_file.h"
+
 namespace platform {
 
 namespace {
@@ -26,22 +28,6 @@ void MakeFolders(const std::string& folder) {
     for (size_t i = 1; i <= folder.size(); ++i) {
         if (i == folder.size() || folder[i] == '/') mkdir(folder.substr(0, i).c_str(), 0700);
     }
-}
-
-// The file a chain of links ends at (itself when it is no link); the target may not exist yet.
-std::string FollowLinks(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
-        std::string target(size_t(st.st_size) + 256, '\0');
-        ssize_t n = readlink(path.c_str(), target.data(), target.size());
-        if (n <= 0 || size_t(n) >= target.size()) break;
-        target.resize(size_t(n));
-        size_t slash = path.rfind('/');
-        path = target[0] == '/' || slash == std::string::npos ? target
-                                                              : path.substr(0, slash + 1) + target;
-    }
-    return path;
 }
 
 bool WriteAll(int fd, const std::string& text) {
@@ -101,33 +87,26 @@ void CFileSettingsStore::LoadOnce() {
 }
 
 bool CFileSettingsStore::WriteFile(const std::string& text) {
-    const std::string target = FollowLinks(m_path);
-    mode_t mode = 0600;
+    asf::ReplacementFile temp;
+    asf::Descriptor fd = temp.Create(m_path, ".tmp-", 0600, asf::ReplacementFile::Links::Follow);
+    const std::string& target = temp.Target();
+    if (!fd && errno == ENOENT) {
+        size_t slash = target.rfind('/');
+        if (slash != std::string::npos && slash > 0) MakeFolders(target.substr(0, slash));
+        fd = temp.Create(m_path, ".tmp-", 0600, asf::ReplacementFile::Links::Follow);
+    }
+    if (!fd) return false;
     struct stat st;
-    const bool exists = stat(target.c_str(), &st) == 0;
-    if (exists) {
+    if (stat(target.c_str(), &st) == 0) {
         // A file made read-only, or replaced by something else since, is left alone.
         if (!S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0) return false;
-        mode = st.st_mode & 07777;
+        if (!asf::ReplacementFile::TakeModeAndOwner(fd.Get(), st)) return false;
+    } else if (fchmod(fd.Get(), 0600) != 0) {
+        return false;
     }
-    size_t slash = target.rfind('/');
-    if (slash != std::string::npos && slash > 0) MakeFolders(target.substr(0, slash));
-    std::string temp = target + ".tmp" + std::to_string(getpid());
-    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    int fd = open(temp.c_str(), flags, 0600);
-    if (fd < 0 && errno == EEXIST && unlink(temp.c_str()) == 0)
-        fd = open(temp.c_str(), flags, 0600);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, text);
-    ok = fchmod(fd, mode) == 0 && ok;
-    // The owner is kept where the system allows it.
-    if (exists && (st.st_uid != geteuid() || st.st_gid != getegid()))
-        (void)!fchown(fd, st.st_uid, st.st_gid);
-    ok = fsync(fd) == 0 && ok;
-    ok = close(fd) == 0 && ok;
-    if (ok) ok = rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
-    return ok;
+    bool ok = WriteAll(fd.Get(), text) && fsync(fd.Get()) == 0;
+    ok = close(fd.Release()) == 0 && ok;
+    return ok && temp.Commit();
 }
 
 bool CFileSettingsStore::Store(const std::string& section, const std::string& key,

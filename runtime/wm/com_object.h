@@ -20,6 +20,8 @@ class RefCount {
         if (n == 0) delete static_cast<Derived*>(this);
         return n;
     }
+    // Drops a reference without deleting at zero, for an object that decides how it goes.
+    ULONG DropRefImpl() { return --m_refs; }
 
   private:
     std::atomic<ULONG> m_refs{1};

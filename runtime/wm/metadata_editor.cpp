@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 
+#include "../asf/replacement_file.h"
 #include "wide_string.h"
 
 namespace wm {
@@ -82,7 +82,6 @@ HRESULT CMetadataEditor::Flush() {
     }
     uint64_t old = m_layout.headerSize;
     bool fits = bare.size() == old || bare.size() + 24 <= old;
-    if (m_testSink && !fits) return RewriteWhole(-1);
     asf::Descriptor fd = OpenForWriting();
     if (!fd) return NS_E_FILE_WRITE;
     if (!fits) return RewriteWhole(fd.Get());
@@ -144,82 +143,75 @@ HRESULT CMetadataEditor::RewriteInPlace(int fd, const std::vector<uint8_t>& head
 // the original as it was. A file with other hard links is copied back into itself instead,
 // once its new size is reserved, so that every name keeps seeing one file.
 HRESULT CMetadataEditor::RewriteWhole(int fd) {
-    uint64_t oldHeader = m_layout.headerSize;
-    uint64_t oldSize = m_fileSize;
+    const uint64_t oldSize = m_fileSize;
+    std::vector<uint8_t> header;
+    HRESULT hr = RenderGrown(header);
+    if (Succeeded(hr)) hr = Rewrite(fd, header);
+    if (Failed(hr)) {
+        m_store.header.file.fileSize = oldSize;
+        return hr;
+    }
+    m_layout.headerSize = header.size();
+    m_fileSize = m_store.header.file.fileSize;
+    return S_OK;
+}
+
+// The header with the rewrite's padding, and the file size that gives.
+HRESULT CMetadataEditor::RenderGrown(std::vector<uint8_t>& header) {
     std::string why;
-    uint64_t growth = m_store.header.Render(kRewritePadding, &why).size();
-    if (growth == 0) {
+    uint64_t size = m_store.header.Render(kRewritePadding, &why).size();
+    if (size == 0) {
         SetFileError(m_path + ": " + why);
         return E_ARITHMETIC_OVERFLOW;
     }
-    m_store.header.file.fileSize = m_fileSize - oldHeader + growth;
-    std::vector<uint8_t> header = m_store.header.Render(kRewritePadding);
+    m_store.header.file.fileSize = m_fileSize - m_layout.headerSize + size;
+    header = m_store.header.Render(kRewritePadding);
+    return S_OK;
+}
 
+HRESULT CMetadataEditor::Rewrite(int fd, const std::vector<uint8_t>& header) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) return Fail(NS_E_FILE_WRITE, errno);
+    asf::ReplacementFile temp;
+    asf::Descriptor tempFd =
+        temp.Create(m_path, ".edit-", 0600, asf::ReplacementFile::Links::Follow);
+    // Locked before it takes the original's name, so a waiting editor sees the edit.
+    if (!tempFd || flock(tempFd.Get(), LOCK_EX) != 0) return Fail(NS_E_FILE_WRITE, errno);
+    if (HRESULT hr = WriteEdited(tempFd.Get(), header); Failed(hr)) return hr;
+    if (st.st_nlink > 1) {
+        bool touched = false;
+        HRESULT hr = CopyBack(tempFd.Get(), fd, m_store.header.file.fileSize, m_fileSize, touched);
+        if (Failed(hr) && touched)
+            SetFileError(FileError() + "; the edited file is kept as " + temp.Keep());
+        return hr;
+    }
+    if (!asf::ReplacementFile::TakeModeAndOwner(tempFd.Get(), st) || !temp.Commit())
+        return Fail(NS_E_FILE_WRITE, errno);
+    m_file = std::move(tempFd);  // the renamed file, locked
+    return S_OK;
+}
+
+// The new header and the original's body into fd, on the disk when this returns.
+HRESULT CMetadataEditor::WriteEdited(int fd, const std::vector<uint8_t>& header) {
     errno = 0;
     auto source = asf::FileSource::FromDescriptor(m_file.Get());
     if (!source || source->Size() != m_fileSize) return Fail(NS_E_FILE_READ, errno);
-    struct stat st {};
-    std::string target, temp;
-    asf::Descriptor tempFd;
-    std::unique_ptr<asf::ByteSink> sink = std::move(m_testSink);
-    if (!sink) {
-        char* resolved = realpath(m_path.c_str(), nullptr);
-        target = resolved ? resolved : m_path;
-        std::free(resolved);
-        if (fstat(fd, &st) != 0) return Fail(NS_E_FILE_WRITE, errno);
-        tempFd = asf::CreateFileBeside(target, ".edit-", 0600, temp);
-        if (!tempFd) return Fail(NS_E_FILE_WRITE, errno);
-        // Locked before it takes the original's name, so a waiting editor sees the edit.
-        int own = fcntl(tempFd.Get(), F_DUPFD_CLOEXEC, 0);
-        auto fileSink = own < 0 ? nullptr : asf::FileSink::FromDescriptor(own);
-        if (!fileSink || flock(tempFd.Get(), LOCK_EX) != 0) {
-            int error = errno;
-            unlink(temp.c_str());
-            return Fail(NS_E_FILE_WRITE, error);
-        }
-        fileSink->SyncOnFinish();
-        sink = std::move(fileSink);
-    }
+    int own = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    auto sink = own < 0 ? nullptr : asf::FileSink::FromDescriptor(own);
+    if (!sink) return Fail(NS_E_FILE_WRITE, errno);
+    sink->SyncOnFinish();
     bool ok = sink->Write(header.data(), header.size());
     std::vector<uint8_t> chunk(1u << 20);
-    for (uint64_t at = oldHeader; ok && at < m_fileSize;) {
+    for (uint64_t at = m_layout.headerSize; ok && at < m_fileSize;) {
         size_t n = static_cast<size_t>(std::min<uint64_t>(chunk.size(), m_fileSize - at));
         ok = !Stopped() && source->ReadAt(at, chunk.data(), n) && sink->Write(chunk.data(), n);
         at += n;
     }
     ok = sink->Finish() && ok;
-    int error = ok ? 0 : sink->ErrorNumber();
-    sink.reset();
-    HRESULT hr = ok ? S_OK : Stopped() ? E_ABORT : NS_E_FILE_WRITE;
-    if (ok && !temp.empty()) {
-        if (st.st_nlink > 1) {
-            bool touched = false;
-            hr = CopyBack(tempFd.Get(), fd, m_store.header.file.fileSize, oldSize, touched);
-            if (Failed(hr) && touched) {
-                SetFileError(FileError() + "; the edited file is kept as " + temp);
-                temp.clear();
-            }
-            error = 0;
-        } else {
-            // The owner where the system allows it; set-id bits only with the owner kept.
-            mode_t mode = st.st_mode & 07777;
-            if (fchown(tempFd.Get(), st.st_uid, st.st_gid) != 0) mode &= ~mode_t(06000);
-            if (fchmod(tempFd.Get(), mode) != 0 || rename(temp.c_str(), target.c_str()) != 0)
-                error = errno, hr = NS_E_FILE_WRITE;
-            else
-                temp.clear();
-        }
-    }
-    if (!temp.empty()) unlink(temp.c_str());
-    if (Failed(hr)) {
-        if (hr != E_ABORT && error) Fail(hr, error);
-        m_store.header.file.fileSize = oldSize;
-        return hr;
-    }
-    if (st.st_nlink <= 1 && tempFd) m_file = std::move(tempFd);  // the renamed file, locked
-    m_layout.headerSize = header.size();
-    m_fileSize = m_store.header.file.fileSize;
-    return S_OK;
+    if (ok) return S_OK;
+    if (Stopped()) return E_ABORT;
+    if (int error = sink->ErrorNumber()) Fail(NS_E_FILE_WRITE, error);
+    return NS_E_FILE_WRITE;
 }
 
 // Copies the finished rewrite into the original file. Its new size is reserved first, so that

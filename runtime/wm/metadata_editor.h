@@ -28,8 +28,6 @@ class CMetadataEditor final : public IWMMetadataEditor,
     HRESULT Close() override;
     HRESULT Flush() override;
 
-    // Tests: the rewrite path writes here instead of a temporary file, renaming nothing.
-    void UseRewriteSink(std::unique_ptr<asf::ByteSink> sink) { m_testSink = std::move(sink); }
     // When *stop becomes true, a waiting Open or a running rewrite gives up with E_ABORT and
     // leaves the file as it was.
     void SetStopFlag(const std::atomic<bool>* stop) { m_stop = stop; }
@@ -45,6 +43,9 @@ class CMetadataEditor final : public IWMMetadataEditor,
     asf::Descriptor OpenForWriting();
     HRESULT RewriteInPlace(int fd, const std::vector<uint8_t>& header);
     HRESULT RewriteWhole(int fd);
+    HRESULT RenderGrown(std::vector<uint8_t>& header);
+    HRESULT Rewrite(int fd, const std::vector<uint8_t>& header);
+    HRESULT WriteEdited(int fd, const std::vector<uint8_t>& header);
     HRESULT CopyBack(int from, int to, uint64_t size, uint64_t oldSize, bool& touched);
     void PlaceNewMarkers();
     bool Stopped() const { return m_stop && m_stop->load(); }
@@ -56,7 +57,6 @@ class CMetadataEditor final : public IWMMetadataEditor,
     HeaderStore m_store;
     asf::AsfLayout m_layout;
     uint64_t m_fileSize = 0;
-    std::unique_ptr<asf::ByteSink> m_testSink;
 };
 
 }  // namespace wm

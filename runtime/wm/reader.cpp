@@ -12,11 +12,27 @@ CReader::CReader() {
 
 CReader::~CReader() {
     Post(Command::Quit);
-    if (m_worker.get_id() == std::this_thread::get_id())
-        m_worker.detach();
-    else
-        m_worker.join();
+    if (m_worker.joinable()) m_worker.join();
     DropCallback();
+}
+
+ULONG CReader::Release() {
+    ULONG n = DropRefImpl();
+    if (n == 0) Destroy();
+    return n;
+}
+
+// The last reference dropped in one of the reader's own callbacks: the worker cannot wait for
+// itself, so it finishes what is queued, stops, and deletes the reader once the callback returns.
+void CReader::Destroy() {
+    if (m_worker.get_id() != std::this_thread::get_id()) {
+        delete this;
+        return;
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_orphaned = true;
+    m_commands.push_back(Command::Quit);
+    m_wake.notify_all();
 }
 
 HRESULT CReader::QueryInterface(REFIID iid, void** out) {
@@ -274,6 +290,11 @@ void CReader::WorkerLoop() {
                 lock.lock();
                 break;
             case Command::Quit:
+                if (m_orphaned) {
+                    lock.unlock();
+                    m_worker.detach();
+                    delete this;
+                }
                 return;
         }
     }

@@ -41,7 +41,7 @@ class CReader final : public IWMReader,
 
     HRESULT QueryInterface(REFIID iid, void** out) override;
     ULONG AddRef() override { return AddRefImpl(); }
-    ULONG Release() override { return ReleaseImpl(); }
+    ULONG Release() override;
 
     // IWMReader
     HRESULT Open(LPCWSTR url, IWMReaderCallback* callback, void* context) override;
@@ -79,6 +79,7 @@ class CReader final : public IWMReader,
     HeaderStore* Store() override { return &m_store; }
     HRESULT CanEdit() override { return E_NOTIMPL; }  // a reader's header is read-only
 
+    void Destroy();
     void Post(Command c);
     void WorkerLoop();
     HRESULT DoOpen();
@@ -101,6 +102,7 @@ class CReader final : public IWMReader,
     std::condition_variable m_wake;
     std::deque<Command> m_commands;
     std::thread m_worker;
+    bool m_orphaned = false;  // released on the worker: it deletes the reader when it quits
 
     // Set by callers between operations; read by the worker.
     std::string m_path;

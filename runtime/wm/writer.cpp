@@ -1,7 +1,5 @@
 #include "writer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -10,7 +8,7 @@
 #include <typeinfo>
 
 #include "../asf/asf_guids.h"
-#include "../asf/safe_file.h"
+#include "../asf/replacement_file.h"
 #include "nss_buffer.h"
 #include "wide_string.h"
 #include "write_behind_sink.h"
@@ -35,16 +33,12 @@ uint64_t FileTimeNow() {
 }
 
 // A new temporary file beside the output, never a link planted there.
-std::unique_ptr<asf::FileSink> CreateTemporaryFor(const std::string& output, std::string& path) {
-    asf::Descriptor fd = asf::CreateFileBeside(output, ".part-", 0666, path);
+std::unique_ptr<asf::FileSink> CreateTemporaryFor(const std::string& output,
+                                                  asf::ReplacementFile& temp) {
+    asf::Descriptor fd = temp.Create(output, ".part-", 0666);
     std::unique_ptr<asf::FileSink> sink =
         fd ? asf::FileSink::FromDescriptor(fd.Release()) : nullptr;
-    if (!sink && !path.empty()) {
-        int saved = errno;
-        unlink(path.c_str());
-        path.clear();
-        errno = saved;
-    }
+    if (!sink) temp.Remove();
     return sink;
 }
 
@@ -112,10 +106,7 @@ CWriter::~CWriter() { Discard(); }
 void CWriter::Discard() {
     m_packets.reset();
     m_sink.reset();
-    if (!m_tempPath.empty()) {
-        unlink(m_tempPath.c_str());
-        m_tempPath.clear();
-    }
+    m_temp.Remove();
 }
 
 void CWriter::KeepSinkError() {
@@ -219,7 +210,7 @@ HRESULT CWriter::BeginWriting() {
     if (m_testSink) {
         m_sink = std::move(m_testSink);
     } else {
-        std::unique_ptr<asf::FileSink> file = CreateTemporaryFor(m_outputPath, m_tempPath);
+        std::unique_ptr<asf::FileSink> file = CreateTemporaryFor(m_outputPath, m_temp);
         if (!file) {
             SetFileError(asf::FileFailure(m_outputPath, errno));
             return NS_E_FILE_OPEN_FAILED;
@@ -323,13 +314,10 @@ HRESULT CWriter::EndWriting() {
         Discard();
         return NS_E_FILE_WRITE;
     }
-    if (!m_tempPath.empty()) {
-        if (rename(m_tempPath.c_str(), m_outputPath.c_str()) != 0) {
-            SetFileError(asf::FileFailure(m_outputPath, errno));
-            Discard();
-            return NS_E_FILE_WRITE;
-        }
-        m_tempPath.clear();
+    if (m_temp.Active() && !m_temp.Commit()) {
+        SetFileError(asf::FileFailure(m_outputPath, errno));
+        Discard();
+        return NS_E_FILE_WRITE;
     }
     return S_OK;
 }

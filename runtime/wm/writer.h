@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../asf/packet_writer.h"
+#include "../asf/replacement_file.h"
 #include "com_object.h"
 #include "file_error.h"
 #include "header_info_impl.h"
@@ -60,7 +61,7 @@ class CWriter final : public IWMWriter,
     std::vector<StreamDescription> m_streams;
     std::vector<bool> m_inputsWithoutProps;
     std::string m_outputPath;
-    std::string m_tempPath;
+    asf::ReplacementFile m_temp;  // the output until EndWriting renames it
     std::unique_ptr<asf::ByteSink> m_sink;
     std::unique_ptr<asf::ByteSink> m_testSink;
     std::unique_ptr<asf::PacketWriter> m_packets;

@@ -1,6 +1,15 @@
 #include "fake_runtime.h"
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <functional>
+#include <random>
+#include <thread>
 
 namespace fake {
 
@@ -143,13 +152,16 @@ class Counted {
     ULONG Up() { return ++refs; }
     ULONG Down() {
         ULONG n = --refs;
-        if (n == 0) delete this;
+        if (n == 0) Destroy();
         return n;
     }
     World& world;
 
+  protected:
+    virtual void Destroy() { delete this; }
+
   private:
-    ULONG refs = 1;
+    std::atomic<ULONG> refs{1};
 };
 
 class StreamConfig final : public IWMStreamConfig,
@@ -290,14 +302,32 @@ class Buffer final : public INSSBuffer, public Counted {
     std::vector<BYTE> m_data;
 };
 
+// Plays its file to the callback: on the caller's thread, from inside the calls, or on a thread
+// of its own that runs the calls' work in order, pausing at random before each callback.
 class Reader final : public IWMReader,
                      public IWMReaderAdvanced,
                      public ProfileImpl,
                      public HeaderImpl,
                      public Counted {
   public:
-    Reader(World& w, int id) : Counted(w), m_name("reader" + std::to_string(id)) {}
-    ~Reader() override { DropCallback(); }
+    Reader(World& w, int id)
+        : Counted(w),
+          m_name("reader" + std::to_string(id)),
+          m_threaded(w.threaded),
+          m_random(w.seed + unsigned(id)) {
+        if (m_threaded) m_thread = std::thread([this] { RunTasks(); });
+    }
+    ~Reader() override {
+        if (m_thread.joinable()) {
+            {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                m_quit = true;
+            }
+            m_changed.notify_all();
+            m_thread.join();
+        }
+        DropCallback();
+    }
     HRESULT QueryInterface(REFIID iid, void** out) override {
         if (HRESULT hr = world.Fail(m_name + ".QueryInterface"); Failed(hr)) {
             *out = nullptr;
@@ -328,41 +358,25 @@ class Reader final : public IWMReader,
         auto it = world.files.find(url);
         HRESULT hr = it == world.files.end() ? NS_E_FILE_NOT_FOUND : it->second.openResult;
         if (it != world.files.end()) m_file = it->second;
-        Status(WMT_OPENED, hr);
+        Run([this, hr] { Status(WMT_OPENED, hr); });
         return S_OK;
     }
     HRESULT Close() override {
         if (HRESULT hr = world.Fail(m_name + ".Close"); Failed(hr)) return hr;
-        Status(WMT_CLOSED, S_OK);
-        DropCallback();
+        Run([this] {
+            Status(WMT_CLOSED, S_OK);
+            DropCallback();
+        });
         return S_OK;
     }
     HRESULT Start(QWORD, QWORD, float, void*) override {
         if (HRESULT hr = world.Fail(m_name + ".Start"); Failed(hr)) return hr;
-        m_generation = 0;
-        m_released = 0;
-        Status(WMT_STARTED, S_OK);
-        size_t next = 0;
-        for (int guard = 0; guard < 100000; ++guard) {
-            if (m_generation == 0) return S_OK;  // nobody drives the clock
-            uint64_t served = m_generation;
-            while (next < m_file.samples.size() && m_file.samples[next].time < m_released) {
-                Deliver(m_file.samples[next], next == 0);
-                ++next;
-            }
-            if (next == m_file.samples.size() && m_released >= m_file.end) {
-                for (int i = 0; i <= m_file.extraEnds; ++i)
-                    Status(Failed(m_file.endResult) ? WMT_ERROR : WMT_EOF, m_file.endResult);
-                return S_OK;
-            }
-            if (m_advanced) m_advanced->OnTime(m_released, nullptr);
-            if (m_generation == served) return S_OK;  // the clock stopped moving
-        }
+        Run([this] { Play(); });
         return S_OK;
     }
     HRESULT Stop() override {
         if (HRESULT hr = world.Fail(m_name + ".Stop"); Failed(hr)) return hr;
-        Status(WMT_STOPPED, S_OK);
+        Run([this] { Status(WMT_STOPPED, S_OK); });
         return S_OK;
     }
     HRESULT SetUserProvidedClock(BOOL) override {
@@ -370,9 +384,13 @@ class Reader final : public IWMReader,
     }
     HRESULT GetUserProvidedClock(BOOL*) override { return E_NOTIMPL; }
     HRESULT DeliverTime(QWORD time) override {
-        world.deliveredTimes.push_back(time);
-        m_released = time;
-        ++m_generation;
+        world.Record(world.deliveredTimes, time);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_released = time;
+            ++m_generation;
+        }
+        m_changed.notify_all();
         if (HRESULT hr = world.Fail(m_name + ".DeliverTime"); Failed(hr)) return hr;
         return S_OK;
     }
@@ -389,13 +407,100 @@ class Reader final : public IWMReader,
     HRESULT GetStatistics(WM_READER_STATISTICS*) override { return E_NOTIMPL; }
 
   private:
+    // The work of a call: done now on the caller's thread, or queued for the reader's own.
+    void Run(std::function<void()> task) {
+        if (!m_threaded) return task();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_changed.notify_all();
+    }
+    void RunTasks() {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_quit || !m_tasks.empty(); });
+            if (m_tasks.empty()) return;  // quit once the queue is done
+            std::function<void()> task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+            if (m_orphaned) {
+                lock.unlock();
+                m_thread.detach();
+                delete this;
+                return;
+            }
+        }
+    }
+    // Released in its own callback, the reader is deleted by its thread once the task is done.
+    void Destroy() override {
+        if (!m_threaded || m_thread.get_id() != std::this_thread::get_id())
+            return Counted::Destroy();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_orphaned = true;
+    }
+    // A random pause before a callback, so that the caller's thread runs ahead or behind.
+    void Pause() {
+        if (!m_threaded) return;
+        unsigned r = m_random() % 8;
+        if (r < 2)
+            std::this_thread::sleep_for(std::chrono::microseconds(m_random() % 2000));
+        else if (r < 5)
+            std::this_thread::yield();
+    }
+
+    // Plays from the start, each step once the clock moves; ends at the file's end, or when the
+    // clock stops moving (or, on the reader's thread, when another call's work is queued).
+    void Play() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_generation = 0;
+            m_released = 0;
+        }
+        Status(WMT_STARTED, S_OK);
+        size_t next = 0;
+        uint64_t served = 0;
+        QWORD released = 0;
+        for (int guard = 0; guard < 100000; ++guard) {
+            if (!NextStep(served, released)) return;
+            while (next < m_file.samples.size() && m_file.samples[next].time < released) {
+                Deliver(m_file.samples[next], next == 0);
+                ++next;
+            }
+            if (next == m_file.samples.size() && released >= m_file.end) {
+                for (int i = 0; i <= m_file.extraEnds; ++i)
+                    Status(Failed(m_file.endResult) ? WMT_ERROR : WMT_EOF, m_file.endResult);
+                return;
+            }
+            if (m_advanced) {
+                Pause();
+                m_advanced->OnTime(released, nullptr);
+            }
+        }
+    }
+    // The clock released since served, or false when there is none to wait for.
+    bool NextStep(uint64_t& served, QWORD& released) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_threaded) {
+            m_changed.wait(lock, [&] { return m_generation != served || !m_tasks.empty(); });
+            if (!m_tasks.empty()) return false;
+        }
+        if (m_generation == served) return false;
+        served = m_generation;
+        released = m_released;
+        return true;
+    }
     void Status(WMT_STATUS status, HRESULT hr) {
-        world.log.push_back(m_name + ".status" + std::to_string(int(status)));
+        world.Record(world.log, m_name + ".status" + std::to_string(int(status)));
+        Pause();
         if (m_callback) m_callback->OnStatus(status, hr, WMT_TYPE_DWORD, nullptr, nullptr);
     }
     void Deliver(const Sample& s, bool first) {
         auto* buffer = new Buffer(world, s.data);
         WORD stream = first && m_file.rogueStream ? m_file.rogueStream : s.stream;
+        Pause();
         if (first && m_file.decompressed)
             m_callback->OnSample(stream - 1u, s.time, s.duration, s.flags, buffer, nullptr);
         else if (m_advanced && m_selected.count(s.stream))
@@ -410,12 +515,21 @@ class Reader final : public IWMReader,
     }
 
     std::string m_name;
+    const bool m_threaded;
     File m_file;
     IWMReaderCallback* m_callback = nullptr;
     IWMReaderCallbackAdvanced* m_advanced = nullptr;
     std::set<WORD> m_selected;
+    std::minstd_rand m_random;  // the reader's thread only
+
+    std::mutex m_mutex;  // guards what follows
+    std::condition_variable m_changed;
     QWORD m_released = 0;
-    uint64_t m_generation = 0;
+    uint64_t m_generation = 0;  // counts DeliverTime calls
+    std::deque<std::function<void()>> m_tasks;
+    bool m_quit = false;
+    bool m_orphaned = false;
+    std::thread m_thread;  // the reader's own, when threaded
 };
 
 class Writer final : public IWMWriter, public IWMWriterAdvanced, public HeaderImpl, public Counted {
@@ -461,7 +575,8 @@ class Writer final : public IWMWriter, public IWMWriterAdvanced, public HeaderIm
         return world.Fail("writer.GetInputCount");
     }
     HRESULT SetInputProps(DWORD input, IWMMediaProps* props) override {
-        world.log.push_back("writer.SetInputProps" + std::to_string(input) + (props ? "+" : ""));
+        world.Record(world.log,
+                     "writer.SetInputProps" + std::to_string(input) + (props ? "+" : ""));
         return S_OK;
     }
     HRESULT BeginWriting() override { return world.Fail("writer.BeginWriting"); }
@@ -472,13 +587,14 @@ class Writer final : public IWMWriter, public IWMWriterAdvanced, public HeaderIm
     }
     HRESULT WriteStreamSample(WORD stream, QWORD time, DWORD sendTime, QWORD duration, DWORD flags,
                               INSSBuffer* sample) override {
+        BYTE* bytes;
+        DWORD length;
+        sample->GetBufferAndLength(&bytes, &length);
+        std::lock_guard<std::mutex> lock(world.lock);
         if (int(world.written.size()) == world.failWriteAt) {
             world.failWriteAt = -1;
             return world.writeFailure;
         }
-        BYTE* bytes;
-        DWORD length;
-        sample->GetBufferAndLength(&bytes, &length);
         world.written.push_back(
             {stream, time, sendTime, duration, flags, std::vector<BYTE>(bytes, bytes + length)});
         return S_OK;
@@ -614,10 +730,19 @@ File AvFile(double seconds, const std::u16string& title) {
     return f;
 }
 
-World::World() = default;
+World::World() {
+    const char* threads = std::getenv("SPLICORA_FAKE_THREADS");
+    threaded = threads && std::string(threads) == "1";
+    if (!threaded) return;
+    const char* given = std::getenv("SPLICORA_FAKE_SEED");
+    seed = given ? unsigned(std::strtoul(given, nullptr, 10)) : std::random_device()();
+    std::printf("fake readers on threads of their own; SPLICORA_FAKE_SEED=%u replays\n", seed);
+}
+
 World::~World() = default;
 
 HRESULT World::Fail(const std::string& call) {
+    std::lock_guard<std::mutex> guard(lock);
     log.push_back(call);
     auto it = failing.find(call);
     return it == failing.end() ? S_OK : it->second;
@@ -627,7 +752,7 @@ engine::MergerRuntime World::Runtime() {
     engine::MergerRuntime r;
     r.createReader = [this](IUnknown*, DWORD, IWMReader** out) {
         int id = ++readersCreated;
-        log.push_back("createReader" + std::to_string(id));
+        Record(log, "createReader" + std::to_string(id));
         *out = nullptr;
         if (auto it = readerCreation.find(id); it != readerCreation.end()) return it->second;
         *out = new Reader(*this, id);
@@ -640,7 +765,7 @@ engine::MergerRuntime World::Runtime() {
         return S_OK;
     };
     r.createEditor = [this](IWMMetadataEditor** out) {
-        log.push_back("createEditor");
+        Record(log, std::string("createEditor"));
         *out = new Editor(*this);
         return S_OK;
     };

@@ -1,9 +1,11 @@
 #pragma once
 // A scripted runtime for the engine's tests: readers play file descriptions synchronously from
-// inside Start, the writer and the editors record what they are given, and each call can be made
-// to fail.
+// inside Start (or, with SPLICORA_FAKE_THREADS=1, from threads of their own), the writer and the
+// editors record what they are given, and each call can be made to fail.
 
+#include <atomic>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -112,10 +114,20 @@ class World {
     HeaderData writerHeader;
     std::map<std::u16string, HeaderData> onDisk;  // finished outputs, as the editor sees them
     std::vector<QWORD> deliveredTimes;
-    int live = 0;  // fake objects not yet destroyed
+    std::atomic<int> live{0};  // fake objects not yet destroyed
     int readersCreated = 0;
 
+    // Readers call back from threads of their own, pausing at random (seeded) before each call.
+    bool threaded = false;
+    unsigned seed = 0;
+    std::mutex lock;  // guards log, written and deliveredTimes while readers run
+
     HRESULT Fail(const std::string& call);  // logs the call and answers the forced result
+    template <class T, class V>
+    void Record(std::vector<T>& list, V&& value) {
+        std::lock_guard<std::mutex> guard(lock);
+        list.push_back(std::forward<V>(value));
+    }
 };
 
 }  // namespace fake

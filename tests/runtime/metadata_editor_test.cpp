@@ -4,7 +4,10 @@
 #include "wm/metadata_editor.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -108,14 +111,39 @@ TEST_F(MetadataEditorTest, EditsBeyondThePaddingRewriteTheFileKeepingEverySample
     EXPECT_EQ(ReadTestFile(edited, 10000000).size(), ReadTestFile(m_original, 10000000).size());
 }
 
+// Files of this process cannot grow past bytes while it lives, as on a disk that fills up.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_signal = signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        m_set = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        signal(SIGXFSZ, m_signal);
+    }
+    bool Set() const { return m_set; }
+
+  private:
+    rlimit m_saved{};
+    sighandler_t m_signal;
+    bool m_set = false;
+};
+
 TEST_F(MetadataEditorTest, AFailureDuringARewriteLeavesTheOriginal) {
     wm::CMetadataEditor* editor = Open();
     std::u16string longName(100, u'm');
     for (int i = 0; i < 300; ++i) editor->AddMarker(longName.c_str(), QWORD(i) * 100000);
-    auto sink = std::make_unique<asf::MemorySink>();
-    sink->FailAfter(30000);
-    editor->UseRewriteSink(std::move(sink));
-    EXPECT_EQ(editor->Flush(), NS_E_FILE_WRITE);
+    {
+        FileSizeLimit full(30000);
+        ASSERT_TRUE(full.Set());
+        EXPECT_EQ(editor->Flush(), NS_E_FILE_WRITE);
+    }
+    EXPECT_EQ(wm::FileErrorText(static_cast<IWMMetadataEditor*>(editor)),
+              m_path + ": " + std::strerror(EFBIG));
     editor->Close();
     editor->Release();
     EXPECT_EQ(ReadWholeFile(m_path), m_original);

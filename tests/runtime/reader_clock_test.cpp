@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <utility>
+
 #include "asf/header.h"
 #include "test_files.h"
+#include "wm/reader.h"
 
 namespace {
 
@@ -121,6 +127,67 @@ TEST(ReaderClock, StatusReportsFollowTheOperations) {
             EXPECT_LT(e.stream, 0x8000) << "sample went to OnSample";
         }
     }
+}
+
+// A client that holds the only reference to its reader and drops it in the reader's own
+// callback, then waits for the reader to let go of it.
+class ReleasingCallback : public IWMReaderCallback {
+  public:
+    explicit ReleasingCallback(IWMReader* reader) : m_reader(reader) {}
+    HRESULT QueryInterface(REFIID, void** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return ++m_refs;
+    }
+    ULONG Release() override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (--m_refs == 0) m_changed.notify_all();
+        return m_refs;
+    }
+    HRESULT OnStatus(WMT_STATUS status, HRESULT, WMT_ATTR_DATATYPE, BYTE*, void*) override {
+        IWMReader* last = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_statuses.push_back(status);
+            m_changed.notify_all();
+            if (status == WMT_STARTED) last = std::exchange(m_reader, nullptr);
+        }
+        if (last) last->Release();
+        return S_OK;
+    }
+    HRESULT OnSample(DWORD, QWORD, QWORD, DWORD, INSSBuffer*, void*) override { return S_OK; }
+
+    // Waits until pred holds; false after ten seconds.
+    template <class Pred>
+    bool WaitUntil(Pred pred) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return pred(*this); });
+    }
+    IWMReader* m_reader;
+    ULONG m_refs = 0;
+    std::vector<WMT_STATUS> m_statuses;
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+};
+
+TEST(ReaderClock, AReaderReleasedInItsOwnCallbackStopsAndLetsGoOfTheCallback) {
+    auto* reader = new wm::CReader();
+    ReleasingCallback callback(reader);
+    std::vector<TestSample> many;
+    for (int i = 0; i < 2000; ++i) many.push_back({1, QWORD(i) * 100000, i % 50 == 0, {BYTE(i)}});
+    reader->UseSource(std::make_unique<asf::MemorySource>(WriteTestFile(many)));
+    ASSERT_EQ(reader->Open(u"memory.wmv", &callback, nullptr), S_OK);
+    ASSERT_TRUE(callback.WaitUntil([](auto& c) { return !c.m_statuses.empty(); }));
+    ASSERT_EQ(callback.m_statuses[0], WMT_OPENED);
+    ASSERT_EQ(reader->Start(0, 0, 1.0f, nullptr), S_OK);
+    // The reader goes on its worker once the callback returns; it plays no further.
+    EXPECT_TRUE(callback.WaitUntil([](auto& c) { return c.m_refs == 0; }));
+    EXPECT_EQ(callback.m_statuses, (std::vector<WMT_STATUS>{WMT_OPENED, WMT_STARTED}));
 }
 
 TEST(ReaderClock, OpenFailuresAnswerThroughTheCallback) {
