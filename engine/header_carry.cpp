@@ -277,8 +277,9 @@ HRESULT CMerger::CloseEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
 namespace {
 
 // Input k's header through an editor of its own; each failure only skips that input.
-HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slot, const WCHAR* outputPath,
-                        wm::ComPtr<IWMMetadataEditor>& editor, wm::ComPtr<IWMHeaderInfo>& header) {
+HRESULT OpenInputHeader(const MergerRuntime& runtime, const std::string& path,
+                        const WCHAR* outputPath, wm::ComPtr<IWMMetadataEditor>& editor,
+                        wm::ComPtr<IWMHeaderInfo>& header) {
     header.Reset();
     HRESULT hr = runtime.createEditor(editor.Out());
     if (Failed(hr)) {
@@ -286,11 +287,8 @@ HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slot, cons
         CMerger::ReportError("Could not create Metadata Editor pEditorInput (hr=0x%08x).\n", hr);
         return hr;
     }
-    char path[sizeof(PathSlot) + 1];
-    std::memcpy(path, slot, sizeof(PathSlot));
-    path[sizeof(PathSlot)] = '\0';
     std::u16string wide;
-    hr = Utf8ToWide(path, wide) ? editor->Open(wide.c_str()) : E_NO_UNICODE_TRANSLATION;
+    hr = Utf8ToWide(path.c_str(), wide) ? editor->Open(wide.c_str()) : E_NO_UNICODE_TRANSLATION;
     if (Failed(hr)) {
         CMerger::ReportError("Could not open pEditorInput outfile %s (hr=0x%08x).\n%s",
                              ShownName(outputPath).c_str(), hr,

@@ -11,18 +11,6 @@
 
 namespace engine {
 
-namespace {
-
-// A later path-table entry as UTF-16, read no further than its slot.
-bool SlotToWide(const PathSlot& slot, std::u16string& out) {
-    char path[sizeof(PathSlot) + 1];
-    std::memcpy(path, slot, sizeof(PathSlot));
-    path[sizeof(PathSlot)] = '\0';
-    return Utf8ToWide(path, out);
-}
-
-}  // namespace
-
 // Nulls a field under the lock, so that a callback never sees it half gone; the last reference
 // goes outside the lock, with dropped.
 template <class I>
@@ -37,6 +25,11 @@ void CMerger::Drop(wm::ComPtr<I>& field) {
 CMerger::CMerger(MergerRuntime runtime) : m_runtime(std::move(runtime)) {}
 
 CMerger::~CMerger() { Cleanup(); }
+
+void CMerger::SetInputPaths(std::vector<std::string> paths) {
+    m_inputPaths = std::move(paths);
+    m_inputCount = int(m_inputPaths.size());
+}
 
 int CMerger::ReportError(const char* format, ...) {
     va_list args;
@@ -258,7 +251,7 @@ HRESULT CMerger::Configure(LPCWSTR output) {
 
 HRESULT CMerger::Merge() {
     if (!m_writer || !m_reader1 || !m_reader2 || m_outputPath.empty() || m_inputCount < 2 ||
-        m_inputCount > kMaxOffsets + 1 || (m_inputCount > 2 && !m_inputPaths))
+        m_inputCount > kMaxOffsets + 1)
         return E_INVALIDARG;
     m_offsetCount = 0;
     m_placed.fill(false);
@@ -301,9 +294,8 @@ HRESULT CMerger::Merge() {
 }
 
 std::string CMerger::InputLine(int k) const {
-    if (!m_inputPaths || k < 0 || k >= m_inputCount) return {};
-    return "Input " + std::to_string(k + 1) + ": " +
-           std::string(m_inputPaths[k], strnlen(m_inputPaths[k], sizeof(PathSlot)));
+    if (k < 0 || k >= m_inputCount) return {};
+    return "Input " + std::to_string(k + 1) + ": " + m_inputPaths[k];
 }
 
 HRESULT CMerger::CheckInputs() {
@@ -314,7 +306,7 @@ HRESULT CMerger::CheckInputs() {
         ReportError(
             "The first file %s declares a duration past 49.7 days, the longest time a "
             "Windows Media file can hold.\n",
-            m_inputPaths ? m_inputPaths[0] : "");
+            m_inputCount > 0 ? m_inputPaths[0].c_str() : "");
         return kTimeLineTooLong;
     }
     DWORD markers = 0, scripts = 0;
@@ -336,8 +328,7 @@ HRESULT CMerger::CheckInputs() {
             ReportError(
                 "With input %d (%s) the joined file would hold at least %u %s; a Windows "
                 "Media file holds at most 65535. Nothing was written.\n",
-                k + 1, m_inputPaths ? m_inputPaths[k] : "",
-                unsigned(tooManyMarkers ? markers : scripts),
+                k + 1, m_inputPaths[k].c_str(), unsigned(tooManyMarkers ? markers : scripts),
                 tooManyMarkers ? "markers" : "scripts");
             return kTooManyTimedItems;
         }
@@ -369,7 +360,7 @@ HRESULT CMerger::CountTimedItems(IWMHeaderInfo* header, DWORD* markers, DWORD* s
 
 HRESULT CMerger::ProbeLaterInput(int k, DWORD* markers, DWORD* scripts) {
     std::u16string first, path;
-    if (!SlotToWide(m_inputPaths[0], first) || !SlotToWide(m_inputPaths[k], path)) {
+    if (!Utf8ToWide(m_inputPaths[0].c_str(), first) || !Utf8ToWide(m_inputPaths[k].c_str(), path)) {
         ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n",
                     E_NO_UNICODE_TRANSLATION);
         return E_NO_UNICODE_TRANSLATION;
@@ -479,7 +470,7 @@ void CMerger::NoteInputStats(int k, IWMReaderAdvanced* reader) {
 HRESULT CMerger::MergeLaterInput(int k) {
     CloseSecondReader();
     std::u16string path;
-    if (!SlotToWide(m_inputPaths[k], path)) {
+    if (!Utf8ToWide(m_inputPaths[k].c_str(), path)) {
         ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n",
                     E_NO_UNICODE_TRANSLATION);
         return E_NO_UNICODE_TRANSLATION;
@@ -621,7 +612,7 @@ HRESULT CMerger::CheckTimeLine() {
     m_inputBytes.fill(0);
     m_bytesTotal = 0;
     m_bytesDone = 0;
-    if (!m_inputPaths || !m_runtime.inspectFile) return S_OK;
+    if (!m_runtime.inspectFile) return S_OK;
     // The clock ends each input on the whole second past its last sample; a second more covers
     // that sample's duration. Later inputs lose the whole seconds before their first sample.
     auto ceilSecond = [](QWORD t) { return (t / kClockStep + 1) * kClockStep; };
@@ -629,7 +620,7 @@ HRESULT CMerger::CheckTimeLine() {
     for (int k = 0; k < m_inputCount; ++k) {
         std::u16string path;
         WM_FILE_INSPECTION file{};
-        if (!SlotToWide(m_inputPaths[k], path) ||
+        if (!Utf8ToWide(m_inputPaths[k].c_str(), path) ||
             Failed(m_runtime.inspectFile(path.c_str(), &file)))
             continue;  // refused with its reason when it is opened
         m_inputBytes[k] = file.fileSize;
@@ -642,7 +633,7 @@ HRESULT CMerger::CheckTimeLine() {
             ReportError(
                 "The joined time line is too long: with %s the output would run past "
                 "49.7 days, the longest time a Windows Media file can hold.\n",
-                m_inputPaths[k]);
+                m_inputPaths[k].c_str());
             return kTimeLineTooLong;
         }
     }

@@ -138,9 +138,9 @@ class CMerger final : public IWMReaderCallback,
     // latest sample end), not at the next whole second. Set before Merge.
     void SetGapless(bool on) { m_gapless = on; }
 
-    // The caller's path table (not owned; must outlive the join) and its used entries.
-    const PathSlot* m_inputPaths = nullptr;
-    int m_inputCount = 0;
+    // The inputs in join order, as UTF-8 paths; the caller has checked their count and lengths.
+    void SetInputPaths(std::vector<std::string> paths);
+    const std::vector<std::string>& InputPaths() const { return m_inputPaths; }
 
   private:
     friend struct MergerProbe;  // tests look at the join state
@@ -217,6 +217,8 @@ class CMerger final : public IWMReaderCallback,
     std::u16string m_outputPath;
     std::array<QWORD, kMaxOffsets> m_offsets{};
     int32_t m_offsetCount = 0;
+    std::vector<std::string> m_inputPaths;
+    int m_inputCount = 0;
 
     // Path-table position of the input in the second reader, so that its offset lands in its own
     // entry even when an input before it was skipped.

@@ -346,9 +346,7 @@ TEST_F(EngineTest, CleanupReleasesEverythingOnceAndMayBeRepeated) {
     w.files[u"c.wmv"] = fake::AvFile(1.0);
     {
         engine::CMerger m(w.Runtime());
-        engine::PathSlot paths[3] = {"a.wmv", "b.wmv", "c.wmv"};
-        m.m_inputPaths = paths;
-        m.m_inputCount = 3;
+        m.SetInputPaths({"a.wmv", "b.wmv", "c.wmv"});
         BOOL match = 0;
         ASSERT_EQ(m.Init(), S_OK);
         ASSERT_EQ(m.OpenInputs(u"a.wmv", u"b.wmv", &match), S_OK);

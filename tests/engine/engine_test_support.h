@@ -56,11 +56,8 @@ class EngineTest : public ::testing::Test {
     // Init, OpenInputs, the mismatch refusal, Configure, Merge and Cleanup, stopping at the
     // first failure; the engine stays for inspection.
     HRESULT Join(const std::vector<std::string>& inputs, const std::string& output = "out.wmv") {
-        table.reset(new engine::PathSlot[inputs.size()]());
-        for (size_t i = 0; i < inputs.size(); ++i) inputs[i].copy(table[i], engine::kMaxPath - 1);
         merger = std::make_unique<engine::CMerger>(w.Runtime());
-        merger->m_inputPaths = table.get();
-        merger->m_inputCount = int(inputs.size());
+        merger->SetInputPaths(inputs);
         HRESULT hr = merger->Init();
         if (Failed(hr)) return hr;
         BOOL match = 0;
@@ -77,7 +74,6 @@ class EngineTest : public ::testing::Test {
 
     fake::World w;
     platform::RecordingMessageBox box;
-    std::unique_ptr<engine::PathSlot[]> table;
     std::unique_ptr<engine::CMerger> merger;
 
   private:

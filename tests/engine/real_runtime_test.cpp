@@ -17,13 +17,12 @@ class RealJoinTest : public EngineTest {
   protected:
     HRESULT RunJoin(engine::MergerRuntime runtime, const std::atomic<bool>* stop = nullptr) {
         const char* inputs[] = {"av_wmv2_wma2_meta.wmv", "av_part2.wmv", "av_part3.wmv"};
-        table.reset(new engine::PathSlot[3]());
-        for (int k = 0; k < 3; ++k) (kData + "/" + inputs[k]).copy(table[k], engine::kMaxPath - 1);
+        std::vector<std::string> paths;
+        for (const char* input : inputs) paths.push_back(kData + "/" + input);
         merger = std::make_unique<engine::CMerger>(std::move(runtime));
-        merger->m_inputPaths = table.get();
-        merger->m_inputCount = 3;
+        merger->SetInputPaths(paths);
         merger->SetStopFlag(stop);
-        return engine::RunJoin(*merger, table[0], table[1], output.c_str(), false);
+        return engine::RunJoin(*merger, paths[0].c_str(), paths[1].c_str(), output.c_str(), false);
     }
     TempFolder temp;
     std::filesystem::path folder = temp.Path();
