@@ -334,15 +334,15 @@ HRESULT CMerger::CopyAllMarkers() {
             OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(), inputEditor, input);
         KeepFirstFailure(failed, opened);
         if (Failed(opened)) continue;
-        KeepFirstFailure(failed,
-                         CopyMarkers(input.Get(), output.Get(), m_offsets[k - 1], m_rebases[k]));
+        KeepFirstFailure(failed, CopyMarkers(input.Get(), output.Get(), Result(k).placedAt,
+                                             Result(k).rebasedBy));
         CloseInputHeader(inputEditor, input);
     }
     int last = m_inputCount - 1;
     if (InputPlaced(last) && m_headerInfo2) {
         ScopedReportContext context(InputLine(last));
-        KeepFirstFailure(failed, CopyMarkers(m_headerInfo2.Get(), output.Get(), m_offsets[last - 1],
-                                             m_rebases[last]));
+        KeepFirstFailure(failed, CopyMarkers(m_headerInfo2.Get(), output.Get(),
+                                             Result(last).placedAt, Result(last).rebasedBy));
     }
     hr = CloseEditorOnOutput(editor, output);
     return Failed(failed) ? failed : hr;
@@ -364,8 +364,8 @@ HRESULT CMerger::CopyLaterScripts() {
             OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(), inputEditor, input);
         KeepFirstFailure(failed, opened);
         if (Failed(opened)) continue;
-        KeepFirstFailure(failed,
-                         CopyScripts(output.Get(), input.Get(), m_offsets[k - 1], m_rebases[k]));
+        KeepFirstFailure(failed, CopyScripts(output.Get(), input.Get(), Result(k).placedAt,
+                                             Result(k).rebasedBy));
         CloseInputHeader(inputEditor, input);
     }
     hr = CloseEditorOnOutput(editor, output);

@@ -29,6 +29,7 @@ CMerger::~CMerger() { Cleanup(); }
 void CMerger::SetInputPaths(std::vector<std::string> paths) {
     m_inputPaths = std::move(paths);
     m_inputCount = int(m_inputPaths.size());
+    m_results.assign(m_inputPaths.size(), {});
 }
 
 int CMerger::ReportError(const char* format, ...) {
@@ -254,9 +255,7 @@ HRESULT CMerger::Merge() {
         m_inputCount > kMaxOffsets + 1)
         return E_INVALIDARG;
     m_offsetCount = 0;
-    m_placed.fill(false);
-    m_damaged.fill(0);
-    m_rebases.fill(0);
+    m_results.assign(size_t(m_inputCount), {});
     m_placedEnd = m_inputStart = 0;
     m_outputFinished = false;
     HRESULT hr = CheckInputs();
@@ -279,7 +278,7 @@ HRESULT CMerger::Merge() {
             if (Succeeded(hr)) hr = copied;
         }
         if (Failed(hr)) return hr;
-        m_placed[k] = true;
+        m_results[k].placed = true;
     }
     if (StopRequested()) return kJoinStopped;
 
@@ -455,15 +454,14 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
         return stopped;
     }
     m_bytesRunning = 0;
-    m_bytesDone += m_inputBytes[k];
+    m_bytesDone += m_results[k].bytes;
     return S_OK;
 }
 
 void CMerger::NoteInputStats(int k, IWMReaderAdvanced* reader) {
     WM_READER_STATISTICS stats{};
     stats.cbSize = sizeof stats;
-    if (k <= kMaxOffsets && Succeeded(reader->GetStatistics(&stats)))
-        m_damaged[k] = stats.cPacketsLost;
+    if (Succeeded(reader->GetStatistics(&stats))) m_results[k].damagedPackets = stats.cPacketsLost;
 }
 
 // One later input through the second reader; its failure fails the join.
@@ -609,7 +607,6 @@ HRESULT CMerger::Cleanup() {
 }
 
 HRESULT CMerger::CheckTimeLine() {
-    m_inputBytes.fill(0);
     m_bytesTotal = 0;
     m_bytesDone = 0;
     if (!m_runtime.inspectFile) return S_OK;
@@ -623,7 +620,7 @@ HRESULT CMerger::CheckTimeLine() {
         if (!Utf8ToWide(m_inputPaths[k].c_str(), path) ||
             Failed(m_runtime.inspectFile(path.c_str(), &file)))
             continue;  // refused with its reason when it is opened
-        m_inputBytes[k] = file.fileSize;
+        m_results[k].bytes = file.fileSize;
         m_bytesTotal += file.fileSize;
         if (!file.hasSamples) continue;
         QWORD rebase = k == 0 ? 0 : file.firstTime / kClockStep * kClockStep;
@@ -640,19 +637,15 @@ HRESULT CMerger::CheckTimeLine() {
     return S_OK;
 }
 
-DWORD CMerger::DamagedPackets(int k) const { return k >= 0 && k <= kMaxOffsets ? m_damaged[k] : 0; }
-
 double CMerger::Progress() const {
     if (m_outputFinished) return 1.0;
     if (m_bytesTotal == 0) return 0.0;  // not started, or no sizes known
     return std::min(1.0, double(m_bytesDone + m_bytesRunning) / double(m_bytesTotal));
 }
 
-bool CMerger::InputPlaced(int k) const { return k >= 0 && k < int(m_placed.size()) && m_placed[k]; }
-
-QWORD CMerger::InputOffset(int k) const {
-    if (k <= 0 || k > kMaxOffsets) return 0;
-    return m_offsets[k - 1];
+const InputResult& CMerger::Result(int k) const {
+    static const InputResult kNone;
+    return k >= 0 && k < int(m_results.size()) ? m_results[k] : kNone;
 }
 
 }  // namespace engine

@@ -16,6 +16,7 @@
 #include "com_object.h"
 #include "completion_event.h"
 #include "input_end.h"
+#include "input_result.h"
 #include "join_checks.h"
 #include "stream_map.h"
 #include "wm_interfaces.h"
@@ -113,14 +114,13 @@ class CMerger final : public IWMReaderCallback,
 
     static int ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-    // What a finished Merge did with input k (a path-table position): whether its whole content
-    // went into the output, and where it starts there.
-    bool InputPlaced(int k) const;
-    QWORD InputOffset(int k) const;
+    // What Merge did with input k (a list position); an empty result outside the list.
+    const InputResult& Result(int k) const;
+    bool InputPlaced(int k) const { return Result(k).placed; }
+    QWORD InputOffset(int k) const { return Result(k).placedAt; }
     // EndWriting succeeded: the output is a complete file.
     bool OutputFinished() const { return m_outputFinished; }
-    // Packets of input k that its reader skipped as damaged or found missing.
-    DWORD DamagedPackets(int k) const;
+    DWORD DamagedPackets(int k) const { return Result(k).damagedPackets; }
 
     // While *flag is true a running join stops quietly: Merge returns kJoinStopped and the
     // unfinished output is discarded. The flag may be set from any thread or a signal handler.
@@ -220,10 +220,9 @@ class CMerger final : public IWMReaderCallback,
     std::vector<std::string> m_inputPaths;
     int m_inputCount = 0;
 
-    // Path-table position of the input in the second reader, so that its offset lands in its own
-    // entry even when an input before it was skipped.
+    // List position of the running input, so that its offset lands in its own entry.
     int m_currentInput = 1;
-    std::array<bool, kMaxOffsets + 1> m_placed{};
+    std::vector<InputResult> m_results;  // one per input
     // The running segment has already handed a failure to the driver; its end must not hide it.
     std::atomic<int32_t> m_segmentFailed{0};
     std::atomic<bool> m_outputFinished{false};
@@ -238,8 +237,6 @@ class CMerger final : public IWMReaderCallback,
     // first sample: the clock step before the one that brought that sample.
     bool m_rebaseKnown = false;
     QWORD m_rebase = 0;
-    std::array<QWORD, kMaxOffsets + 1> m_rebases{};
-    std::array<DWORD, kMaxOffsets + 1> m_damaged{};
 
     // Gapless placement; touched only by the running reader's callbacks.
     bool m_gapless = false;
@@ -262,7 +259,6 @@ class CMerger final : public IWMReaderCallback,
     std::atomic<uint64_t> m_bytesDone{0};
     std::atomic<uint64_t> m_bytesRunning{0};
     std::atomic<uint64_t> m_bytesTotal{0};
-    std::array<uint64_t, kMaxOffsets + 1> m_inputBytes{};
 };
 
 }  // namespace engine

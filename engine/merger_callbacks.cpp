@@ -97,7 +97,10 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
                 // Recorded by path-table position: a skipped input leaves its entry unused.
                 if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets) {
                     m_offsets[m_currentInput - 1] = m_gapless ? m_inputStart : m_clock1;
-                    m_rebases[m_currentInput] = m_rebase;
+                    if (size_t(m_currentInput) < m_results.size()) {
+                        m_results[m_currentInput].placedAt = m_offsets[m_currentInput - 1];
+                        m_results[m_currentInput].rebasedBy = m_rebase;
+                    }
                 }
                 ++m_offsetCount;
                 // Samples still in flight from reader 2 must not be written after its offset.

@@ -215,6 +215,7 @@ class CallbackTest : public EngineTest {
         w.files[u"a.wmv"] = a;
         w.files[u"b.wmv"] = b;
         merger = std::make_unique<engine::CMerger>(w.Runtime());
+        merger->SetInputPaths({"a.wmv", "b.wmv"});
         ASSERT_EQ(merger->Init(), S_OK);
         BOOL match = 0;
         ASSERT_EQ(merger->OpenInputs(u"a.wmv", u"b.wmv", &match), S_OK);
