@@ -104,7 +104,7 @@ HRESULT CMerger::BuildStreamMap(BOOL* match) {
     StreamMap map;
     *match = first.Match(second, &map);
     for (DWORD i = 0; i < first.streamNumbers.size(); ++i)
-        m_inputEnd.SetFormat(first.streamNumbers[i], first.MediaType(i));
+        m_placement.End().SetFormat(first.streamNumbers[i], first.MediaType(i));
     {
         std::lock_guard<std::mutex> g(m_lock);
         std::swap(m_streamMap, map);
@@ -256,7 +256,7 @@ HRESULT CMerger::Merge() {
         return E_INVALIDARG;
     m_offsetCount = 0;
     m_results.assign(size_t(m_inputCount), {});
-    m_placedEnd = m_inputStart = 0;
+    m_placement.Restart();
     m_outputFinished = false;
     HRESULT hr = CheckInputs();
     if (Failed(hr)) return hr;
@@ -584,7 +584,10 @@ void CMerger::CloseSecondReader() {
 }
 
 HRESULT CMerger::Cleanup() {
-    DropHeld();
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_placement.DropHeld();
+    }
     m_outputPath.clear();
     {
         std::lock_guard<std::mutex> g(m_lock);

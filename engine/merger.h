@@ -18,6 +18,8 @@
 #include "input_end.h"
 #include "input_result.h"
 #include "join_checks.h"
+#include "placement.h"
+#include "sample.h"
 #include "stream_map.h"
 #include "wm_interfaces.h"
 
@@ -136,7 +138,7 @@ class CMerger final : public IWMReaderCallback,
     double Progress() const;
     // Gapless placement: each later input starts where the one before it truly ends (its
     // latest sample end), not at the next whole second. Set before Merge.
-    void SetGapless(bool on) { m_gapless = on; }
+    void SetGapless(bool on) { m_placement = Placement(on); }
 
     // The inputs in join order, as UTF-8 paths; the caller has checked their count and lengths.
     void SetInputPaths(std::vector<std::string> paths);
@@ -181,14 +183,11 @@ class CMerger final : public IWMReaderCallback,
     HRESULT PlayInput(int k, HRESULT* copied);
     void NoteInputStats(int k, IWMReaderAdvanced* reader);
     // Writes one sample as it stands in the output, noting its end; reports a failure once.
-    HRESULT Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample);
+    HRESULT Forward(const Sample& s);
     // The same with the writer already taken under the lock.
-    HRESULT Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
-                    wm::ComPtr<IWMWriterAdvanced>& writer);
-    // Gapless: the first step's samples of a later input are held until the earliest of them
-    // is known, then shifted to the end of what is placed and written.
+    HRESULT Forward(const Sample& s, wm::ComPtr<IWMWriterAdvanced>& writer);
+    // Gapless: writes the held first step of a later input, now that its start is known.
     void PlaceHeld();
-    void DropHeld();
     // Refuses, before anything is written, a join whose time line passes the format's limit.
     HRESULT CheckTimeLine();
 
@@ -233,27 +232,9 @@ class CMerger final : public IWMReaderCallback,
     std::atomic<bool> m_holding{false};
     bool m_committing = false;
 
-    // A later input whose time line starts late is moved back by the whole seconds before its
-    // first sample: the clock step before the one that brought that sample.
-    bool m_rebaseKnown = false;
-    QWORD m_rebase = 0;
-
-    // Gapless placement; touched only by the running reader's callbacks.
-    bool m_gapless = false;
-    InputEnd m_inputEnd;
-    QWORD m_placedEnd = 0;   // true end of the inputs placed so far
-    QWORD m_inputStart = 0;  // where the running later input starts in the output
-    bool m_shiftKnown = false;
-    struct HeldSample {
-        HeldSample(WORD s, QWORD t, QWORD d, DWORD f, INSSBuffer* b)
-            : stream(s), time(t), duration(d), flags(f), sample(b) {}
-        WORD stream;
-        QWORD time;
-        QWORD duration;
-        DWORD flags;
-        wm::ComPtr<INSSBuffer> sample;
-    };
-    std::vector<HeldSample> m_held;
+    // The running input's placement; under m_lock, but for its end, which only the running
+    // reader's callbacks touch.
+    Placement m_placement;
 
     // Progress by bytes: inputs finished, the running one's samples, and the whole.
     std::atomic<uint64_t> m_bytesDone{0};

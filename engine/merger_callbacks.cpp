@@ -63,52 +63,40 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
             }
             break;
         case WMT_STARTED: {
-            JoinPhase phase;
             wm::ComPtr<IWMReaderAdvanced> reader;
             {
                 std::lock_guard<std::mutex> g(m_lock);
                 m_phase = PhaseAfterStart(m_phase);  // this start's input now runs
-                phase = m_phase;
                 reader = PacedReader();
+                m_placement.BeginInput();  // a stray start too: its end must not count
+                if (m_phase == JoinPhase::FirstPlaying) m_clock1 = kClockStep;
+                if (m_phase == JoinPhase::SecondPlaying) m_clock2 = kClockStep;
             }
-            m_inputEnd.Reset();
-            m_shiftKnown = false;
-            if (phase == JoinPhase::FirstPlaying) {
-                m_clock1 = kClockStep;
-                if (reader) reader->DeliverTime(m_clock1);
-            } else if (phase == JoinPhase::SecondPlaying) {
-                {
-                    std::lock_guard<std::mutex> g(m_lock);
-                    m_rebaseKnown = false;
-                    m_rebase = 0;
-                }
-                m_clock2 = kClockStep;
-                if (reader) reader->DeliverTime(m_clock2);
-            }
+            // Outside the lock: the reader may deliver samples at once.
+            if (reader) reader->DeliverTime(kClockStep);
             reader.Reset();
             m_segmentFailed = 0;
             m_endSeen = 0;
             break;
         }
         case WMT_STOPPED: {
-            DropHeld();  // a stopped or failed segment places nothing more
             std::lock_guard<std::mutex> g(m_lock);
+            m_placement.DropHeld();  // a stopped or failed segment places nothing more
             if (m_phase == JoinPhase::SecondPlaying) {
                 // Recorded by path-table position: a skipped input leaves its entry unused.
                 if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets) {
-                    m_offsets[m_currentInput - 1] = m_gapless ? m_inputStart : m_clock1;
+                    m_offsets[m_currentInput - 1] = m_placement.Offset(m_clock1);
                     if (size_t(m_currentInput) < m_results.size()) {
                         m_results[m_currentInput].placedAt = m_offsets[m_currentInput - 1];
-                        m_results[m_currentInput].rebasedBy = m_rebase;
+                        m_results[m_currentInput].rebasedBy = m_placement.Rebase();
                     }
                 }
                 ++m_offsetCount;
                 // Samples still in flight from reader 2 must not be written after its offset.
                 m_phase = JoinPhase::SecondStopped;
-                m_clock1 += m_clock2 - std::min(m_rebase, m_clock2);
+                m_clock1 += m_clock2 - std::min(m_placement.Rebase(), m_clock2);
             }
-            if (m_phase == JoinPhase::SecondStopped || m_currentInput == 0)
-                m_placedEnd = std::max(m_placedEnd, m_inputEnd.End());
+            if (m_phase == JoinPhase::SecondStopped || m_currentInput == 0) m_placement.EndInput();
         }
             ++m_stopsSeen;
             Signal(S_OK);
@@ -145,27 +133,23 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
         FailSegment(kJoinStopped);
         return S_OK;
     }
+    Sample s{stream, time, duration, flags, sample};
     bool unknown = false;  // reported once the lock is left
     wm::ComPtr<IWMWriterAdvanced> writer;
     {
         // One lock per sample: the placement and the writer are taken together.
         std::lock_guard<std::mutex> g(m_lock);
         if (m_phase == JoinPhase::SecondPlaying) {
-            const WORD mapped = m_streamMap.WriterStreamFor(stream);
-            unknown = mapped == 0;
-            stream = mapped;
+            s.stream = m_streamMap.WriterStreamFor(stream);
+            unknown = s.stream == 0;
         }
         if (m_phase == JoinPhase::SecondPlaying && !unknown) {
-            if (!m_rebaseKnown) {
-                m_rebaseKnown = true;
-                m_rebase = m_clock2 >= kClockStep ? m_clock2 - kClockStep : 0;
-            }
-            if (m_gapless && !m_shiftKnown) {
-                m_held.emplace_back(stream, time, duration, flags, sample);
+            m_placement.NoteSample(m_clock2);
+            if (m_placement.Holding()) {
+                m_placement.Hold(s);
                 return S_OK;
             }
-            const QWORD start = m_gapless ? m_inputStart : m_clock1;
-            time = start + (time > m_rebase ? time - m_rebase : 0);
+            s.time = m_placement.Place(time, m_clock1);
         } else if (m_phase != JoinPhase::FirstPlaying && !unknown) {
             return S_OK;  // no segment is running: dropped
         }
@@ -175,58 +159,44 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
         FailSegment(E_UNEXPECTED, "Error in WriteStreamSample (hr=0x%08x).\n");
         return E_UNEXPECTED;
     }
-    return Forward(stream, time, duration, flags, sample, writer);
+    return Forward(s, writer);
 }
 
-HRESULT CMerger::Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample) {
+HRESULT CMerger::Forward(const Sample& s) {
     wm::ComPtr<IWMWriterAdvanced> writer;
     {
         std::lock_guard<std::mutex> g(m_lock);
         writer = m_writerAdvanced;
     }
-    return Forward(stream, time, duration, flags, sample, writer);
+    return Forward(s, writer);
 }
 
-HRESULT CMerger::Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
-                         wm::ComPtr<IWMWriterAdvanced>& writer) {
+HRESULT CMerger::Forward(const Sample& s, wm::ComPtr<IWMWriterAdvanced>& writer) {
     HRESULT hr = E_UNEXPECTED;  // no writer
     if (writer) {
-        hr = writer->WriteStreamSample(stream, time, 0, duration, flags, sample);
+        hr = writer->WriteStreamSample(s.stream, s.time, 0, s.duration, s.flags, s.buffer);
         writer.Reset();
     }
     DWORD length = 0;
-    if (Succeeded(hr) && Succeeded(sample->GetLength(&length))) {
+    if (Succeeded(hr) && Succeeded(s.buffer->GetLength(&length))) {
         m_bytesRunning += length;
-        m_inputEnd.Add(stream, time, duration, length);
+        m_placement.End().Add(s.stream, s.time, s.duration, length);
     }
     if (Failed(hr)) FailSegment(hr, "Error in WriteStreamSample (hr=0x%08x).\n");
     return hr;
 }
 
 void CMerger::PlaceHeld() {
-    if (m_held.empty()) return;
-    // The earliest held sample starts at the true end of what is placed, on a whole
-    // millisecond at or past it: the format keeps milliseconds.
-    QWORD earliest = m_held.front().time;
-    for (const HeldSample& h : m_held) earliest = std::min(earliest, h.time);
-    constexpr QWORD kMs = 10000;
+    std::vector<HeldSample> held;
     {
         std::lock_guard<std::mutex> g(m_lock);
-        m_inputStart = (m_placedEnd + kMs - 1) / kMs * kMs;
-        m_rebase = earliest;
-        m_shiftKnown = true;
+        held = m_placement.ReleaseHeld();
     }
-    std::vector<HeldSample> held;
-    held.swap(m_held);
     for (HeldSample& h : held) {
-        if (!m_segmentFailed)
-            Forward(h.stream, m_inputStart + (h.time - earliest), h.duration, h.flags,
-                    h.sample.Get());
-        h.sample.Reset();
+        if (!m_segmentFailed) Forward(h.sample);
+        h.keep.Reset();
     }
 }
-
-void CMerger::DropHeld() { m_held.clear(); }
 
 HRESULT CMerger::OnTime(QWORD, void*) {
     if (m_endSeen) return S_OK;
@@ -236,19 +206,15 @@ HRESULT CMerger::OnTime(QWORD, void*) {
         return S_OK;
     }
     PlaceHeld();  // the first step of samples is complete
-    JoinPhase phase;
     wm::ComPtr<IWMReaderAdvanced> reader;
+    QWORD released = 0;
     {
         std::lock_guard<std::mutex> g(m_lock);
-        phase = m_phase;
         reader = PacedReader();
+        if (!reader) return S_OK;
+        QWORD& clock = m_phase == JoinPhase::FirstPlaying ? m_clock1 : m_clock2;
+        released = clock += kClockStep;
     }
-    if (!reader) return S_OK;
-    QWORD released = 0;
-    if (phase == JoinPhase::FirstPlaying)
-        released = m_clock1 += kClockStep;
-    else
-        released = m_clock2 += kClockStep;
     HRESULT hr = reader->DeliverTime(released);
     reader.Reset();
     if (Failed(hr)) ReportError("Error in DeliverTime (hr=0x%08x).\n", hr);
