@@ -61,7 +61,7 @@ ULONG CMerger::Release() { return ReleaseImpl(); }
 
 HRESULT CMerger::Init() {
     if (m_event) return E_UNEXPECTED;  // already initialised
-    m_event.reset(new (std::nothrow) CCompletionEvent);
+    m_event.reset(new (std::nothrow) CDriverEvents);
     if (!m_event) {
         ReportError("Could not create asynchronous event.\n");
         return E_FAIL;
@@ -131,8 +131,7 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
                     hr);
         return hr;
     }
-    WaitForEvent();
-    if (HRESULT status = m_status; Failed(status)) {
+    if (HRESULT status = WaitFor({WMT_OPENED}); Failed(status)) {
         ReportError("Open failed for first file %s (hr=0x%08x).\n%s", ShownName(first).c_str(),
                     status, FileReasonLine(m_reader1.Get()).c_str());
         return status;
@@ -142,8 +141,7 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
                     hr);
         return hr;
     }
-    WaitForEvent();
-    if (HRESULT status = m_status; Failed(status)) {
+    if (HRESULT status = WaitFor({WMT_OPENED}); Failed(status)) {
         ReportError("Open failed for second file %s (hr=0x%08x).\n%s", ShownName(second).c_str(),
                     status, FileReasonLine(m_reader2.Get()).c_str());
         return status;
@@ -382,38 +380,11 @@ HRESULT CMerger::ProbeLaterInput(int k, DWORD* markers, DWORD* scripts) {
     return CountTimedItems(header.Get(), markers, scripts);
 }
 
-bool CMerger::Hold(bool on) {
-    {
-        std::lock_guard<std::mutex> g(m_holdLock);
-        if (m_committing) return false;
-        m_holding = on;
-    }
-    m_holdChanged.notify_all();
-    return true;
-}
-
-void CMerger::WaitWhileHeld() {
-    if (!m_holding) return;
-    std::unique_lock<std::mutex> g(m_holdLock);
-    m_holdChanged.wait(g, [this] { return !m_holding; });
-}
-
-bool CMerger::PassCommitPoint() {
-    std::unique_lock<std::mutex> g(m_holdLock);
-    m_holdChanged.wait(g, [this] { return !m_holding; });
-    if (StopRequested()) return false;
-    m_committing = true;
-    return true;
-}
-
 HRESULT CMerger::StopReader(IWMReader* reader, HRESULT* stopped) {
-    int32_t before = m_stopsSeen;
     HRESULT hr = reader->Stop();
     if (Failed(hr)) return hr;
-    // Stray signals of the segment (a failure after the one reported) are consumed here.
-    do WaitForEvent();
-    while (m_stopsSeen == before);
-    *stopped = m_status;
+    // Strays of the segment (a failure after the one reported) are dropped on the way.
+    *stopped = WaitFor({WMT_STOPPED});
     return S_OK;
 }
 
@@ -421,8 +392,11 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
     const bool first = k == 0;
     IWMReader* reader = first ? m_reader1.Get() : m_reader2.Get();
     IWMReaderAdvanced* advanced = first ? m_readerAdvanced1.Get() : m_readerAdvanced2.Get();
-    m_currentInput = first ? 0 : k;
-    m_bytesRunning = 0;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_currentInput = first ? 0 : k;
+    }
+    m_progress.BeginInput();
     HRESULT hr = reader->Start(0, 0, 1.0f, nullptr);
     if (Failed(hr)) {
         ReportError(first ? "Could not start IWMReader for first file (hr=0x%08x).\n"
@@ -430,8 +404,7 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
                     hr);
         return hr;
     }
-    WaitForEvent();
-    *copied = m_status;
+    *copied = WaitFor({WMT_EOF, WMT_ERROR, WMT_STOPPED});
     if (Succeeded(*copied))
         NoteInputStats(k, advanced);
     else if (*copied != kJoinStopped)
@@ -453,8 +426,7 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
                     stopped);
         return stopped;
     }
-    m_bytesRunning = 0;
-    m_bytesDone += m_results[k].bytes;
+    m_progress.EndInput(m_results[k].bytes);
     return S_OK;
 }
 
@@ -521,16 +493,15 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     {
         // Reader 2's next start then moves the join on to SecondPlaying, as for the second input.
         std::lock_guard<std::mutex> g(m_lock);
-        m_phase = JoinPhase::FirstPlaying;
+        m_phase = NextPhase(m_phase, PhaseEvent::Armed);
     }
-    m_event->Reset();
+    m_event->Clear();
     if (Failed(hr = m_reader2->Open(path, this, nullptr))) {
         ReportError("Could not open second input file %s (hr=0x%08x).\n", ShownName(path).c_str(),
                     hr);
         return hr;
     }
-    WaitForEvent();
-    if (HRESULT status = m_status; Failed(status)) {
+    if (HRESULT status = WaitFor({WMT_OPENED}); Failed(status)) {
         ReportError("Open failed for second file %s (hr=0x%08x).\n%s", ShownName(path).c_str(),
                     status, FileReasonLine(m_reader2.Get()).c_str());
         return status;
@@ -610,8 +581,7 @@ HRESULT CMerger::Cleanup() {
 }
 
 HRESULT CMerger::CheckTimeLine() {
-    m_bytesTotal = 0;
-    m_bytesDone = 0;
+    m_progress.Restart();
     if (!m_runtime.inspectFile) return S_OK;
     // The clock ends each input on the whole second past its last sample; a second more covers
     // that sample's duration. Later inputs lose the whole seconds before their first sample.
@@ -624,7 +594,7 @@ HRESULT CMerger::CheckTimeLine() {
             Failed(m_runtime.inspectFile(path.c_str(), &file)))
             continue;  // refused with its reason when it is opened
         m_results[k].bytes = file.fileSize;
-        m_bytesTotal += file.fileSize;
+        m_progress.AddInput(file.fileSize);
         if (!file.hasSamples) continue;
         QWORD rebase = k == 0 ? 0 : file.firstTime / kClockStep * kClockStep;
         end += ceilSecond(file.endTime) + kClockStep - std::min(rebase, file.endTime);
@@ -642,8 +612,7 @@ HRESULT CMerger::CheckTimeLine() {
 
 double CMerger::Progress() const {
     if (m_outputFinished) return 1.0;
-    if (m_bytesTotal == 0) return 0.0;  // not started, or no sizes known
-    return std::min(1.0, double(m_bytesDone + m_bytesRunning) / double(m_bytesTotal));
+    return m_progress.Share();
 }
 
 const InputResult& CMerger::Result(int k) const {

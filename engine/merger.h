@@ -14,10 +14,13 @@
 #include <vector>
 
 #include "com_object.h"
-#include "completion_event.h"
+#include "driver_events.h"
 #include "input_end.h"
 #include "input_result.h"
 #include "join_checks.h"
+#include "join_control.h"
+#include "join_phase.h"
+#include "join_progress.h"
 #include "placement.h"
 #include "sample.h"
 #include "stream_map.h"
@@ -45,17 +48,6 @@ constexpr DWORD kMaxTimedItems = 0xFFFF;
 
 constexpr QWORD kClockStep = 10000000;  // one second in 100 ns
 constexpr int kMaxOffsets = 1000;
-
-// Where the join stands, as the readers' callbacks see it. Reader 1 plays the first input;
-// reader 2 plays every later one, each opening putting the phase back to FirstPlaying so that
-// its start moves it on to SecondPlaying.
-enum class JoinPhase : int16_t {
-    Idle,           // nothing started yet
-    FirstPlaying,   // reader 1 runs: samples keep their time
-    SecondPlaying,  // reader 2 runs: samples are mapped and shifted
-    SecondStopped,  // reader 2 stopped: its offset is recorded, stray samples are dropped
-    Stray,          // a start with no input prepared for it: drives no clock
-};
 
 class CMerger final : public IWMReaderCallback,
                       public IWMReaderCallbackAdvanced,
@@ -126,14 +118,14 @@ class CMerger final : public IWMReaderCallback,
 
     // While *flag is true a running join stops quietly: Merge returns kJoinStopped and the
     // unfinished output is discarded. The flag may be set from any thread or a signal handler.
-    void SetStopFlag(const std::atomic<bool>* flag) { m_stopFlag = flag; }
-    bool StopRequested() const { return m_stopFlag && m_stopFlag->load(); }
+    void SetStopFlag(const std::atomic<bool>* flag) { m_control.SetStopFlag(flag); }
+    bool StopRequested() const { return m_control.StopRequested(); }
     // Holds the join (its reader's clock waits, and so does the output's commit) while on; any
     // thread. False when the join is already past its commit point: too late to hold or stop.
-    bool Hold(bool on);
+    bool Hold(bool on) { return m_control.Hold(on); }
     // The last step before the finished output is put in place: waits while the join is held,
     // then true unless a stop was asked for; a join past this point cannot be held or stopped.
-    bool PassCommitPoint();
+    bool PassCommitPoint() { return m_control.PassCommitPoint(); }
     // Share of the join done, 0 to 1, by the inputs' bytes; readable from any thread.
     double Progress() const;
     // Gapless placement: each later input starts where the one before it truly ends (its
@@ -154,15 +146,16 @@ class CMerger final : public IWMReaderCallback,
     // m_lock.
     wm::ComPtr<IWMReaderAdvanced> PacedReader() const;
     JoinPhase ReadPhase();
-    void Signal(HRESULT hr);
-    void WaitForEvent() { m_event->Wait(); }
+    // A callback's report to the driver.
+    void Report(WMT_STATUS status, HRESULT hr);
+    // The driver: waits for a report of one of the kinds; m_status gets its result.
+    HRESULT WaitFor(std::initializer_list<WMT_STATUS> kinds);
     HRESULT BuildStreamMap(BOOL* match);
     HRESULT OpenEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
                                wm::ComPtr<IWMHeaderInfo>& header);
     HRESULT CloseEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
                                 wm::ComPtr<IWMHeaderInfo>& header);
     HRESULT MergeLaterInput(int k);
-    void WaitWhileHeld();
     // "Input 3: PATH", the line that names input k in the join's messages.
     std::string InputLine(int k) const;
     // Before anything is written: every later input opens, is not protected and pairs with the
@@ -191,9 +184,12 @@ class CMerger final : public IWMReaderCallback,
     // Refuses, before anything is written, a join whose time line passes the format's limit.
     HRESULT CheckTimeLine();
 
-    MergerRuntime m_runtime;
+    // Who touches what. "Driver": the one thread that calls Init ... Cleanup. "Callbacks": the
+    // runtime's threads, one reader running at a time. m_lock guards what both touch.
+    MergerRuntime m_runtime;  // set at construction
 
-    // Guards the phase, the stream map and the interfaces the callbacks read.
+    // The interfaces: set by the driver, nulled under m_lock (Drop); the callbacks take the
+    // running reader's and the writer's references under m_lock.
     std::mutex m_lock;
     wm::ComPtr<IWMHeaderInfo> m_headerInfo2;
     wm::ComPtr<IWMHeaderInfo> m_headerInfo1;
@@ -205,41 +201,35 @@ class CMerger final : public IWMReaderCallback,
     wm::ComPtr<IWMReaderAdvanced> m_readerAdvanced1;
     wm::ComPtr<IWMReader> m_reader1;
     wm::ComPtr<IWMReader> m_reader2;
-    StreamMap m_streamMap;
-    DWORD m_streamCount = 0;
+    StreamMap m_streamMap;    // under m_lock
+    DWORD m_streamCount = 0;  // driver
+    // Callbacks: the running segment's end (or failure) has been reported; reset at each start.
     std::atomic<int32_t> m_endSeen{0};
+    // Under m_lock. The driver reads m_clock1 alone only while no reader runs.
     QWORD m_clock1 = 0;
     QWORD m_clock2 = 0;
-    std::atomic<HRESULT> m_status{S_OK};
-    std::unique_ptr<CCompletionEvent> m_event;
-    JoinPhase m_phase = JoinPhase::Idle;
-    std::u16string m_outputPath;
+    HRESULT m_status = S_OK;                 // driver: the result of the last report it took
+    std::unique_ptr<CDriverEvents> m_event;  // callbacks push, the driver waits; locks itself
+    JoinPhase m_phase = JoinPhase::Idle;     // under m_lock; moves only by NextPhase
+    std::u16string m_outputPath;             // driver
+    // Under m_lock: written at reader 2's stop, read by the driver after its stop report.
     std::array<QWORD, kMaxOffsets> m_offsets{};
     int32_t m_offsetCount = 0;
-    std::vector<std::string> m_inputPaths;
+    std::vector<std::string> m_inputPaths;  // driver, set before the join
     int m_inputCount = 0;
 
-    // List position of the running input, so that its offset lands in its own entry.
+    // Under m_lock: the list position of the running input, set by the driver before its start.
     int m_currentInput = 1;
-    std::vector<InputResult> m_results;  // one per input
-    // The running segment has already handed a failure to the driver; its end must not hide it.
+    // Driver; a later input's placedAt and rebasedBy are written under m_lock at its stop.
+    std::vector<InputResult> m_results;
+    // Callbacks: the running segment has already reported a failure; its end must not hide it.
     std::atomic<int32_t> m_segmentFailed{0};
-    std::atomic<bool> m_outputFinished{false};
-    std::atomic<int32_t> m_stopsSeen{0};
-    const std::atomic<bool>* m_stopFlag = nullptr;
-    std::mutex m_holdLock;  // guards the two below
-    std::condition_variable m_holdChanged;
-    std::atomic<bool> m_holding{false};
-    bool m_committing = false;
-
-    // The running input's placement; under m_lock, but for its end, which only the running
-    // reader's callbacks touch.
+    std::atomic<bool> m_outputFinished{false};  // driver writes, any thread reads
+    JoinControl m_control;                      // any thread
+    // Under m_lock, but for its End(), which only the running reader's callbacks touch (and
+    // the driver while no reader runs).
     Placement m_placement;
-
-    // Progress by bytes: inputs finished, the running one's samples, and the whole.
-    std::atomic<uint64_t> m_bytesDone{0};
-    std::atomic<uint64_t> m_bytesRunning{0};
-    std::atomic<uint64_t> m_bytesTotal{0};
+    JoinProgress m_progress;  // any thread
 };
 
 }  // namespace engine

@@ -5,23 +5,6 @@
 
 namespace engine {
 
-namespace {
-
-// A reader's start moves the join on: reader 1's first start begins the first input, reader 2's
-// start (after its opening set FirstPlaying) begins a later one; any other start is stray.
-JoinPhase PhaseAfterStart(JoinPhase phase) {
-    switch (phase) {
-        case JoinPhase::Idle:
-            return JoinPhase::FirstPlaying;
-        case JoinPhase::FirstPlaying:
-            return JoinPhase::SecondPlaying;
-        default:
-            return JoinPhase::Stray;
-    }
-}
-
-}  // namespace
-
 JoinPhase CMerger::ReadPhase() {
     std::lock_guard<std::mutex> g(m_lock);
     return m_phase;
@@ -34,10 +17,13 @@ wm::ComPtr<IWMReaderAdvanced> CMerger::PacedReader() const {
     return nullptr;
 }
 
-// The result is stored before the driver is woken.
-void CMerger::Signal(HRESULT hr) {
-    m_status = hr;
-    if (m_event) m_event->Set();
+void CMerger::Report(WMT_STATUS status, HRESULT hr) {
+    if (m_event) m_event->Push({status, hr});
+}
+
+HRESULT CMerger::WaitFor(std::initializer_list<WMT_STATUS> kinds) {
+    m_status = m_event->WaitFor(kinds).hr;
+    return m_status;
 }
 
 WORD CMerger::MapStreamNumber(WORD n) {
@@ -53,20 +39,16 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
             // already has.
             if (m_endSeen.exchange(1)) break;
             PlaceHeld();  // an input shorter than one clock step
-            if (ReadPhase() < JoinPhase::SecondStopped && !m_segmentFailed) {
-                Signal(hr);
-            }
+            if (ReportsToDriver(ReadPhase()) && !m_segmentFailed) Report(status, hr);
             break;
         case WMT_OPENED:
-            if (ReadPhase() < JoinPhase::SecondStopped) {
-                Signal(hr);
-            }
+            if (ReportsToDriver(ReadPhase())) Report(status, hr);
             break;
         case WMT_STARTED: {
             wm::ComPtr<IWMReaderAdvanced> reader;
             {
                 std::lock_guard<std::mutex> g(m_lock);
-                m_phase = PhaseAfterStart(m_phase);  // this start's input now runs
+                m_phase = NextPhase(m_phase, PhaseEvent::Started);
                 reader = PacedReader();
                 m_placement.BeginInput();  // a stray start too: its end must not count
                 if (m_phase == JoinPhase::FirstPlaying) m_clock1 = kClockStep;
@@ -82,7 +64,9 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
         case WMT_STOPPED: {
             std::lock_guard<std::mutex> g(m_lock);
             m_placement.DropHeld();  // a stopped or failed segment places nothing more
-            if (m_phase == JoinPhase::SecondPlaying) {
+            const JoinPhase before = m_phase;
+            m_phase = NextPhase(m_phase, PhaseEvent::Stopped);
+            if (before == JoinPhase::SecondPlaying) {
                 // Recorded by path-table position: a skipped input leaves its entry unused.
                 if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets) {
                     m_offsets[m_currentInput - 1] = m_placement.Offset(m_clock1);
@@ -92,17 +76,14 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
                     }
                 }
                 ++m_offsetCount;
-                // Samples still in flight from reader 2 must not be written after its offset.
-                m_phase = JoinPhase::SecondStopped;
                 m_clock1 += m_clock2 - std::min(m_placement.Rebase(), m_clock2);
             }
-            if (m_phase == JoinPhase::SecondStopped || m_currentInput == 0) m_placement.EndInput();
+            if (WritesSamples(before)) m_placement.EndInput();
         }
-            ++m_stopsSeen;
-            Signal(S_OK);
+            Report(WMT_STOPPED, S_OK);
             break;
         case WMT_CLOSED:
-            Signal(hr);
+            Report(WMT_CLOSED, hr);
             break;
         default:
             break;
@@ -113,14 +94,14 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
 void CMerger::FailSegment(HRESULT hr, const char* format) {
     if (m_segmentFailed.exchange(1)) return;
     if (format) ReportError(format, hr);
-    Signal(hr);
+    Report(WMT_ERROR, hr);
 }
 
 HRESULT CMerger::OnSample(DWORD, QWORD, QWORD, DWORD, INSSBuffer*, void*) {
     if (m_event) {
         ReportError("Error: Received a decompressed sample from the reader.\n");
         m_segmentFailed = 1;
-        Signal(E_UNEXPECTED);
+        Report(WMT_ERROR, E_UNEXPECTED);
     }
     return S_OK;
 }
@@ -139,6 +120,7 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
     {
         // One lock per sample: the placement and the writer are taken together.
         std::lock_guard<std::mutex> g(m_lock);
+        if (!WritesSamples(m_phase)) return S_OK;  // no segment is running: dropped
         if (m_phase == JoinPhase::SecondPlaying) {
             s.stream = m_streamMap.WriterStreamFor(stream);
             unknown = s.stream == 0;
@@ -150,8 +132,6 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
                 return S_OK;
             }
             s.time = m_placement.Place(time, m_clock1);
-        } else if (m_phase != JoinPhase::FirstPlaying && !unknown) {
-            return S_OK;  // no segment is running: dropped
         }
         writer = m_writerAdvanced;
     }
@@ -179,7 +159,7 @@ HRESULT CMerger::Forward(const Sample& s, wm::ComPtr<IWMWriterAdvanced>& writer)
     }
     DWORD length = 0;
     if (Succeeded(hr) && Succeeded(s.buffer->GetLength(&length))) {
-        m_bytesRunning += length;
+        m_progress.AddWritten(length);
         m_placement.End().Add(s.stream, s.time, s.duration, length);
     }
     if (Failed(hr)) FailSegment(hr, "Error in WriteStreamSample (hr=0x%08x).\n");
@@ -200,7 +180,7 @@ void CMerger::PlaceHeld() {
 
 HRESULT CMerger::OnTime(QWORD, void*) {
     if (m_endSeen) return S_OK;
-    WaitWhileHeld();  // the clock waits while the user is asked whether to stop
+    m_control.WaitWhileHeld();  // the clock waits while the user is asked whether to stop
     if (StopRequested()) {
         FailSegment(kJoinStopped);
         return S_OK;

@@ -247,7 +247,9 @@ TEST_F(CallbackTest, PhaseWalksWithStartsAndStopsAndEachStopInPhaseTwoRecordsAnO
     EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
     EXPECT_EQ(MergerProbe::Status(*merger), S_OK);
     EXPECT_EQ(MergerProbe::OffsetCount(*merger), 0);
-    EXPECT_EQ(MergerProbe::Phase(*merger), 1);
+    EXPECT_EQ(MergerProbe::Phase(*merger), int16_t(engine::JoinPhase::Armed));
+    EXPECT_EQ(Sample(1, 0), S_OK);  // a late sample of reader 1 is not written unshifted
+    EXPECT_TRUE(w.written.empty());
 
     Status(WMT_STARTED);
     EXPECT_EQ(MergerProbe::Phase(*merger), 2);
@@ -273,6 +275,8 @@ TEST_F(CallbackTest, OnlyTheFirstEndOfASegmentSignals) {
     EXPECT_FALSE(MergerProbe::TakeSignal(*merger));
     EXPECT_EQ(MergerProbe::Status(*merger), S_OK);
 
+    Status(WMT_STOPPED);
+    EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
     Status(WMT_STARTED);  // a new segment clears the flag
     Status(WMT_ERROR, NS_E_FILE_READ);
     EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
@@ -366,3 +370,43 @@ TEST_F(EngineTest, CleanupReleasesEverythingOnceAndMayBeRepeated) {
 }
 
 }  // namespace
+
+TEST(JoinPhaseTest, ReaderTwoIsArmedBetweenInputsAndOnlyPlayingPhasesWrite) {
+    using engine::JoinPhase;
+    using engine::NextPhase;
+    using engine::PhaseEvent;
+    // The walk of a three-input join.
+    JoinPhase p = JoinPhase::Idle;
+    const std::pair<PhaseEvent, JoinPhase> walk[] = {
+        {PhaseEvent::Started, JoinPhase::FirstPlaying},
+        {PhaseEvent::Stopped, JoinPhase::Armed},
+        {PhaseEvent::Started, JoinPhase::SecondPlaying},
+        {PhaseEvent::Stopped, JoinPhase::SecondStopped},
+        {PhaseEvent::Armed, JoinPhase::Armed},
+        {PhaseEvent::Started, JoinPhase::SecondPlaying},
+        {PhaseEvent::Stopped, JoinPhase::SecondStopped},
+        {PhaseEvent::Started, JoinPhase::Stray},  // nothing armed
+    };
+    for (const auto& [event, expected] : walk) EXPECT_EQ(p = NextPhase(p, event), expected);
+    for (JoinPhase q :
+         {JoinPhase::Idle, JoinPhase::Armed, JoinPhase::SecondStopped, JoinPhase::Stray})
+        EXPECT_FALSE(engine::WritesSamples(q));
+}
+
+TEST(DriverEventsTest, TheDriverTakesTheReportItWaitsForAndCountsTheStraysBeforeIt) {
+    engine::CDriverEvents events;
+    std::thread callbacks([&] {
+        events.Push({WMT_ERROR, E_FAIL});  // a second failure of the segment
+        events.Push({WMT_EOF, S_OK});      // its end, after the failure
+        events.Push({WMT_STOPPED, S_OK});
+        events.Push({WMT_CLOSED, S_OK});  // a late close before the next open
+        events.Push({WMT_OPENED, NS_E_FILE_READ});
+    });
+    EXPECT_EQ(events.WaitFor({WMT_STOPPED}).hr, S_OK);
+    EXPECT_EQ(events.Strays(), 2u);
+    HRESULT opened = events.WaitFor({WMT_OPENED}).hr;
+    EXPECT_EQ(opened, NS_E_FILE_READ);
+    EXPECT_EQ(events.Strays(), 3u);
+    callbacks.join();
+    EXPECT_FALSE(events.TryPop().has_value());
+}

@@ -23,7 +23,12 @@ struct MergerProbe {
     static int OffsetCount(CMerger& m) { return m.m_offsetCount; }
     static QWORD Clock1(CMerger& m) { return m.m_clock1; }
     static HRESULT Status(CMerger& m) { return m.m_status; }
-    static bool TakeSignal(CMerger& m) { return m.m_event && m.m_event->TryWait(); }
+    // Takes the next report to the driver, as the driver would; false when there is none.
+    static bool TakeSignal(CMerger& m) {
+        std::optional<DriverEvent> e = m.m_event ? m.m_event->TryPop() : std::nullopt;
+        if (e) m.m_status = e->hr;
+        return e.has_value();
+    }
     static void SetPhase(CMerger& m, int16_t phase) { m.m_phase = JoinPhase(phase); }
 };
 }  // namespace engine
