@@ -215,10 +215,14 @@ HRESULT CMerger::Configure(LPCWSTR output) {
         return hr;
     }
     for (DWORD i = 0; i < inputs; ++i) m_writer->SetInputProps(i, nullptr);
+    return CarryHeaderToWriter();
+}
 
+HRESULT CMerger::CarryHeaderToWriter() {
     Drop(m_headerInfo1);
     Drop(m_headerInfo2);
-    if (Failed(hr = m_reader1.As(m_headerInfo1))) {
+    HRESULT hr = m_reader1.As(m_headerInfo1);
+    if (Failed(hr)) {
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
         return hr;
     }

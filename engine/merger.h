@@ -151,6 +151,9 @@ class CMerger final : public IWMReaderCallback,
     // The driver: waits for a report of one of the kinds; m_status gets its result.
     HRESULT WaitFor(std::initializer_list<WMT_STATUS> kinds);
     HRESULT BuildStreamMap(BOOL* match);
+    // Configure's last step: the first input's attributes and codec list and the first two
+    // inputs' scripts into the writer's header; the first input's duration into m_clock1.
+    HRESULT CarryHeaderToWriter();
     HRESULT OpenEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
                                wm::ComPtr<IWMHeaderInfo>& header);
     HRESULT CloseEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
@@ -165,6 +168,7 @@ class CMerger final : public IWMReaderCallback,
     // counted.
     HRESULT ProbeLaterInput(int k, DWORD* markers, DWORD* scripts);
     static HRESULT CountTimedItems(IWMHeaderInfo* header, DWORD* markers, DWORD* scripts);
+    void NoteStop();
     // Hands the driver one failure for the running segment; later ones are dropped quietly.
     void FailSegment(HRESULT hr, const char* format = nullptr);
     // Stops a reader and waits until it has said so, past any stray signal; *stopped gets what

@@ -61,25 +61,8 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
             m_endSeen = 0;
             break;
         }
-        case WMT_STOPPED: {
-            std::lock_guard<std::mutex> g(m_lock);
-            m_placement.DropHeld();  // a stopped or failed segment places nothing more
-            const JoinPhase before = m_phase;
-            m_phase = NextPhase(m_phase, PhaseEvent::Stopped);
-            if (before == JoinPhase::SecondPlaying) {
-                // Recorded by path-table position: a skipped input leaves its entry unused.
-                if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets) {
-                    m_offsets[m_currentInput - 1] = m_placement.Offset(m_clock1);
-                    if (size_t(m_currentInput) < m_results.size()) {
-                        m_results[m_currentInput].placedAt = m_offsets[m_currentInput - 1];
-                        m_results[m_currentInput].rebasedBy = m_placement.Rebase();
-                    }
-                }
-                ++m_offsetCount;
-                m_clock1 += m_clock2 - std::min(m_placement.Rebase(), m_clock2);
-            }
-            if (WritesSamples(before)) m_placement.EndInput();
-        }
+        case WMT_STOPPED:
+            NoteStop();
             Report(WMT_STOPPED, S_OK);
             break;
         case WMT_CLOSED:
@@ -89,6 +72,28 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
             break;
     }
     return S_OK;
+}
+
+// Ends the running input's placement; reader 2's stop records its offset and moves the first
+// reader's clock past it.
+void CMerger::NoteStop() {
+    std::lock_guard<std::mutex> g(m_lock);
+    m_placement.DropHeld();  // a stopped or failed segment places nothing more
+    const JoinPhase before = m_phase;
+    m_phase = NextPhase(m_phase, PhaseEvent::Stopped);
+    if (before == JoinPhase::SecondPlaying) {
+        // Recorded by path-table position: a skipped input leaves its entry unused.
+        if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets) {
+            m_offsets[m_currentInput - 1] = m_placement.Offset(m_clock1);
+            if (size_t(m_currentInput) < m_results.size()) {
+                m_results[m_currentInput].placedAt = m_offsets[m_currentInput - 1];
+                m_results[m_currentInput].rebasedBy = m_placement.Rebase();
+            }
+        }
+        ++m_offsetCount;
+        m_clock1 += m_clock2 - std::min(m_placement.Rebase(), m_clock2);
+    }
+    if (WritesSamples(before)) m_placement.EndInput();
 }
 
 void CMerger::FailSegment(HRESULT hr, const char* format) {
