@@ -103,20 +103,27 @@ HRESULT ReadCodecInfo(IWMHeaderInfo3* header, DWORD index, CodecInfo& out) {
     return S_OK;
 }
 
-HRESULT ReadMarkers(IWMHeaderInfo* header, std::vector<Marker>& out) {
-    WORD count = 0;
-    HRESULT hr = header->GetMarkerCount(&count);
-    for (WORD i = 0; Succeeded(hr) && i < count; ++i)
-        if (Failed(hr = ReadMarker(header, i, out.emplace_back()))) out.pop_back();
+namespace {
+
+// Every item of a counted list in order; the first failure ends the list there.
+template <class Item>
+HRESULT ReadAll(IWMHeaderInfo* header, HRESULT (IWMHeaderInfo::*count)(WORD*),
+                HRESULT (*read)(IWMHeaderInfo*, WORD, Item&), std::vector<Item>& out) {
+    WORD n = 0;
+    HRESULT hr = (header->*count)(&n);
+    for (WORD i = 0; Succeeded(hr) && i < n; ++i)
+        if (Failed(hr = read(header, i, out.emplace_back()))) out.pop_back();
     return hr;
 }
 
+}  // namespace
+
+HRESULT ReadMarkers(IWMHeaderInfo* header, std::vector<Marker>& out) {
+    return ReadAll(header, &IWMHeaderInfo::GetMarkerCount, ReadMarker, out);
+}
+
 HRESULT ReadScripts(IWMHeaderInfo* header, std::vector<Script>& out) {
-    WORD count = 0;
-    HRESULT hr = header->GetScriptCount(&count);
-    for (WORD i = 0; Succeeded(hr) && i < count; ++i)
-        if (Failed(hr = ReadScript(header, i, out.emplace_back()))) out.pop_back();
-    return hr;
+    return ReadAll(header, &IWMHeaderInfo::GetScriptCount, ReadScript, out);
 }
 
 }  // namespace engine
