@@ -165,7 +165,7 @@ HRESULT CMerger::Forward(const Sample& s, wm::ComPtr<IWMWriterAdvanced>& writer)
     DWORD length = 0;
     if (Succeeded(hr) && Succeeded(s.buffer->GetLength(&length))) {
         m_progress.AddWritten(length);
-        m_placement.End().Add(s.stream, s.time, s.duration, length);
+        m_placement.End().Add(s, length);
     }
     if (Failed(hr)) FailSegment(hr, "Error in WriteStreamSample (hr=0x%08x).\n");
     return hr;
