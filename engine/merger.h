@@ -6,7 +6,6 @@
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -15,7 +14,6 @@
 
 #include "com_object.h"
 #include "driver_events.h"
-#include "input_end.h"
 #include "input_result.h"
 #include "join_checks.h"
 #include "join_control.h"
@@ -46,7 +44,6 @@ constexpr HRESULT kTimeLineTooLong = MakeHr(0x800700DF);  // ERROR_FILE_TOO_LARG
 constexpr HRESULT kTooManyTimedItems = E_ARITHMETIC_OVERFLOW;
 constexpr DWORD kMaxTimedItems = 0xFFFF;
 
-constexpr QWORD kClockStep = 10000000;  // one second in 100 ns
 constexpr int kMaxOffsets = 1000;
 
 class CMerger final : public IWMReaderCallback,

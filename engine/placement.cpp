@@ -5,7 +5,6 @@
 namespace engine {
 
 namespace {
-constexpr QWORD kClockStep = 10000000;
 constexpr QWORD kMs = 10000;
 }  // namespace
 

@@ -6,6 +6,8 @@
 
 namespace engine {
 
+constexpr QWORD kClockStep = 10000000;  // one second in 100 ns: the user clock's step
+
 struct Sample {
     WORD stream = 0;  // the input's number, then the writer's
     QWORD time = 0;   // 100 ns
