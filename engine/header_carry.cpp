@@ -1,10 +1,9 @@
 // Header carry-over: protection test, attributes, codec list, scripts and markers.
-#include "header_carry.h"
-
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "carry_items.h"
 #include "merger.h"
 #include "report_error.h"
 

@@ -1,6 +1,7 @@
 // Carrying header items over, with the engine's messages.
+#include "carry_items.h"
+
 #include "com_object.h"
-#include "header_carry.h"
 #include "header_items.h"
 #include "report_error.h"
 
