@@ -178,8 +178,7 @@ HRESULT CMainDialogLogic::JoinFiles() {
     if (Failed(hr)) return hr;
 
     engine::CMerger merger;
-    merger.m_inputPaths = m_inputPaths;
-    merger.m_inputCount = m_inputCount;
+    merger.SetInputPaths(std::vector<std::string>(m_inputPaths, m_inputPaths + m_inputCount));
     merger.SetGapless(GaplessJoining());
     merger.SetPartMarkers(PartMarkers());
     merger.SetStopFlag(&m_stopJoin);

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "carry_items.h"
 #include "merger.h"
 #include "report_error.h"
-#include "try_allocate.h"
 
 namespace engine {
 
@@ -18,17 +18,6 @@ const WCHAR* const kCarriedAttributes[] = {
     u"WM/Year",        u"WM/GenreID",   u"WM/MCDI",         u"BannerImageType",  u"BannerImageData",
     u"BannerImageURL", u"CopyrightURL",
 };
-
-// A zeroed UTF-16 buffer with room for characters and a terminator; false when out of memory.
-bool MakeText(std::u16string& text, WORD characters) {
-    return TryAllocate(text, size_t(characters) + 1);
-}
-
-// An input's time in the output: moved back by its rebase (never before its start), then on by
-// its offset.
-QWORD Shifted(QWORD time, QWORD offset, QWORD rebase) {
-    return offset + (time > rebase ? time - rebase : 0);
-}
 
 }  // namespace
 
@@ -81,37 +70,7 @@ HRESULT CMerger::CheckProtected(LPCWSTR path) {
 
 HRESULT CMerger::CopyAttribute(WORD srcStream, WORD dstStream, IWMHeaderInfo* destination,
                                LPCWSTR name) {
-    if (!m_headerInfo1 || !destination) return E_INVALIDARG;
-    WORD stream = srcStream;
-    WMT_ATTR_DATATYPE type = WMT_TYPE_DWORD;
-    WORD length = 0;
-    HRESULT hr = m_headerInfo1->GetAttributeByName(&stream, name, &type, nullptr, &length);
-    if (hr == E_ARITHMETIC_OVERFLOW) {
-        ReportError(
-            "The attribute %s of the first file is larger than 65535 bytes and cannot be "
-            "carried over; the join goes on without it.\n",
-            ShownName(name).c_str());
-        return S_OK;
-    }
-    if (Failed(hr) && hr != ASF_E_NOTFOUND) {
-        ReportError("GetAttributeByName failed for Attribute name %s (hr=0x%08x).\n",
-                    ShownName(name).c_str(), hr);
-        return hr;
-    }
-    if (hr == ASF_E_NOTFOUND || length == 0) return S_OK;
-    std::vector<BYTE> value;
-    if (!TryAllocate(value, length)) return E_OUTOFMEMORY;
-    stream = srcStream;
-    hr = m_headerInfo1->GetAttributeByName(&stream, name, &type, value.data(), &length);
-    if (Failed(hr)) {
-        ReportError("GetAttributeByName failed for Attribute name %s (hr=0x%08x).\n",
-                    ShownName(name).c_str(), hr);
-    } else if (Failed(hr =
-                          destination->SetAttribute(dstStream, name, type, value.data(), length))) {
-        ReportError("SetAttribute failed for Attribute name %s (hr=0x%08x).\n",
-                    ShownName(name).c_str(), hr);
-    }
-    return hr;
+    return CarryAttribute(m_headerInfo1.Get(), srcStream, destination, dstStream, name);
 }
 
 HRESULT CMerger::CopyAttributes(IWMHeaderInfo* destination) {
@@ -125,117 +84,17 @@ HRESULT CMerger::CopyAttributes(IWMHeaderInfo* destination) {
 }
 
 HRESULT CMerger::CopyCodecInfo(IWMHeaderInfo* destination) {
-    if (!m_headerInfo1 || !destination) return E_INVALIDARG;
-    wm::ComPtr<IWMHeaderInfo3> source;
-    wm::ComPtr<IWMHeaderInfo3> target;
-    HRESULT hr = m_headerInfo1.As(source);
-    if (Succeeded(hr)) hr = wm::Query(destination, target);
-    if (Failed(hr)) {
-        ReportError("QI for IWMHeaderInfo3 failed (hr=0x%08x).\n", hr);
-        return hr;
-    }
-    DWORD count = 0;
-    if (Failed(hr = source->GetCodecInfoCount(&count)))
-        ReportError("GetCodecInfoCount failed (hr=0x%08x).\n", hr);
-    for (DWORD i = 0; i < count && Succeeded(hr); ++i) {
-        WORD nameLength = 0, descriptionLength = 0, infoSize = 0;
-        WMT_CODEC_INFO_TYPE type = WMT_CODECINFO_UNKNOWN;
-        hr = source->GetCodecInfo(i, &nameLength, nullptr, &descriptionLength, nullptr, &type,
-                                  &infoSize, nullptr);
-        if (Failed(hr)) {
-            ReportError("GetCodecInfo failed (hr=0x%08x).\n", hr);
-            break;
-        }
-        std::u16string name, description;
-        std::vector<BYTE> info;
-        if (!MakeText(name, nameLength) || !MakeText(description, descriptionLength) ||
-            !TryAllocate(info, infoSize ? infoSize : 1)) {
-            hr = E_OUTOFMEMORY;
-        } else {
-            WORD nameRoom = nameLength + 1, descriptionRoom = descriptionLength + 1;
-            WORD infoRoom = infoSize;
-            hr = source->GetCodecInfo(i, &nameRoom, name.data(), &descriptionRoom,
-                                      description.data(), &type, &infoRoom, info.data());
-            if (Failed(hr)) {
-                ReportError("GetCodecInfo failed (hr=0x%08x).\n", hr);
-            } else {
-                name[nameRoom < nameLength ? nameRoom : nameLength] = u'\0';
-                description[descriptionRoom < descriptionLength ? descriptionRoom
-                                                                : descriptionLength] = u'\0';
-                hr = target->AddCodecInfo(name.c_str(), description.c_str(), type,
-                                          infoRoom < infoSize ? infoRoom : infoSize, info.data());
-                if (Failed(hr)) ReportError("AddCodecInfo failed (hr=0x%08x).\n", hr);
-            }
-        }
-    }
-    return hr;
+    return CarryCodecInfo(m_headerInfo1.Get(), destination);
 }
 
 HRESULT CMerger::CopyScripts(IWMHeaderInfo* destination, IWMHeaderInfo* source, QWORD offset,
                              QWORD rebase) {
-    if (!destination || !source) return E_INVALIDARG;
-    WORD count = 0;
-    HRESULT hr = source->GetScriptCount(&count);
-    if (Failed(hr)) {
-        ReportError("GetScriptCount failed (hr=0x%08x).\n", hr);
-        return hr;
-    }
-    for (WORD i = 0; i < count && Succeeded(hr); ++i) {
-        WORD typeLength = 0, commandLength = 0;
-        QWORD time = 0;
-        hr = source->GetScript(i, nullptr, &typeLength, nullptr, &commandLength, &time);
-        if (Failed(hr)) {
-            ReportError("GetScript failed for Script no %d (hr=0x%08x).\n", int(i), hr);
-            break;
-        }
-        const WORD typeRoom = typeLength, commandRoom = commandLength;
-        std::u16string type, command;
-        if (!MakeText(type, typeRoom) || !MakeText(command, commandRoom)) {
-            hr = E_OUTOFMEMORY;
-        } else if (Failed(hr = source->GetScript(i, type.data(), &typeLength, command.data(),
-                                                 &commandLength, &time))) {
-            ReportError("GetScript failed for Script no %d (hr=0x%08x).\n", int(i), hr);
-        } else {
-            type[typeLength < typeRoom ? typeLength : typeRoom] = u'\0';
-            command[commandLength < commandRoom ? commandLength : commandRoom] = u'\0';
-            if (Failed(hr = destination->AddScript(type.c_str(), command.c_str(),
-                                                   Shifted(time, offset, rebase))))
-                ReportError("AddScript failed for Script no %d (hr=0x%08x).\n", int(i), hr);
-        }
-    }
-    return hr;
+    return CarryScripts(source, destination, offset, rebase);
 }
 
 HRESULT CMerger::CopyMarkers(IWMHeaderInfo* source, IWMHeaderInfo* destination, QWORD offset,
                              QWORD rebase) {
-    if (!destination || !source) return E_INVALIDARG;
-    WORD count = 0;
-    HRESULT hr = source->GetMarkerCount(&count);
-    if (Failed(hr)) {
-        ReportError("GetMarkerCount failed (hr=0x%08x).\n", hr);
-        return hr;
-    }
-    for (WORD i = 0; i < count && Succeeded(hr); ++i) {
-        WORD nameLength = 0;
-        QWORD time = 0;
-        hr = source->GetMarker(i, nullptr, &nameLength, &time);
-        if (Failed(hr)) {
-            ReportError("GetMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
-            break;
-        }
-        const WORD room = nameLength;
-        std::u16string name;
-        if (!MakeText(name, room)) {
-            hr = E_OUTOFMEMORY;
-        } else if (Failed(hr = source->GetMarker(i, name.data(), &nameLength, &time))) {
-            ReportError("GetMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
-        } else {
-            name[nameLength < room ? nameLength : room] = u'\0';
-            if (Failed(hr = destination->AddMarker(name.c_str(), Shifted(time, offset, rebase))))
-                ReportError("AddMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
-        }
-    }
-    return hr;
+    return CarryMarkers(source, destination, offset, rebase);
 }
 
 HRESULT CMerger::OpenEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
@@ -277,8 +136,9 @@ HRESULT CMerger::CloseEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
 namespace {
 
 // Input k's header through an editor of its own; each failure only skips that input.
-HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slot, const WCHAR* outputPath,
-                        wm::ComPtr<IWMMetadataEditor>& editor, wm::ComPtr<IWMHeaderInfo>& header) {
+HRESULT OpenInputHeader(const MergerRuntime& runtime, const std::string& path,
+                        const WCHAR* outputPath, wm::ComPtr<IWMMetadataEditor>& editor,
+                        wm::ComPtr<IWMHeaderInfo>& header) {
     header.Reset();
     HRESULT hr = runtime.createEditor(editor.Out());
     if (Failed(hr)) {
@@ -286,11 +146,8 @@ HRESULT OpenInputHeader(const MergerRuntime& runtime, const PathSlot& slot, cons
         CMerger::ReportError("Could not create Metadata Editor pEditorInput (hr=0x%08x).\n", hr);
         return hr;
     }
-    char path[sizeof(PathSlot) + 1];
-    std::memcpy(path, slot, sizeof(PathSlot));
-    path[sizeof(PathSlot)] = '\0';
     std::u16string wide;
-    hr = Utf8ToWide(path, wide) ? editor->Open(wide.c_str()) : E_NO_UNICODE_TRANSLATION;
+    hr = Utf8ToWide(path.c_str(), wide) ? editor->Open(wide.c_str()) : E_NO_UNICODE_TRANSLATION;
     if (Failed(hr)) {
         CMerger::ReportError("Could not open pEditorInput outfile %s (hr=0x%08x).\n%s",
                              ShownName(outputPath).c_str(), hr,
@@ -336,15 +193,15 @@ HRESULT CMerger::CopyAllMarkers() {
             OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(), inputEditor, input);
         KeepFirstFailure(failed, opened);
         if (Failed(opened)) continue;
-        KeepFirstFailure(failed,
-                         CopyMarkers(input.Get(), output.Get(), m_offsets[k - 1], m_rebases[k]));
+        KeepFirstFailure(failed, CopyMarkers(input.Get(), output.Get(), Result(k).placedAt,
+                                             Result(k).rebasedBy));
         CloseInputHeader(inputEditor, input);
     }
     int last = m_inputCount - 1;
     if (InputPlaced(last) && m_headerInfo2) {
         ScopedReportContext context(InputLine(last));
-        KeepFirstFailure(failed, CopyMarkers(m_headerInfo2.Get(), output.Get(), m_offsets[last - 1],
-                                             m_rebases[last]));
+        KeepFirstFailure(failed, CopyMarkers(m_headerInfo2.Get(), output.Get(),
+                                             Result(last).placedAt, Result(last).rebasedBy));
     }
     hr = CloseEditorOnOutput(editor, output);
     return Failed(failed) ? failed : hr;
@@ -366,8 +223,8 @@ HRESULT CMerger::CopyLaterScripts() {
             OpenInputHeader(m_runtime, m_inputPaths[k], m_outputPath.c_str(), inputEditor, input);
         KeepFirstFailure(failed, opened);
         if (Failed(opened)) continue;
-        KeepFirstFailure(failed,
-                         CopyScripts(output.Get(), input.Get(), m_offsets[k - 1], m_rebases[k]));
+        KeepFirstFailure(failed, CopyScripts(output.Get(), input.Get(), Result(k).placedAt,
+                                             Result(k).rebasedBy));
         CloseInputHeader(inputEditor, input);
     }
     hr = CloseEditorOnOutput(editor, output);

@@ -46,8 +46,10 @@ void InputEnd::Reset() {
     }
 }
 
-void InputEnd::Add(WORD stream, QWORD time, QWORD duration, DWORD bytes) {
-    Stream& s = Find(stream);
+void InputEnd::Add(const Sample& sample, DWORD bytes) {
+    const QWORD time = sample.time;
+    QWORD duration = sample.duration;
+    Stream& s = Find(sample.stream);
     if (s.any && time > s.previousTime && s.intervals.size() < kMaxIntervals)
         s.intervals.push_back(time - s.previousTime);
     s.previousTime = time;

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "sample.h"
 #include "wm_interfaces.h"
 
 namespace engine {
@@ -16,8 +17,8 @@ class InputEnd {
     void SetFormat(WORD stream, const WM_MEDIA_TYPE* type);
     // A new input starts.
     void Reset();
-    // A sample as written: output stream and time, duration as the reader gave it.
-    void Add(WORD stream, QWORD time, QWORD duration, DWORD bytes);
+    // A sample as written (output stream and time, duration as the reader gave it), of bytes.
+    void Add(const Sample& s, DWORD bytes);
     // 0 before any sample.
     QWORD End() const;
 

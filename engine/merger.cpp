@@ -11,18 +11,6 @@
 
 namespace engine {
 
-namespace {
-
-// A later path-table entry as UTF-16, read no further than its slot.
-bool SlotToWide(const PathSlot& slot, std::u16string& out) {
-    char path[sizeof(PathSlot) + 1];
-    std::memcpy(path, slot, sizeof(PathSlot));
-    path[sizeof(PathSlot)] = '\0';
-    return Utf8ToWide(path, out);
-}
-
-}  // namespace
-
 // Nulls a field under the lock, so that a callback never sees it half gone; the last reference
 // goes outside the lock, with dropped.
 template <class I>
@@ -37,6 +25,12 @@ void CMerger::Drop(wm::ComPtr<I>& field) {
 CMerger::CMerger(MergerRuntime runtime) : m_runtime(std::move(runtime)) {}
 
 CMerger::~CMerger() { Cleanup(); }
+
+void CMerger::SetInputPaths(std::vector<std::string> paths) {
+    m_inputPaths = std::move(paths);
+    m_inputCount = int(m_inputPaths.size());
+    m_results.assign(m_inputPaths.size(), {});
+}
 
 int CMerger::ReportError(const char* format, ...) {
     va_list args;
@@ -67,7 +61,7 @@ ULONG CMerger::Release() { return ReleaseImpl(); }
 
 HRESULT CMerger::Init() {
     if (m_event) return E_UNEXPECTED;  // already initialised
-    m_event.reset(new (std::nothrow) CCompletionEvent);
+    m_event.reset(new (std::nothrow) CDriverEvents);
     if (!m_event) {
         ReportError("Could not create asynchronous event.\n");
         return E_FAIL;
@@ -110,7 +104,7 @@ HRESULT CMerger::BuildStreamMap(BOOL* match) {
     StreamMap map;
     *match = first.Match(second, &map);
     for (DWORD i = 0; i < first.streamNumbers.size(); ++i)
-        m_inputEnd.SetFormat(first.streamNumbers[i], first.MediaType(i));
+        m_placement.End().SetFormat(first.streamNumbers[i], first.MediaType(i));
     {
         std::lock_guard<std::mutex> g(m_lock);
         std::swap(m_streamMap, map);
@@ -137,8 +131,7 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
                     hr);
         return hr;
     }
-    WaitForEvent();
-    if (HRESULT status = m_status; Failed(status)) {
+    if (HRESULT status = WaitFor({WMT_OPENED}); Failed(status)) {
         ReportError("Open failed for first file %s (hr=0x%08x).\n%s", ShownName(first).c_str(),
                     status, FileReasonLine(m_reader1.Get()).c_str());
         return status;
@@ -148,8 +141,7 @@ HRESULT CMerger::OpenInputs(LPCWSTR first, LPCWSTR second, BOOL* match) {
                     hr);
         return hr;
     }
-    WaitForEvent();
-    if (HRESULT status = m_status; Failed(status)) {
+    if (HRESULT status = WaitFor({WMT_OPENED}); Failed(status)) {
         ReportError("Open failed for second file %s (hr=0x%08x).\n%s", ShownName(second).c_str(),
                     status, FileReasonLine(m_reader2.Get()).c_str());
         return status;
@@ -223,10 +215,14 @@ HRESULT CMerger::Configure(LPCWSTR output) {
         return hr;
     }
     for (DWORD i = 0; i < inputs; ++i) m_writer->SetInputProps(i, nullptr);
+    return CarryHeaderToWriter();
+}
 
+HRESULT CMerger::CarryHeaderToWriter() {
     Drop(m_headerInfo1);
     Drop(m_headerInfo2);
-    if (Failed(hr = m_reader1.As(m_headerInfo1))) {
+    HRESULT hr = m_reader1.As(m_headerInfo1);
+    if (Failed(hr)) {
         ReportError("Could not QI for IWMHeaderInfo from the reader (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -258,14 +254,11 @@ HRESULT CMerger::Configure(LPCWSTR output) {
 
 HRESULT CMerger::Merge() {
     if (!m_writer || !m_reader1 || !m_reader2 || m_outputPath.empty() || m_inputCount < 2 ||
-        m_inputCount > kMaxOffsets + 1 || (m_inputCount > 2 && !m_inputPaths))
+        m_inputCount > kMaxOffsets + 1)
         return E_INVALIDARG;
     m_offsetCount = 0;
-    m_placed.fill(false);
-    m_damaged.fill(0);
-    m_rebases.fill(0);
-    m_placedEnd = m_inputStart = 0;
-    m_outputFinished = false;
+    m_results.assign(size_t(m_inputCount), {});
+    m_placement.Restart();
     HRESULT hr = CheckInputs();
     if (Failed(hr)) return hr;
     if (Failed(hr = m_writer->BeginWriting())) {
@@ -286,7 +279,7 @@ HRESULT CMerger::Merge() {
             if (Succeeded(hr)) hr = copied;
         }
         if (Failed(hr)) return hr;
-        m_placed[k] = true;
+        m_results[k].placed = true;
     }
     if (StopRequested()) return kJoinStopped;
 
@@ -295,16 +288,15 @@ HRESULT CMerger::Merge() {
                     FileReasonLine(m_writer.Get()).c_str());
         return hr;
     }
-    m_outputFinished = true;
+    m_progress.FinishOutput();
     if (m_partMarkers && Failed(hr = AddPartMarkersToOutput())) return hr;
     if (Failed(hr = CopyAllMarkers())) return hr;
     return CopyLaterScripts();
 }
 
 std::string CMerger::InputLine(int k) const {
-    if (!m_inputPaths || k < 0 || k >= m_inputCount) return {};
-    return "Input " + std::to_string(k + 1) + ": " +
-           std::string(m_inputPaths[k], strnlen(m_inputPaths[k], sizeof(PathSlot)));
+    if (k < 0 || k >= m_inputCount) return {};
+    return "Input " + std::to_string(k + 1) + ": " + m_inputPaths[k];
 }
 
 HRESULT CMerger::CheckInputs() {
@@ -315,7 +307,7 @@ HRESULT CMerger::CheckInputs() {
         ReportError(
             "The first file %s declares a duration past 49.7 days, the longest time a "
             "Windows Media file can hold.\n",
-            m_inputPaths ? m_inputPaths[0] : "");
+            m_inputCount > 0 ? m_inputPaths[0].c_str() : "");
         return kTimeLineTooLong;
     }
     DWORD markers = m_partMarkers ? DWORD(m_inputCount) : 0, scripts = 0;
@@ -337,8 +329,7 @@ HRESULT CMerger::CheckInputs() {
             ReportError(
                 "With input %d (%s) the joined file would hold at least %u %s; a Windows "
                 "Media file holds at most 65535. Nothing was written.\n",
-                k + 1, m_inputPaths ? m_inputPaths[k] : "",
-                unsigned(tooManyMarkers ? markers : scripts),
+                k + 1, m_inputPaths[k].c_str(), unsigned(tooManyMarkers ? markers : scripts),
                 tooManyMarkers ? "markers" : "scripts");
             return kTooManyTimedItems;
         }
@@ -370,7 +361,7 @@ HRESULT CMerger::CountTimedItems(IWMHeaderInfo* header, DWORD* markers, DWORD* s
 
 HRESULT CMerger::ProbeLaterInput(int k, DWORD* markers, DWORD* scripts) {
     std::u16string first, path;
-    if (!SlotToWide(m_inputPaths[0], first) || !SlotToWide(m_inputPaths[k], path)) {
+    if (!Utf8ToWide(m_inputPaths[0].c_str(), first) || !Utf8ToWide(m_inputPaths[k].c_str(), path)) {
         ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n",
                     E_NO_UNICODE_TRANSLATION);
         return E_NO_UNICODE_TRANSLATION;
@@ -393,38 +384,11 @@ HRESULT CMerger::ProbeLaterInput(int k, DWORD* markers, DWORD* scripts) {
     return CountTimedItems(header.Get(), markers, scripts);
 }
 
-bool CMerger::Hold(bool on) {
-    {
-        std::lock_guard<std::mutex> g(m_holdLock);
-        if (m_committing) return false;
-        m_holding = on;
-    }
-    m_holdChanged.notify_all();
-    return true;
-}
-
-void CMerger::WaitWhileHeld() {
-    if (!m_holding) return;
-    std::unique_lock<std::mutex> g(m_holdLock);
-    m_holdChanged.wait(g, [this] { return !m_holding; });
-}
-
-bool CMerger::PassCommitPoint() {
-    std::unique_lock<std::mutex> g(m_holdLock);
-    m_holdChanged.wait(g, [this] { return !m_holding; });
-    if (StopRequested()) return false;
-    m_committing = true;
-    return true;
-}
-
 HRESULT CMerger::StopReader(IWMReader* reader, HRESULT* stopped) {
-    int32_t before = m_stopsSeen;
     HRESULT hr = reader->Stop();
     if (Failed(hr)) return hr;
-    // Stray signals of the segment (a failure after the one reported) are consumed here.
-    do WaitForEvent();
-    while (m_stopsSeen == before);
-    *stopped = m_status;
+    // Strays of the segment (a failure after the one reported) are dropped on the way.
+    *stopped = WaitFor({WMT_STOPPED});
     return S_OK;
 }
 
@@ -432,8 +396,11 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
     const bool first = k == 0;
     IWMReader* reader = first ? m_reader1.Get() : m_reader2.Get();
     IWMReaderAdvanced* advanced = first ? m_readerAdvanced1.Get() : m_readerAdvanced2.Get();
-    m_currentInput = first ? 0 : k;
-    m_bytesRunning = 0;
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_currentInput = first ? 0 : k;
+    }
+    m_progress.BeginInput();
     HRESULT hr = reader->Start(0, 0, 1.0f, nullptr);
     if (Failed(hr)) {
         ReportError(first ? "Could not start IWMReader for first file (hr=0x%08x).\n"
@@ -441,8 +408,7 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
                     hr);
         return hr;
     }
-    WaitForEvent();
-    *copied = m_status;
+    *copied = WaitFor({WMT_EOF, WMT_ERROR, WMT_STOPPED});
     if (Succeeded(*copied))
         NoteInputStats(k, advanced);
     else if (*copied != kJoinStopped)
@@ -464,23 +430,21 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
                     stopped);
         return stopped;
     }
-    m_bytesRunning = 0;
-    m_bytesDone += m_inputBytes[k];
+    m_progress.EndInput(m_results[k].bytes);
     return S_OK;
 }
 
 void CMerger::NoteInputStats(int k, IWMReaderAdvanced* reader) {
     WM_READER_STATISTICS stats{};
     stats.cbSize = sizeof stats;
-    if (k <= kMaxOffsets && Succeeded(reader->GetStatistics(&stats)))
-        m_damaged[k] = stats.cPacketsLost;
+    if (Succeeded(reader->GetStatistics(&stats))) m_results[k].damagedPackets = stats.cPacketsLost;
 }
 
 // One later input through the second reader; its failure fails the join.
 HRESULT CMerger::MergeLaterInput(int k) {
     CloseSecondReader();
     std::u16string path;
-    if (!SlotToWide(m_inputPaths[k], path)) {
+    if (!Utf8ToWide(m_inputPaths[k].c_str(), path)) {
         ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n",
                     E_NO_UNICODE_TRANSLATION);
         return E_NO_UNICODE_TRANSLATION;
@@ -533,16 +497,15 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     {
         // Reader 2's next start then moves the join on to SecondPlaying, as for the second input.
         std::lock_guard<std::mutex> g(m_lock);
-        m_phase = JoinPhase::FirstPlaying;
+        m_phase = NextPhase(m_phase, PhaseEvent::Armed);
     }
-    m_event->Reset();
+    m_event->Clear();
     if (Failed(hr = m_reader2->Open(path, this, nullptr))) {
         ReportError("Could not open second input file %s (hr=0x%08x).\n", ShownName(path).c_str(),
                     hr);
         return hr;
     }
-    WaitForEvent();
-    if (HRESULT status = m_status; Failed(status)) {
+    if (HRESULT status = WaitFor({WMT_OPENED}); Failed(status)) {
         ReportError("Open failed for second file %s (hr=0x%08x).\n%s", ShownName(path).c_str(),
                     status, FileReasonLine(m_reader2.Get()).c_str());
         return status;
@@ -596,7 +559,10 @@ void CMerger::CloseSecondReader() {
 }
 
 HRESULT CMerger::Cleanup() {
-    DropHeld();
+    {
+        std::lock_guard<std::mutex> g(m_lock);
+        m_placement.DropHeld();
+    }
     m_outputPath.clear();
     {
         std::lock_guard<std::mutex> g(m_lock);
@@ -619,10 +585,8 @@ HRESULT CMerger::Cleanup() {
 }
 
 HRESULT CMerger::CheckTimeLine() {
-    m_inputBytes.fill(0);
-    m_bytesTotal = 0;
-    m_bytesDone = 0;
-    if (!m_inputPaths || !m_runtime.inspectFile) return S_OK;
+    m_progress.Restart();
+    if (!m_runtime.inspectFile) return S_OK;
     // The clock ends each input on the whole second past its last sample; a second more covers
     // that sample's duration. Later inputs lose the whole seconds before their first sample.
     auto ceilSecond = [](QWORD t) { return (t / kClockStep + 1) * kClockStep; };
@@ -630,11 +594,11 @@ HRESULT CMerger::CheckTimeLine() {
     for (int k = 0; k < m_inputCount; ++k) {
         std::u16string path;
         WM_FILE_INSPECTION file{};
-        if (!SlotToWide(m_inputPaths[k], path) ||
+        if (!Utf8ToWide(m_inputPaths[k].c_str(), path) ||
             Failed(m_runtime.inspectFile(path.c_str(), &file)))
             continue;  // refused with its reason when it is opened
-        m_inputBytes[k] = file.fileSize;
-        m_bytesTotal += file.fileSize;
+        m_results[k].bytes = file.fileSize;
+        m_progress.AddInput(file.fileSize);
         if (!file.hasSamples) continue;
         QWORD rebase = k == 0 ? 0 : file.firstTime / kClockStep * kClockStep;
         end += ceilSecond(file.endTime) + kClockStep - std::min(rebase, file.endTime);
@@ -643,26 +607,20 @@ HRESULT CMerger::CheckTimeLine() {
             ReportError(
                 "The joined time line is too long: with %s the output would run past "
                 "49.7 days, the longest time a Windows Media file can hold.\n",
-                m_inputPaths[k]);
+                m_inputPaths[k].c_str());
             return kTimeLineTooLong;
         }
     }
     return S_OK;
 }
 
-DWORD CMerger::DamagedPackets(int k) const { return k >= 0 && k <= kMaxOffsets ? m_damaged[k] : 0; }
-
 double CMerger::Progress() const {
-    if (m_outputFinished) return 1.0;
-    if (m_bytesTotal == 0) return 0.0;  // not started, or no sizes known
-    return std::min(1.0, double(m_bytesDone + m_bytesRunning) / double(m_bytesTotal));
+    return m_progress.Share();
 }
 
-bool CMerger::InputPlaced(int k) const { return k >= 0 && k < int(m_placed.size()) && m_placed[k]; }
-
-QWORD CMerger::InputOffset(int k) const {
-    if (k <= 0 || k > kMaxOffsets) return 0;
-    return m_offsets[k - 1];
+const InputResult& CMerger::Result(int k) const {
+    static const InputResult kNone;
+    return k >= 0 && k < int(m_results.size()) ? m_results[k] : kNone;
 }
 
 }  // namespace engine

@@ -6,7 +6,6 @@
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -14,9 +13,14 @@
 #include <vector>
 
 #include "com_object.h"
-#include "completion_event.h"
-#include "input_end.h"
+#include "driver_events.h"
+#include "input_result.h"
 #include "join_checks.h"
+#include "join_control.h"
+#include "join_phase.h"
+#include "join_progress.h"
+#include "placement.h"
+#include "sample.h"
 #include "stream_map.h"
 #include "wm_interfaces.h"
 
@@ -40,19 +44,7 @@ constexpr HRESULT kTimeLineTooLong = MakeHr(0x800700DF);  // ERROR_FILE_TOO_LARG
 constexpr HRESULT kTooManyTimedItems = E_ARITHMETIC_OVERFLOW;
 constexpr DWORD kMaxTimedItems = 0xFFFF;
 
-constexpr QWORD kClockStep = 10000000;  // one second in 100 ns
 constexpr int kMaxOffsets = 1000;
-
-// Where the join stands, as the readers' callbacks see it. Reader 1 plays the first input;
-// reader 2 plays every later one, each opening putting the phase back to FirstPlaying so that
-// its start moves it on to SecondPlaying.
-enum class JoinPhase : int16_t {
-    Idle,           // nothing started yet
-    FirstPlaying,   // reader 1 runs: samples keep their time
-    SecondPlaying,  // reader 2 runs: samples are mapped and shifted
-    SecondStopped,  // reader 2 stopped: its offset is recorded, stray samples are dropped
-    Stray,          // a start with no input prepared for it: drives no clock
-};
 
 class CMerger final : public IWMReaderCallback,
                       public IWMReaderCallbackAdvanced,
@@ -114,36 +106,35 @@ class CMerger final : public IWMReaderCallback,
 
     static int ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-    // What a finished Merge did with input k (a path-table position): whether its whole content
-    // went into the output, and where it starts there.
-    bool InputPlaced(int k) const;
-    QWORD InputOffset(int k) const;
+    // What Merge did with input k (a list position); an empty result outside the list.
+    const InputResult& Result(int k) const;
+    bool InputPlaced(int k) const { return Result(k).placed; }
+    QWORD InputOffset(int k) const { return Result(k).placedAt; }
     // EndWriting succeeded: the output is a complete file.
-    bool OutputFinished() const { return m_outputFinished; }
-    // Packets of input k that its reader skipped as damaged or found missing.
-    DWORD DamagedPackets(int k) const;
+    bool OutputFinished() const { return m_progress.OutputFinished(); }
+    DWORD DamagedPackets(int k) const { return Result(k).damagedPackets; }
 
     // While *flag is true a running join stops quietly: Merge returns kJoinStopped and the
     // unfinished output is discarded. The flag may be set from any thread or a signal handler.
-    void SetStopFlag(const std::atomic<bool>* flag) { m_stopFlag = flag; }
-    bool StopRequested() const { return m_stopFlag && m_stopFlag->load(); }
+    void SetStopFlag(const std::atomic<bool>* flag) { m_control.SetStopFlag(flag); }
+    bool StopRequested() const { return m_control.StopRequested(); }
     // Holds the join (its reader's clock waits, and so does the output's commit) while on; any
     // thread. False when the join is already past its commit point: too late to hold or stop.
-    bool Hold(bool on);
+    bool Hold(bool on) { return m_control.Hold(on); }
     // The last step before the finished output is put in place: waits while the join is held,
     // then true unless a stop was asked for; a join past this point cannot be held or stopped.
-    bool PassCommitPoint();
+    bool PassCommitPoint() { return m_control.PassCommitPoint(); }
     // Share of the join done, 0 to 1, by the inputs' bytes; readable from any thread.
     double Progress() const;
     // Gapless placement: each later input starts where the one before it truly ends (its
     // latest sample end), not at the next whole second. Set before Merge.
-    void SetGapless(bool on) { m_gapless = on; }
+    void SetGapless(bool on) { m_placement = Placement(on); }
     // A marker at the start of every input, named after its file. Set before Merge.
     void SetPartMarkers(bool on) { m_partMarkers = on; }
 
-    // The caller's path table (not owned; must outlive the join) and its used entries.
-    const PathSlot* m_inputPaths = nullptr;
-    int m_inputCount = 0;
+    // The inputs in join order, as UTF-8 paths; the caller has checked their count and lengths.
+    void SetInputPaths(std::vector<std::string> paths);
+    const std::vector<std::string>& InputPaths() const { return m_inputPaths; }
 
   private:
     friend struct MergerProbe;  // tests look at the join state
@@ -155,15 +146,19 @@ class CMerger final : public IWMReaderCallback,
     // m_lock.
     wm::ComPtr<IWMReaderAdvanced> PacedReader() const;
     JoinPhase ReadPhase();
-    void Signal(HRESULT hr);
-    void WaitForEvent() { m_event->Wait(); }
+    // A callback's report to the driver.
+    void Report(WMT_STATUS status, HRESULT hr);
+    // The driver: waits for a report of one of the kinds; m_status gets its result.
+    HRESULT WaitFor(std::initializer_list<WMT_STATUS> kinds);
     HRESULT BuildStreamMap(BOOL* match);
+    // Configure's last step: the first input's attributes and codec list and the first two
+    // inputs' scripts into the writer's header; the first input's duration into m_clock1.
+    HRESULT CarryHeaderToWriter();
     HRESULT OpenEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
                                wm::ComPtr<IWMHeaderInfo>& header);
     HRESULT CloseEditorOnOutput(wm::ComPtr<IWMMetadataEditor>& editor,
                                 wm::ComPtr<IWMHeaderInfo>& header);
     HRESULT MergeLaterInput(int k);
-    void WaitWhileHeld();
     // "Input 3: PATH", the line that names input k in the join's messages.
     std::string InputLine(int k) const;
     // Before anything is written: every later input opens, is not protected and pairs with the
@@ -173,6 +168,7 @@ class CMerger final : public IWMReaderCallback,
     // counted.
     HRESULT ProbeLaterInput(int k, DWORD* markers, DWORD* scripts);
     static HRESULT CountTimedItems(IWMHeaderInfo* header, DWORD* markers, DWORD* scripts);
+    void NoteStop();
     // Hands the driver one failure for the running segment; later ones are dropped quietly.
     void FailSegment(HRESULT hr, const char* format = nullptr);
     // Stops a reader and waits until it has said so, past any stray signal; *stopped gets what
@@ -184,20 +180,20 @@ class CMerger final : public IWMReaderCallback,
     HRESULT PlayInput(int k, HRESULT* copied);
     void NoteInputStats(int k, IWMReaderAdvanced* reader);
     // Writes one sample as it stands in the output, noting its end; reports a failure once.
-    HRESULT Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample);
+    HRESULT Forward(const Sample& s);
     // The same with the writer already taken under the lock.
-    HRESULT Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
-                    wm::ComPtr<IWMWriterAdvanced>& writer);
-    // Gapless: the first step's samples of a later input are held until the earliest of them
-    // is known, then shifted to the end of what is placed and written.
+    HRESULT Forward(const Sample& s, wm::ComPtr<IWMWriterAdvanced>& writer);
+    // Gapless: writes the held first step of a later input, now that its start is known.
     void PlaceHeld();
-    void DropHeld();
     // Refuses, before anything is written, a join whose time line passes the format's limit.
     HRESULT CheckTimeLine();
 
-    MergerRuntime m_runtime;
+    // Who touches what. "Driver": the one thread that calls Init ... Cleanup. "Callbacks": the
+    // runtime's threads, one reader running at a time. m_lock guards what both touch.
+    MergerRuntime m_runtime;  // set at construction
 
-    // Guards the phase, the stream map and the interfaces the callbacks read.
+    // The interfaces: set by the driver, nulled under m_lock (Drop); the callbacks take the
+    // running reader's and the writer's references under m_lock.
     std::mutex m_lock;
     wm::ComPtr<IWMHeaderInfo> m_headerInfo2;
     wm::ComPtr<IWMHeaderInfo> m_headerInfo1;
@@ -209,62 +205,35 @@ class CMerger final : public IWMReaderCallback,
     wm::ComPtr<IWMReaderAdvanced> m_readerAdvanced1;
     wm::ComPtr<IWMReader> m_reader1;
     wm::ComPtr<IWMReader> m_reader2;
-    StreamMap m_streamMap;
-    DWORD m_streamCount = 0;
+    StreamMap m_streamMap;    // under m_lock
+    DWORD m_streamCount = 0;  // driver
+    // Callbacks: the running segment's end (or failure) has been reported; reset at each start.
     std::atomic<int32_t> m_endSeen{0};
+    // Under m_lock. The driver reads m_clock1 alone only while no reader runs.
     QWORD m_clock1 = 0;
     QWORD m_clock2 = 0;
-    std::atomic<HRESULT> m_status{S_OK};
-    std::unique_ptr<CCompletionEvent> m_event;
-    JoinPhase m_phase = JoinPhase::Idle;
-    std::u16string m_outputPath;
+    HRESULT m_status = S_OK;                 // driver: the result of the last report it took
+    std::unique_ptr<CDriverEvents> m_event;  // callbacks push, the driver waits; locks itself
+    JoinPhase m_phase = JoinPhase::Idle;     // under m_lock; moves only by NextPhase
+    std::u16string m_outputPath;             // driver
+    // Under m_lock: written at reader 2's stop, read by the driver after its stop report.
     std::array<QWORD, kMaxOffsets> m_offsets{};
     int32_t m_offsetCount = 0;
+    std::vector<std::string> m_inputPaths;  // driver, set before the join
+    int m_inputCount = 0;
 
-    // Path-table position of the input in the second reader, so that its offset lands in its own
-    // entry even when an input before it was skipped.
+    // Under m_lock: the list position of the running input, set by the driver before its start.
     int m_currentInput = 1;
-    std::array<bool, kMaxOffsets + 1> m_placed{};
-    // The running segment has already handed a failure to the driver; its end must not hide it.
+    // Driver; a later input's placedAt and rebasedBy are written under m_lock at its stop.
+    std::vector<InputResult> m_results;
+    // Callbacks: the running segment has already reported a failure; its end must not hide it.
     std::atomic<int32_t> m_segmentFailed{0};
-    std::atomic<bool> m_outputFinished{false};
-    std::atomic<int32_t> m_stopsSeen{0};
-    const std::atomic<bool>* m_stopFlag = nullptr;
-    std::mutex m_holdLock;  // guards the two below
-    std::condition_variable m_holdChanged;
-    std::atomic<bool> m_holding{false};
-    bool m_committing = false;
-
-    // A later input whose time line starts late is moved back by the whole seconds before its
-    // first sample: the clock step before the one that brought that sample.
-    bool m_rebaseKnown = false;
-    QWORD m_rebase = 0;
-    std::array<QWORD, kMaxOffsets + 1> m_rebases{};
-    std::array<DWORD, kMaxOffsets + 1> m_damaged{};
-
-    bool m_partMarkers = false;
-    // Gapless placement; touched only by the running reader's callbacks.
-    bool m_gapless = false;
-    InputEnd m_inputEnd;
-    QWORD m_placedEnd = 0;   // true end of the inputs placed so far
-    QWORD m_inputStart = 0;  // where the running later input starts in the output
-    bool m_shiftKnown = false;
-    struct HeldSample {
-        HeldSample(WORD s, QWORD t, QWORD d, DWORD f, INSSBuffer* b)
-            : stream(s), time(t), duration(d), flags(f), sample(b) {}
-        WORD stream;
-        QWORD time;
-        QWORD duration;
-        DWORD flags;
-        wm::ComPtr<INSSBuffer> sample;
-    };
-    std::vector<HeldSample> m_held;
-
-    // Progress by bytes: inputs finished, the running one's samples, and the whole.
-    std::atomic<uint64_t> m_bytesDone{0};
-    std::atomic<uint64_t> m_bytesRunning{0};
-    std::atomic<uint64_t> m_bytesTotal{0};
-    std::array<uint64_t, kMaxOffsets + 1> m_inputBytes{};
+    JoinControl m_control;                      // any thread
+    // Under m_lock, but for its End(), which only the running reader's callbacks touch (and
+    // the driver while no reader runs).
+    Placement m_placement;
+    JoinProgress m_progress;  // any thread
+    bool m_partMarkers = false;  // driver, set before the join
 };
 
 }  // namespace engine

@@ -5,23 +5,6 @@
 
 namespace engine {
 
-namespace {
-
-// A reader's start moves the join on: reader 1's first start begins the first input, reader 2's
-// start (after its opening set FirstPlaying) begins a later one; any other start is stray.
-JoinPhase PhaseAfterStart(JoinPhase phase) {
-    switch (phase) {
-        case JoinPhase::Idle:
-            return JoinPhase::FirstPlaying;
-        case JoinPhase::FirstPlaying:
-            return JoinPhase::SecondPlaying;
-        default:
-            return JoinPhase::Stray;
-    }
-}
-
-}  // namespace
-
 JoinPhase CMerger::ReadPhase() {
     std::lock_guard<std::mutex> g(m_lock);
     return m_phase;
@@ -34,10 +17,13 @@ wm::ComPtr<IWMReaderAdvanced> CMerger::PacedReader() const {
     return nullptr;
 }
 
-// The result is stored before the driver is woken.
-void CMerger::Signal(HRESULT hr) {
-    m_status = hr;
-    if (m_event) m_event->Set();
+void CMerger::Report(WMT_STATUS status, HRESULT hr) {
+    if (m_event) m_event->Push({status, hr});
+}
+
+HRESULT CMerger::WaitFor(std::initializer_list<WMT_STATUS> kinds) {
+    m_status = m_event->WaitFor(kinds).hr;
+    return m_status;
 }
 
 WORD CMerger::MapStreamNumber(WORD n) {
@@ -53,65 +39,34 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
             // already has.
             if (m_endSeen.exchange(1)) break;
             PlaceHeld();  // an input shorter than one clock step
-            if (ReadPhase() < JoinPhase::SecondStopped && !m_segmentFailed) {
-                Signal(hr);
-            }
+            if (ReportsToDriver(ReadPhase()) && !m_segmentFailed) Report(status, hr);
             break;
         case WMT_OPENED:
-            if (ReadPhase() < JoinPhase::SecondStopped) {
-                Signal(hr);
-            }
+            if (ReportsToDriver(ReadPhase())) Report(status, hr);
             break;
         case WMT_STARTED: {
-            JoinPhase phase;
             wm::ComPtr<IWMReaderAdvanced> reader;
             {
                 std::lock_guard<std::mutex> g(m_lock);
-                m_phase = PhaseAfterStart(m_phase);  // this start's input now runs
-                phase = m_phase;
+                m_phase = NextPhase(m_phase, PhaseEvent::Started);
                 reader = PacedReader();
+                m_placement.BeginInput();  // a stray start too: its end must not count
+                if (m_phase == JoinPhase::FirstPlaying) m_clock1 = kClockStep;
+                if (m_phase == JoinPhase::SecondPlaying) m_clock2 = kClockStep;
             }
-            m_inputEnd.Reset();
-            m_shiftKnown = false;
-            if (phase == JoinPhase::FirstPlaying) {
-                m_clock1 = kClockStep;
-                if (reader) reader->DeliverTime(m_clock1);
-            } else if (phase == JoinPhase::SecondPlaying) {
-                {
-                    std::lock_guard<std::mutex> g(m_lock);
-                    m_rebaseKnown = false;
-                    m_rebase = 0;
-                }
-                m_clock2 = kClockStep;
-                if (reader) reader->DeliverTime(m_clock2);
-            }
+            // Outside the lock: the reader may deliver samples at once.
+            if (reader) reader->DeliverTime(kClockStep);
             reader.Reset();
             m_segmentFailed = 0;
             m_endSeen = 0;
             break;
         }
-        case WMT_STOPPED: {
-            DropHeld();  // a stopped or failed segment places nothing more
-            std::lock_guard<std::mutex> g(m_lock);
-            if (m_phase == JoinPhase::SecondPlaying) {
-                // Recorded by path-table position: a skipped input leaves its entry unused.
-                if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets) {
-                    m_offsets[m_currentInput - 1] = m_gapless ? m_inputStart : m_clock1;
-                    m_rebases[m_currentInput] = m_rebase;
-                }
-                ++m_offsetCount;
-                // Samples still in flight from reader 2 must not be written after its offset.
-                m_phase = JoinPhase::SecondStopped;
-                m_clock1 += m_clock2 - std::min(m_rebase, m_clock2);
-            }
-            if (m_phase == JoinPhase::SecondStopped || m_currentInput == 0)
-                m_placedEnd = std::max(m_placedEnd, m_inputEnd.End());
-        }
-            ++m_stopsSeen;
-            Signal(S_OK);
+        case WMT_STOPPED:
+            NoteStop();
+            Report(WMT_STOPPED, S_OK);
             break;
         case WMT_CLOSED:
-            Signal(hr);
+            Report(WMT_CLOSED, hr);
             break;
         default:
             break;
@@ -119,17 +74,39 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
     return S_OK;
 }
 
+// Ends the running input's placement; reader 2's stop records its offset and moves the first
+// reader's clock past it.
+void CMerger::NoteStop() {
+    std::lock_guard<std::mutex> g(m_lock);
+    m_placement.DropHeld();  // a stopped or failed segment places nothing more
+    const JoinPhase before = m_phase;
+    m_phase = NextPhase(m_phase, PhaseEvent::Stopped);
+    if (before == JoinPhase::SecondPlaying) {
+        // Recorded by path-table position: a skipped input leaves its entry unused.
+        if (m_currentInput >= 1 && m_currentInput <= kMaxOffsets) {
+            m_offsets[m_currentInput - 1] = m_placement.Offset(m_clock1);
+            if (size_t(m_currentInput) < m_results.size()) {
+                m_results[m_currentInput].placedAt = m_offsets[m_currentInput - 1];
+                m_results[m_currentInput].rebasedBy = m_placement.Rebase();
+            }
+        }
+        ++m_offsetCount;
+        m_clock1 += m_clock2 - std::min(m_placement.Rebase(), m_clock2);
+    }
+    if (WritesSamples(before)) m_placement.EndInput();
+}
+
 void CMerger::FailSegment(HRESULT hr, const char* format) {
     if (m_segmentFailed.exchange(1)) return;
     if (format) ReportError(format, hr);
-    Signal(hr);
+    Report(WMT_ERROR, hr);
 }
 
 HRESULT CMerger::OnSample(DWORD, QWORD, QWORD, DWORD, INSSBuffer*, void*) {
     if (m_event) {
         ReportError("Error: Received a decompressed sample from the reader.\n");
         m_segmentFailed = 1;
-        Signal(E_UNEXPECTED);
+        Report(WMT_ERROR, E_UNEXPECTED);
     }
     return S_OK;
 }
@@ -142,29 +119,24 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
         FailSegment(kJoinStopped);
         return S_OK;
     }
+    Sample s{stream, time, duration, flags, sample};
     bool unknown = false;  // reported once the lock is left
     wm::ComPtr<IWMWriterAdvanced> writer;
     {
         // One lock per sample: the placement and the writer are taken together.
         std::lock_guard<std::mutex> g(m_lock);
+        if (!WritesSamples(m_phase)) return S_OK;  // no segment is running: dropped
         if (m_phase == JoinPhase::SecondPlaying) {
-            const WORD mapped = m_streamMap.WriterStreamFor(stream);
-            unknown = mapped == 0;
-            stream = mapped;
+            s.stream = m_streamMap.WriterStreamFor(stream);
+            unknown = s.stream == 0;
         }
         if (m_phase == JoinPhase::SecondPlaying && !unknown) {
-            if (!m_rebaseKnown) {
-                m_rebaseKnown = true;
-                m_rebase = m_clock2 >= kClockStep ? m_clock2 - kClockStep : 0;
-            }
-            if (m_gapless && !m_shiftKnown) {
-                m_held.emplace_back(stream, time, duration, flags, sample);
+            m_placement.NoteSample(m_clock2);
+            if (m_placement.Holding()) {
+                m_placement.Hold(s);
                 return S_OK;
             }
-            const QWORD start = m_gapless ? m_inputStart : m_clock1;
-            time = start + (time > m_rebase ? time - m_rebase : 0);
-        } else if (m_phase != JoinPhase::FirstPlaying && !unknown) {
-            return S_OK;  // no segment is running: dropped
+            s.time = m_placement.Place(time, m_clock1);
         }
         writer = m_writerAdvanced;
     }
@@ -172,80 +144,62 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
         FailSegment(E_UNEXPECTED, "Error in WriteStreamSample (hr=0x%08x).\n");
         return E_UNEXPECTED;
     }
-    return Forward(stream, time, duration, flags, sample, writer);
+    return Forward(s, writer);
 }
 
-HRESULT CMerger::Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample) {
+HRESULT CMerger::Forward(const Sample& s) {
     wm::ComPtr<IWMWriterAdvanced> writer;
     {
         std::lock_guard<std::mutex> g(m_lock);
         writer = m_writerAdvanced;
     }
-    return Forward(stream, time, duration, flags, sample, writer);
+    return Forward(s, writer);
 }
 
-HRESULT CMerger::Forward(WORD stream, QWORD time, QWORD duration, DWORD flags, INSSBuffer* sample,
-                         wm::ComPtr<IWMWriterAdvanced>& writer) {
+HRESULT CMerger::Forward(const Sample& s, wm::ComPtr<IWMWriterAdvanced>& writer) {
     HRESULT hr = E_UNEXPECTED;  // no writer
     if (writer) {
-        hr = writer->WriteStreamSample(stream, time, 0, duration, flags, sample);
+        hr = writer->WriteStreamSample(s.stream, s.time, 0, s.duration, s.flags, s.buffer);
         writer.Reset();
     }
     DWORD length = 0;
-    if (Succeeded(hr) && Succeeded(sample->GetLength(&length))) {
-        m_bytesRunning += length;
-        m_inputEnd.Add(stream, time, duration, length);
+    if (Succeeded(hr) && Succeeded(s.buffer->GetLength(&length))) {
+        m_progress.AddWritten(length);
+        m_placement.End().Add(s, length);
     }
     if (Failed(hr)) FailSegment(hr, "Error in WriteStreamSample (hr=0x%08x).\n");
     return hr;
 }
 
 void CMerger::PlaceHeld() {
-    if (m_held.empty()) return;
-    // The earliest held sample starts at the true end of what is placed, on a whole
-    // millisecond at or past it: the format keeps milliseconds.
-    QWORD earliest = m_held.front().time;
-    for (const HeldSample& h : m_held) earliest = std::min(earliest, h.time);
-    constexpr QWORD kMs = 10000;
+    std::vector<HeldSample> held;
     {
         std::lock_guard<std::mutex> g(m_lock);
-        m_inputStart = (m_placedEnd + kMs - 1) / kMs * kMs;
-        m_rebase = earliest;
-        m_shiftKnown = true;
+        held = m_placement.ReleaseHeld();
     }
-    std::vector<HeldSample> held;
-    held.swap(m_held);
     for (HeldSample& h : held) {
-        if (!m_segmentFailed)
-            Forward(h.stream, m_inputStart + (h.time - earliest), h.duration, h.flags,
-                    h.sample.Get());
-        h.sample.Reset();
+        if (!m_segmentFailed) Forward(h.sample);
+        h.keep.Reset();
     }
 }
 
-void CMerger::DropHeld() { m_held.clear(); }
-
 HRESULT CMerger::OnTime(QWORD, void*) {
     if (m_endSeen) return S_OK;
-    WaitWhileHeld();  // the clock waits while the user is asked whether to stop
+    m_control.WaitWhileHeld();  // the clock waits while the user is asked whether to stop
     if (StopRequested()) {
         FailSegment(kJoinStopped);
         return S_OK;
     }
     PlaceHeld();  // the first step of samples is complete
-    JoinPhase phase;
     wm::ComPtr<IWMReaderAdvanced> reader;
+    QWORD released = 0;
     {
         std::lock_guard<std::mutex> g(m_lock);
-        phase = m_phase;
         reader = PacedReader();
+        if (!reader) return S_OK;
+        QWORD& clock = m_phase == JoinPhase::FirstPlaying ? m_clock1 : m_clock2;
+        released = clock += kClockStep;
     }
-    if (!reader) return S_OK;
-    QWORD released = 0;
-    if (phase == JoinPhase::FirstPlaying)
-        released = m_clock1 += kClockStep;
-    else
-        released = m_clock2 += kClockStep;
     HRESULT hr = reader->DeliverTime(released);
     reader.Reset();
     if (Failed(hr)) ReportError("Error in DeliverTime (hr=0x%08x).\n", hr);

@@ -34,11 +34,8 @@ HRESULT AddPartMarkers(IWMHeaderInfo* output, const std::vector<PartStart>& part
 // The parts as this join placed them, added in a pass of their own on the finished output.
 HRESULT CMerger::AddPartMarkersToOutput() {
     std::vector<PartStart> parts;
-    for (int k = 0; k < m_inputCount && m_inputPaths; ++k)
-        if (InputPlaced(k))
-            parts.push_back(
-                {std::string(m_inputPaths[k], strnlen(m_inputPaths[k], sizeof(PathSlot))),
-                 InputOffset(k)});
+    for (int k = 0; k < m_inputCount; ++k)
+        if (InputPlaced(k)) parts.push_back({m_inputPaths[size_t(k)], InputOffset(k)});
     wm::ComPtr<IWMMetadataEditor> editor;
     wm::ComPtr<IWMHeaderInfo> output;
     HRESULT hr = OpenEditorOnOutput(editor, output);

@@ -46,13 +46,12 @@ HRESULT RunJoin(CMerger& merger, const char* first, const char* second, const ch
 
 std::vector<std::string> DamagedInputLines(const CMerger& merger) {
     std::vector<std::string> lines;
-    for (int k = 0; k < merger.m_inputCount && merger.m_inputPaths; ++k) {
+    const std::vector<std::string>& paths = merger.InputPaths();
+    for (int k = 0; k < int(paths.size()); ++k) {
         DWORD damaged = merger.DamagedPackets(k);
         if (!merger.InputPlaced(k) || damaged == 0) continue;
-        lines.push_back(
-            std::string(merger.m_inputPaths[k], strnlen(merger.m_inputPaths[k], sizeof(PathSlot))) +
-            ": " + std::to_string(damaged) +
-            (damaged == 1 ? " damaged packet skipped" : " damaged packets skipped"));
+        lines.push_back(paths[k] + ": " + std::to_string(damaged) +
+                        (damaged == 1 ? " damaged packet skipped" : " damaged packets skipped"));
     }
     return lines;
 }

@@ -215,6 +215,7 @@ class CallbackTest : public EngineTest {
         w.files[u"a.wmv"] = a;
         w.files[u"b.wmv"] = b;
         merger = std::make_unique<engine::CMerger>(w.Runtime());
+        merger->SetInputPaths({"a.wmv", "b.wmv"});
         ASSERT_EQ(merger->Init(), S_OK);
         BOOL match = 0;
         ASSERT_EQ(merger->OpenInputs(u"a.wmv", u"b.wmv", &match), S_OK);
@@ -246,7 +247,9 @@ TEST_F(CallbackTest, PhaseWalksWithStartsAndStopsAndEachStopInPhaseTwoRecordsAnO
     EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
     EXPECT_EQ(MergerProbe::Status(*merger), S_OK);
     EXPECT_EQ(MergerProbe::OffsetCount(*merger), 0);
-    EXPECT_EQ(MergerProbe::Phase(*merger), 1);
+    EXPECT_EQ(MergerProbe::Phase(*merger), int16_t(engine::JoinPhase::Armed));
+    EXPECT_EQ(Sample(1, 0), S_OK);  // a late sample of reader 1 is not written unshifted
+    EXPECT_TRUE(w.written.empty());
 
     Status(WMT_STARTED);
     EXPECT_EQ(MergerProbe::Phase(*merger), 2);
@@ -272,6 +275,8 @@ TEST_F(CallbackTest, OnlyTheFirstEndOfASegmentSignals) {
     EXPECT_FALSE(MergerProbe::TakeSignal(*merger));
     EXPECT_EQ(MergerProbe::Status(*merger), S_OK);
 
+    Status(WMT_STOPPED);
+    EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
     Status(WMT_STARTED);  // a new segment clears the flag
     Status(WMT_ERROR, NS_E_FILE_READ);
     EXPECT_TRUE(MergerProbe::TakeSignal(*merger));
@@ -346,9 +351,7 @@ TEST_F(EngineTest, CleanupReleasesEverythingOnceAndMayBeRepeated) {
     w.files[u"c.wmv"] = fake::AvFile(1.0);
     {
         engine::CMerger m(w.Runtime());
-        engine::PathSlot paths[3] = {"a.wmv", "b.wmv", "c.wmv"};
-        m.m_inputPaths = paths;
-        m.m_inputCount = 3;
+        m.SetInputPaths({"a.wmv", "b.wmv", "c.wmv"});
         BOOL match = 0;
         ASSERT_EQ(m.Init(), S_OK);
         ASSERT_EQ(m.OpenInputs(u"a.wmv", u"b.wmv", &match), S_OK);
@@ -367,3 +370,43 @@ TEST_F(EngineTest, CleanupReleasesEverythingOnceAndMayBeRepeated) {
 }
 
 }  // namespace
+
+TEST(JoinPhaseTest, ReaderTwoIsArmedBetweenInputsAndOnlyPlayingPhasesWrite) {
+    using engine::JoinPhase;
+    using engine::NextPhase;
+    using engine::PhaseEvent;
+    // The walk of a three-input join.
+    JoinPhase p = JoinPhase::Idle;
+    const std::pair<PhaseEvent, JoinPhase> walk[] = {
+        {PhaseEvent::Started, JoinPhase::FirstPlaying},
+        {PhaseEvent::Stopped, JoinPhase::Armed},
+        {PhaseEvent::Started, JoinPhase::SecondPlaying},
+        {PhaseEvent::Stopped, JoinPhase::SecondStopped},
+        {PhaseEvent::Armed, JoinPhase::Armed},
+        {PhaseEvent::Started, JoinPhase::SecondPlaying},
+        {PhaseEvent::Stopped, JoinPhase::SecondStopped},
+        {PhaseEvent::Started, JoinPhase::Stray},  // nothing armed
+    };
+    for (const auto& [event, expected] : walk) EXPECT_EQ(p = NextPhase(p, event), expected);
+    for (JoinPhase q :
+         {JoinPhase::Idle, JoinPhase::Armed, JoinPhase::SecondStopped, JoinPhase::Stray})
+        EXPECT_FALSE(engine::WritesSamples(q));
+}
+
+TEST(DriverEventsTest, TheDriverTakesTheReportItWaitsForAndCountsTheStraysBeforeIt) {
+    engine::CDriverEvents events;
+    std::thread callbacks([&] {
+        events.Push({WMT_ERROR, E_FAIL});  // a second failure of the segment
+        events.Push({WMT_EOF, S_OK});      // its end, after the failure
+        events.Push({WMT_STOPPED, S_OK});
+        events.Push({WMT_CLOSED, S_OK});  // a late close before the next open
+        events.Push({WMT_OPENED, NS_E_FILE_READ});
+    });
+    EXPECT_EQ(events.WaitFor({WMT_STOPPED}).hr, S_OK);
+    EXPECT_EQ(events.Strays(), 2u);
+    HRESULT opened = events.WaitFor({WMT_OPENED}).hr;
+    EXPECT_EQ(opened, NS_E_FILE_READ);
+    EXPECT_EQ(events.Strays(), 3u);
+    callbacks.join();
+    EXPECT_FALSE(events.TryPop().has_value());
+}

@@ -23,7 +23,12 @@ struct MergerProbe {
     static int OffsetCount(CMerger& m) { return m.m_offsetCount; }
     static QWORD Clock1(CMerger& m) { return m.m_clock1; }
     static HRESULT Status(CMerger& m) { return m.m_status; }
-    static bool TakeSignal(CMerger& m) { return m.m_event && m.m_event->TryWait(); }
+    // Takes the next report to the driver, as the driver would; false when there is none.
+    static bool TakeSignal(CMerger& m) {
+        std::optional<DriverEvent> e = m.m_event ? m.m_event->TryPop() : std::nullopt;
+        if (e) m.m_status = e->hr;
+        return e.has_value();
+    }
     static void SetPhase(CMerger& m, int16_t phase) { m.m_phase = JoinPhase(phase); }
 };
 }  // namespace engine
@@ -56,11 +61,8 @@ class EngineTest : public ::testing::Test {
     // Init, OpenInputs, the mismatch refusal, Configure, Merge and Cleanup, stopping at the
     // first failure; the engine stays for inspection.
     HRESULT Join(const std::vector<std::string>& inputs, const std::string& output = "out.wmv") {
-        table.reset(new engine::PathSlot[inputs.size()]());
-        for (size_t i = 0; i < inputs.size(); ++i) inputs[i].copy(table[i], engine::kMaxPath - 1);
         merger = std::make_unique<engine::CMerger>(w.Runtime());
-        merger->m_inputPaths = table.get();
-        merger->m_inputCount = int(inputs.size());
+        merger->SetInputPaths(inputs);
         HRESULT hr = merger->Init();
         if (Failed(hr)) return hr;
         BOOL match = 0;
@@ -77,7 +79,6 @@ class EngineTest : public ::testing::Test {
 
     fake::World w;
     platform::RecordingMessageBox box;
-    std::unique_ptr<engine::PathSlot[]> table;
     std::unique_ptr<engine::CMerger> merger;
 
   private:

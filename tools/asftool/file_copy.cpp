@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "file_error.h"
+#include "header_items.h"
 #include "metadata_editor.h"
 #include "reader.h"
 #include "reader_driver.h"
@@ -24,20 +25,11 @@ HRESULT CopyAttributes(IWMHeaderInfo3* from, IWMHeaderInfo3* to) {
     WORD count = 0;
     HRESULT hr = from->GetAttributeCount(0xFFFF, &count);
     for (WORD i = 0; Succeeded(hr) && i < count; ++i) {
-        WORD stream = 0xFFFF, nameLength = 0, length = 0;
-        WMT_ATTR_DATATYPE type;
-        if (Failed(hr = from->GetAttributeByIndex(i, &stream, nullptr, &nameLength, &type, nullptr,
-                                                  &length)))
-            break;
-        std::u16string name(nameLength, u'\0');
-        std::vector<BYTE> value(length);
-        stream = 0xFFFF;
-        if (Failed(hr = from->GetAttributeByIndex(i, &stream, name.data(), &nameLength, &type,
-                                                  value.data(), &length)))
-            break;
-        name.resize(wm::WideLength(name.c_str()));
-        if (IsCoded(name)) continue;
-        hr = to->SetAttribute(stream, name.c_str(), type, value.data(), length);
+        engine::Attribute a;
+        if (Failed(hr = engine::ReadAttributeAt(from, i, a))) break;
+        if (IsCoded(a.name)) continue;
+        hr = to->SetAttribute(a.stream, a.name.c_str(), a.type, a.value.data(),
+                              WORD(a.value.size()));
     }
     return hr;
 }
@@ -46,50 +38,29 @@ HRESULT CopyCodecs(IWMHeaderInfo3* from, IWMHeaderInfo3* to) {
     DWORD count = 0;
     HRESULT hr = from->GetCodecInfoCount(&count);
     for (DWORD i = 0; Succeeded(hr) && i < count; ++i) {
-        WORD nameLength = 0, descriptionLength = 0, size = 0;
-        WMT_CODEC_INFO_TYPE type;
-        if (Failed(hr = from->GetCodecInfo(i, &nameLength, nullptr, &descriptionLength, nullptr,
-                                           &type, &size, nullptr)))
-            break;
-        std::u16string name(nameLength, u'\0'), description(descriptionLength, u'\0');
-        std::vector<BYTE> info(size);
-        if (Failed(hr = from->GetCodecInfo(i, &nameLength, name.data(), &descriptionLength,
-                                           description.data(), &type, &size, info.data())))
-            break;
-        hr = to->AddCodecInfo(name.c_str(), description.c_str(), type, size, info.data());
+        engine::CodecInfo c;
+        if (Succeeded(hr = engine::ReadCodecInfo(from, i, c)))
+            hr = to->AddCodecInfo(c.name.c_str(), c.description.c_str(), c.type,
+                                  WORD(c.info.size()), c.info.data());
     }
     return hr;
 }
 
 HRESULT CopyScripts(IWMHeaderInfo* from, IWMHeaderInfo* to) {
-    WORD count = 0;
-    HRESULT hr = from->GetScriptCount(&count);
-    for (WORD i = 0; Succeeded(hr) && i < count; ++i) {
-        WORD typeLength = 0, commandLength = 0;
-        QWORD time = 0;
-        if (Failed(hr = from->GetScript(i, nullptr, &typeLength, nullptr, &commandLength, &time)))
-            break;
-        std::u16string type(typeLength, u'\0'), command(commandLength, u'\0');
-        if (Failed(hr = from->GetScript(i, type.data(), &typeLength, command.data(), &commandLength,
-                                        &time)))
-            break;
-        hr = to->AddScript(type.c_str(), command.c_str(), time);
-    }
-    return hr;
+    std::vector<engine::Script> scripts;
+    HRESULT read = engine::ReadScripts(from, scripts);
+    for (const engine::Script& s : scripts)
+        if (HRESULT hr = to->AddScript(s.type.c_str(), s.command.c_str(), s.time); Failed(hr))
+            return hr;
+    return read;
 }
 
 HRESULT CopyMarkers(IWMHeaderInfo* from, IWMHeaderInfo* to) {
-    WORD count = 0;
-    HRESULT hr = from->GetMarkerCount(&count);
-    for (WORD i = 0; Succeeded(hr) && i < count; ++i) {
-        WORD nameLength = 0;
-        QWORD time = 0;
-        if (Failed(hr = from->GetMarker(i, nullptr, &nameLength, &time))) break;
-        std::u16string name(nameLength, u'\0');
-        if (Failed(hr = from->GetMarker(i, name.data(), &nameLength, &time))) break;
-        hr = to->AddMarker(name.c_str(), time);
-    }
-    return hr;
+    std::vector<engine::Marker> markers;
+    HRESULT read = engine::ReadMarkers(from, markers);
+    for (const engine::Marker& m : markers)
+        if (HRESULT hr = to->AddMarker(m.name.c_str(), m.time); Failed(hr)) return hr;
+    return read;
 }
 
 // "path: reason; what" when the runtime knows the system's reason, else "file: what".

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "../../runtime/asf/asf_guids.h"
+#include "header_items.h"
 #include "profile.h"
 #include "reader.h"
 #include "reader_driver.h"
@@ -102,71 +103,42 @@ void ReadHeader(wm::CReader& reader, FileInfo& info) {
     WORD count = 0;
     reader.GetAttributeCount(0xFFFF, &count);
     for (WORD i = 0; i < count; ++i) {
-        WORD s = 0xFFFF, nameLength = 0, valueLength = 0;
-        HRESULT hr =
-            reader.GetAttributeByIndex(i, &s, nullptr, &nameLength, &type, nullptr, &valueLength);
+        engine::Attribute a;
+        HRESULT hr = engine::ReadAttributeAt(&reader, i, a);
         if (hr == E_ARITHMETIC_OVERFLOW) {
             // Too large for the interface's WORD length: listed with its size.
             std::vector<wm::HeaderStore::Attribute> all = reader.Attributes();
             if (i >= all.size()) continue;
-            const wm::HeaderStore::Attribute& a = all[i];
-            AttributeInfo shown = Describe(a.stream, a.name, a.type, {});
-            shown.value = std::to_string(a.value.size()) + " bytes, too large to show";
+            const wm::HeaderStore::Attribute& big = all[i];
+            AttributeInfo shown = Describe(big.stream, big.name, big.type, {});
+            shown.value = std::to_string(big.value.size()) + " bytes, too large to show";
             shown.numeric = false;
             info.attributes.push_back(shown);
             continue;
         }
-        if (Failed(hr)) continue;
-        std::u16string name(nameLength, u'\0');
-        std::vector<BYTE> value(valueLength);
-        s = 0xFFFF;
-        if (Failed(reader.GetAttributeByIndex(i, &s, name.data(), &nameLength, &type, value.data(),
-                                              &valueLength)))
-            continue;
-        name.resize(wm::WideLength(name.c_str()));
-        info.attributes.push_back(Describe(s, name, type, value));
+        if (Succeeded(hr)) info.attributes.push_back(Describe(a.stream, a.name, a.type, a.value));
     }
 
     reader.GetMarkerCount(&count);
-    for (WORD i = 0; i < count; ++i) {
-        WORD nameLength = 0;
-        QWORD time = 0;
-        if (Failed(reader.GetMarker(i, nullptr, &nameLength, &time))) continue;
-        std::u16string name(nameLength, u'\0');
-        if (Failed(reader.GetMarker(i, name.data(), &nameLength, &time))) continue;
-        info.markers.push_back({text::Utf16ToUtf8(name.c_str()), time});
-    }
+    for (WORD i = 0; i < count; ++i)
+        if (engine::Marker m; Succeeded(engine::ReadMarker(&reader, i, m)))
+            info.markers.push_back({text::Utf16ToUtf8(m.name), m.time});
 
     reader.GetScriptCount(&count);
-    for (WORD i = 0; i < count; ++i) {
-        WORD typeLength = 0, commandLength = 0;
-        QWORD time = 0;
-        if (Failed(reader.GetScript(i, nullptr, &typeLength, nullptr, &commandLength, &time)))
-            continue;
-        std::u16string t(typeLength, u'\0'), c(commandLength, u'\0');
-        if (Failed(reader.GetScript(i, t.data(), &typeLength, c.data(), &commandLength, &time)))
-            continue;
-        info.scripts.push_back({text::Utf16ToUtf8(t.c_str()), text::Utf16ToUtf8(c.c_str()), time});
-    }
+    for (WORD i = 0; i < count; ++i)
+        if (engine::Script s; Succeeded(engine::ReadScript(&reader, i, s)))
+            info.scripts.push_back(
+                {text::Utf16ToUtf8(s.type), text::Utf16ToUtf8(s.command), s.time});
 
     DWORD codecs = 0;
     reader.GetCodecInfoCount(&codecs);
     for (DWORD i = 0; i < codecs; ++i) {
-        WORD nameLength = 0, descriptionLength = 0, infoSize = 0;
-        WMT_CODEC_INFO_TYPE codecType;
-        if (Failed(reader.GetCodecInfo(i, &nameLength, nullptr, &descriptionLength, nullptr,
-                                       &codecType, &infoSize, nullptr)))
-            continue;
-        std::u16string name(nameLength, u'\0'), description(descriptionLength, u'\0');
-        std::vector<BYTE> bytes(infoSize);
-        if (Failed(reader.GetCodecInfo(i, &nameLength, name.data(), &descriptionLength,
-                                       description.data(), &codecType, &infoSize, bytes.data())))
-            continue;
-        info.codecs.push_back({codecType == WMT_CODECINFO_VIDEO   ? "video"
-                               : codecType == WMT_CODECINFO_AUDIO ? "audio"
-                                                                  : "unknown",
-                               text::Utf16ToUtf8(name.c_str()),
-                               text::Utf16ToUtf8(description.c_str())});
+        engine::CodecInfo c;
+        if (Failed(engine::ReadCodecInfo(&reader, i, c))) continue;
+        info.codecs.push_back({c.type == WMT_CODECINFO_VIDEO   ? "video"
+                               : c.type == WMT_CODECINFO_AUDIO ? "audio"
+                                                               : "unknown",
+                               text::Utf16ToUtf8(c.name), text::Utf16ToUtf8(c.description)});
     }
 }
 

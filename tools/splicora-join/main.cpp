@@ -52,8 +52,8 @@ struct JoinRequest {
     bool force = false;
     bool gapless = false;
     bool partMarkers = false;
-    std::vector<const char*> names;             // OUTPUT, then the inputs
-    std::unique_ptr<engine::PathSlot[]> table;  // the inputs, once checked
+    std::vector<const char*> names;   // OUTPUT, then the inputs
+    std::vector<std::string> inputs;  // the inputs, once checked
     const char* Output() const { return names[0]; }
     int InputCount() const { return int(names.size()) - 1; }
 };
@@ -91,7 +91,7 @@ int ParseArguments(int argc, char** argv, JoinRequest& request) {
 }
 
 // The limits, the names and the output's place, before anything is written; kGoOn or
-// kExitRefused. Fills the request's path table.
+// kExitRefused. Fills the request's inputs.
 int CheckRequest(JoinRequest& request) {
     const char* output = request.Output();
     const int count = request.InputCount();
@@ -102,15 +102,15 @@ int CheckRequest(JoinRequest& request) {
             std::strlen(name) >= sizeof(engine::PathSlot))
             return Say(kExitRefused, "file name too long (at most 259 characters): %s", name);
 
-    request.table.reset(new engine::PathSlot[count]());
-    engine::PathSlot* table = request.table.get();
-    for (int k = 0; k < count; ++k) std::strcpy(table[k], request.names[k + 1]);
-    if (Failed(engine::CheckJoinNames(table[0], table[1], output))) return kExitRefused;
+    request.inputs.assign(request.names.begin() + 1, request.names.end());
+    const std::vector<std::string>& inputs = request.inputs;
+    if (Failed(engine::CheckJoinNames(inputs[0].c_str(), inputs[1].c_str(), output)))
+        return kExitRefused;
     for (int k = 0; k < count; ++k)
-        if (engine::IsSameFile(output, table[k]))
+        if (engine::IsSameFile(output, inputs[k].c_str()))
             return Say(kExitRefused,
                        "output file %s is the same file as input %d (%s); this is not allowed",
-                       output, k + 1, table[k]);
+                       output, k + 1, inputs[k].c_str());
     struct stat existing;
     if (lstat(output, &existing) == 0) {  // a link that leads nowhere is there all the same
         if (stat(output, &existing) == 0 && S_ISDIR(existing.st_mode))
@@ -129,18 +129,18 @@ struct JoinOutcome {
 };
 
 JoinOutcome RunRequest(const JoinRequest& request, const std::atomic<bool>& stop) {
-    const engine::PathSlot* table = request.table.get();
+    const std::vector<std::string>& inputs = request.inputs;
     const int count = request.InputCount();
     JoinOutcome outcome;
     engine::CMerger merger;
-    merger.m_inputPaths = table;
-    merger.m_inputCount = count;
+    merger.SetInputPaths(inputs);
     merger.SetGapless(request.gapless);
     merger.SetPartMarkers(request.partMarkers);
     merger.SetStopFlag(&stop);
     {
         CProgressLine progress(merger);
-        outcome.hr = engine::RunJoin(merger, table[0], table[1], request.Output(), request.force);
+        outcome.hr = engine::RunJoin(merger, inputs[0].c_str(), inputs[1].c_str(), request.Output(),
+                                     request.force);
     }
     if (Failed(outcome.hr)) return outcome;
     // A join that succeeded holds every input whole.
@@ -149,7 +149,8 @@ JoinOutcome RunRequest(const JoinRequest& request, const std::atomic<bool>& stop
         QWORD at = merger.InputOffset(k);
         std::snprintf(line, sizeof line, "input %d at %llu.%03llu s: %s", k + 1,
                       static_cast<unsigned long long>(at / engine::kClockStep),
-                      static_cast<unsigned long long>(at % engine::kClockStep / 10000), table[k]);
+                      static_cast<unsigned long long>(at % engine::kClockStep / 10000),
+                      inputs[k].c_str());
         outcome.placement.emplace_back(line);
     }
     outcome.damage = engine::DamagedInputLines(merger);
