@@ -50,6 +50,7 @@ constexpr StringResource kStringTable[] = {
     {245, "Please restart the program"},
     {263, "Done"},
     {270, "The join failed. Nothing was written, and a file already there was left as it was."},
+    {275, "Time left:"},
 };
 
 }  // namespace
