@@ -59,7 +59,8 @@ void BuildMainLayout(wxDialog* dialog, const MainLayoutParts& parts) {
     auto* top = new wxBoxSizer(wxVERTICAL);
     top->Add(upper, wxSizerFlags(1).Expand().Border(wxLEFT | wxRIGHT | wxTOP, margin.x));
     top->Add(labelRow, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, margin.x));
-    top->Add(nameRow, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT | wxTOP, gap.y));
+    top->AddSpacer(gap.y);
+    top->Add(nameRow, wxSizerFlags().Expand().Border(wxLEFT | wxRIGHT, margin.x));
     top->Add(commands, wxSizerFlags().Expand().Border(wxALL, margin.x));
     dialog->SetSizer(top);
 
@@ -92,7 +93,11 @@ void RefitMainLayout(wxDialog* dialog, const MainLayoutParts& parts) {
                 control->SetMinSize(given);  // it scrolls
                 break;
             case resources::ControlKind::Edit:
-                control->SetMinSize(wxSize(given.x, best.y));
+                // The toolkit tells a new font's height late: the template's room around the
+                // dialog font's line, around this font's line.
+                control->SetMinSize(
+                    wxSize(given.x, std::max(best.y, given.y - dialog->GetCharHeight() +
+                                                         control->GetCharHeight())));
                 break;
             case resources::ControlKind::StaticText:
                 // The toolkit keeps a label's first size as its best; its text tells the truth.

@@ -540,8 +540,9 @@ TEST_F(PopupMenuTest, TheDefaultInterfaceFontIsTheDesktopsAndAChosenFontIsUsedAs
 }
 
 // Every shipped language at 20 pt: each button's text, measured in the button's own font, fits
-// inside it with room to spare (Stop in Merge's place too); the list and the name box take the
-// font; every button has a key letter of its own.
+// inside it with room to spare (Stop in Merge's place too), as do the label and the name box's
+// line; the list and the name box take the font; every button and the label have a key letter of
+// their own.
 TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
     REQUIRE_DISPLAY();
     const std::string base = SPLICORA_SOURCE_DIR;
@@ -589,6 +590,12 @@ TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
                               static_cast<wxWindow*>(dialog->m_outputEdit)})
             EXPECT_EQ(own->GetFont().GetFractionalPointSize(),
                       merge->GetFont().GetFractionalPointSize());
+        {  // the name box shows its line whole, with room around it
+            wxClientDC dc(dialog->m_outputEdit);
+            dc.SetFont(dialog->m_outputEdit->GetFont());
+            EXPECT_GE(dialog->m_outputEdit->GetSize().y,
+                      dc.GetTextExtent(dialog->m_outputEdit->GetValue()).y + 8);
+        }
         const wxString mergeText = merge->GetLabel();
         dialog->JoinStarted();
         EXPECT_NE(merge->GetLabel(), mergeText);
