@@ -540,9 +540,9 @@ TEST_F(PopupMenuTest, TheDefaultInterfaceFontIsTheDesktopsAndAChosenFontIsUsedAs
 }
 
 // Every shipped language at 20 pt: each button's text, measured in the button's own font, fits
-// inside it with room to spare (Stop in Merge's place too), as do the label and the name box's
-// line; the list and the name box take the font; every button and the label have a key letter of
-// their own.
+// inside it with room to spare (Stop in Merge's place too), as do the label, the list's header and
+// the name box's line; the list and the name box take the font; every button and the label have a
+// key letter of their own.
 TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
     REQUIRE_DISPLAY();
     const std::string base = SPLICORA_SOURCE_DIR;
@@ -590,6 +590,10 @@ TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
                               static_cast<wxWindow*>(dialog->m_outputEdit)})
             EXPECT_EQ(own->GetFont().GetFractionalPointSize(),
                       merge->GetFont().GetFractionalPointSize());
+        wxListItem column;
+        column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
+        ASSERT_TRUE(dialog->m_fileList->GetColumn(0, column));
+        EXPECT_LT(dialog->m_fileList->GetTextExtent(column.GetText()).x, column.GetWidth());
         {  // the name box shows its line whole, with room around it
             wxClientDC dc(dialog->m_outputEdit);
             dc.SetFont(dialog->m_outputEdit->GetFont());
