@@ -2,6 +2,7 @@
 
 #include <wx/button.h>
 #include <wx/dnd.h>
+#include <wx/gauge.h>
 #include <wx/listctrl.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -13,11 +14,13 @@
 
 #include "app/about_dialog.h"
 #include "app/icons.h"
+#include "app/join_progress_text.h"
 #include "app/settings_table.h"
 #include "app/template_dialog.h"
 #include "i18n/language_table.h"
 #include "platform/gui/shown_text.h"
 #include "platform/menu_ids.h"
+#include "platform/wx_font.h"
 #include "resources/resource_ids.h"
 
 namespace app {
@@ -46,12 +49,18 @@ class CFileDrop : public wxFileDropTarget {
 CMainDialog::CMainDialog(wxWindow* parent, DialogSetup setup)
     : CMainDialogLogic(*this, std::move(setup)) {
     const resources::DialogTemplate* t = resources::FindDialogTemplate(IDD_SPLICORA_DIALOG);
-    // Caption, system menu and minimise box; neither maximisable nor resizable.
     Create(parent, wxID_ANY, wxString::FromUTF8(t->caption), wxDefaultPosition, wxDefaultSize,
-           wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX);
+           wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxMAXIMIZE_BOX | wxCLOSE_BOX |
+               wxRESIZE_BORDER);
     m_controls = BuildFromTemplate(this, *t);
     m_fileList = static_cast<wxListCtrl*>(Control(IDC_LIST_FILES));
     m_outputEdit = static_cast<wxTextCtrl*>(Control(IDC_EDIT_OUTPUT_FILE));
+    m_progressBar = new wxGauge(this, wxID_ANY, 1000);
+    m_progressText = new wxStaticText(this, wxID_ANY, "");
+    m_progressBar->Hide();
+    m_progressText->Hide();
+    m_layout = {m_controls, m_progressBar, m_progressText, ""};
+    BuildMainLayout(this, m_layout);
     SetOutputText(m_outputName);
     // No default push button: Enter is handled in OnCharHook.
     SetAffirmativeId(wxID_NONE);
@@ -82,7 +91,23 @@ void CMainDialog::LocaliseWindow() {
     // The total takes the label's font, and its word in the current language.
     Control(IDC_STATIC_TOTAL_DURATION)->SetFont(Control(IDC_STATIC_OUTPUT_FILE)->GetFont());
     ShowListTotal();
-    CentreLabels(this, *resources::FindDialogTemplate(IDD_SPLICORA_DIALOG), m_controls);
+    // The list, the name and the progress read in the interface font too.
+    wxFont font = platform::ToWxFont(g_languageTable.InterfaceFont);
+    if (font.IsOk())
+        for (wxWindow* w :
+             {static_cast<wxWindow*>(m_fileList), static_cast<wxWindow*>(m_outputEdit),
+              static_cast<wxWindow*>(m_progressText)})
+            w->SetFont(font);
+    // The first column shows its header whole.
+    wxListItem column;
+    column.SetMask(wxLIST_MASK_TEXT);
+    if (m_fileList->GetColumn(0, column)) {
+        int needed = m_fileList->GetTextExtent(column.GetText()).x + 2 * m_fileList->GetCharWidth();
+        if (m_fileList->GetColumnWidth(0) < needed) m_fileList->SetColumnWidth(0, needed);
+    }
+    m_layout.widestProgress = wxString::FromUTF8(
+        "100%   " + g_languageTable.GetString(IDS_MESSAGE_TIME_LEFT) + " 00:00:00");
+    RefitMainLayout(this, m_layout);
 }
 
 void CMainDialog::Route() {
@@ -109,8 +134,12 @@ void CMainDialog::Route() {
     for (const auto& [id, handler] : buttons)
         Bind(
             wxEVT_BUTTON,
-            [this, handler](wxCommandEvent&) {
-                if (!JoinRunning()) handler();
+            [this, id, handler](wxCommandEvent&) {
+                // While a join runs, Merge reads Stop.
+                if (!JoinRunning())
+                    handler();
+                else if (id == IDC_BUTTON_CONVERT)
+                    AskToStopJoin();
             },
             id);
     Bind(wxEVT_MENU, [this](wxCommandEvent& e) {
@@ -144,10 +173,14 @@ wxWindow* CMainDialog::Control(int id) const {
 void CMainDialog::OnCharHook(wxKeyEvent& event) {
     int key = event.GetKeyCode();
     if (JoinRunning()) {
-        // Escape offers to stop the join; no other key does anything meanwhile.
-        if (key == WXK_ESCAPE) AskToStopJoin();
+        // Escape offers to stop the join; the other controls are disabled meanwhile.
+        if (key == WXK_ESCAPE)
+            AskToStopJoin();
+        else
+            event.Skip();
         return;
     }
+    if (OnShortcut(event)) return;
     if (key == WXK_ESCAPE) {
         // Closes as the close box does (saving the language), never losing a list unasked.
         if (ConfirmCloseByKey()) Close();
@@ -179,9 +212,21 @@ void CMainDialog::OnButtonExit() { Close(); }
 void CMainDialog::JoinStarted() {
     m_titleBeforeJoin = GetTitle();
     m_closeAfterJoin = false;
-    // The controls keep the focus, so that Escape arrives, but take no input: the buttons and the
-    // keyboard are ignored meanwhile, and the edit field is read-only.
-    m_outputEdit->SetEditable(false);
+    m_joinStart = std::chrono::steady_clock::now();
+    // Merge becomes Stop and keeps the focus, so that Escape and Enter arrive; all else waits.
+    wxWindow* merge = Control(IDC_BUTTON_CONVERT);
+    m_mergeLabel = merge->GetLabel();
+    std::string stop = g_languageTable.GetDialogText(IDC_BUTTON_STOP);
+    merge->SetLabel(
+        wxString::FromUTF8(stop.empty() ? g_languageTable.GetString(IDC_BUTTON_STOP) : stop));
+    merge->SetFocus();
+    for (const auto& [id, control] : m_controls)
+        if (id != IDC_BUTTON_CONVERT) control->Disable();
+    m_progressBar->SetValue(0);
+    m_progressText->SetLabel("0%");
+    m_progressBar->Show();
+    m_progressText->Show();
+    RefitMainLayout(this, m_layout);
     // Four times a second at most; the title changes only when the figure does.
     m_progressTimer.Start(250);
 }
@@ -189,15 +234,25 @@ void CMainDialog::JoinStarted() {
 void CMainDialog::ShowProgress() {
     double done = JoinProgress();
     if (done < 0) return;
-    wxString title =
-        wxString::Format("%d%% - ", int(std::clamp(done, 0.0, 1.0) * 100)) + m_titleBeforeJoin;
+    done = std::clamp(done, 0.0, 1.0);
+    wxString title = wxString::Format("%d%% - ", int(done * 100)) + m_titleBeforeJoin;
     if (title != GetTitle()) SetTitle(title);
+    m_progressBar->SetValue(int(done * m_progressBar->GetRange()));
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - m_joinStart;
+    wxString text = wxString::FromUTF8(
+        JoinProgressText(done, elapsed.count(), g_languageTable.GetString(IDS_MESSAGE_TIME_LEFT)));
+    if (text != m_progressText->GetLabel()) m_progressText->SetLabel(text);
 }
 
 void CMainDialog::JoinEnded() {
     m_progressTimer.Stop();
     SetTitle(m_titleBeforeJoin);
-    m_outputEdit->SetEditable(true);
+    m_progressBar->Hide();
+    m_progressText->Hide();
+    for (const auto& [id, control] : m_controls) control->Enable();
+    Control(IDC_BUTTON_CONVERT)->SetLabel(m_mergeLabel);
+    RefitMainLayout(this, m_layout);
+    Control(IDC_BUTTON_CONVERT)->SetFocus();
     if (m_closeAfterJoin) CallAfter([this] { Close(); });
 }
 
@@ -238,7 +293,10 @@ void CMainDialog::SelectRow(int index) {
 }
 
 void CMainDialog::ShowTotalDuration(const std::string& text) {
-    Control(IDC_STATIC_TOTAL_DURATION)->SetLabel(wxString::FromUTF8(text));
+    wxWindow* total = Control(IDC_STATIC_TOTAL_DURATION);
+    total->SetLabel(wxString::FromUTF8(text));
+    total->SetMinSize(total->GetTextExtent(total->GetLabel()));
+    if (GetSizer()) Layout();
 }
 
 // A name whose bytes are not UTF-8 comes back as it was set while the user leaves it alone.

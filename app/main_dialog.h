@@ -5,13 +5,17 @@
 #include <wx/dialog.h>
 #include <wx/timer.h>
 
+#include <chrono>
 #include <map>
 #include <vector>
 
 #include "app/main_dialog_logic.h"
+#include "app/main_layout.h"
 #include "resources/resource_ids.h"
 
+class wxGauge;
 class wxListCtrl;
+class wxStaticText;
 class wxMenu;
 class wxTextCtrl;
 class wxCloseEvent;
@@ -58,6 +62,8 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
     int RowAt(const wxPoint& where) const;
     wxListCtrl* m_fileList = nullptr;
     wxTextCtrl* m_outputEdit = nullptr;
+    wxGauge* m_progressBar = nullptr;  // under the list, shown while a join runs
+    wxStaticText* m_progressText = nullptr;
     std::string m_outputSet;  // the name last put into the output box, byte for byte
 
   protected:
@@ -72,10 +78,20 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
     // A row's full path as its tooltip, and rows dragged to a new place.
     void BindListPointer();
     void OnCharHook(wxKeyEvent& event);
+    // Keys of an idle window: Delete, Ctrl+A, F1, Shift+F10 and Menu; false for any other.
+    bool OnShortcut(const wxKeyEvent& event);
+    // Alt and a letter marked by & in a button's or label's text: presses the button, or
+    // focuses the control after the label.
+    bool PressKeyLetter(const wxKeyEvent& event);
+    void ShowPopupMenuAtFocus();
+    void SelectAllRows();
 
     void ShowProgress();
 
     std::map<int, wxWindow*> m_controls;
+    MainLayoutParts m_layout;
+    wxString m_mergeLabel;  // the Merge button's text while it reads Stop
+    std::chrono::steady_clock::time_point m_joinStart;
     wxTimer m_progressTimer;
     wxString m_titleBeforeJoin;
     bool m_closeAfterJoin = false;

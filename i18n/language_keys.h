@@ -59,6 +59,7 @@ inline constexpr LanguageKey kLanguageKeys[] = {
     {263, "IDS_MESSAGE_CONVERSION_DONE"},
     {270, "IDS_MESSAGE_JOIN_FAILED"},
     {271, "IDS_TOTAL_DURATION"},
+    {275, "IDS_MESSAGE_TIME_LEFT"},
     {205, "IDS_MESSAGE_ERROR"},
     {208, "IDS_MESSAGE_WARNING"},
     {210, "IDS_MESSAGE_BROWSE_CAPTION"},

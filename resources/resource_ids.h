@@ -57,3 +57,6 @@ constexpr int IDS_MESSAGE_RESTART_PROGRAM = 245;
 constexpr int IDS_MESSAGE_CONVERSION_DONE = 263;
 constexpr int IDS_MESSAGE_JOIN_FAILED = 270;
 constexpr int IDS_TOTAL_DURATION = 271;
+constexpr int IDS_MESSAGE_TIME_LEFT = 275;
+// The Merge button's text while a join runs (a dialog text, key IDC_BUTTON_STOP).
+constexpr int IDC_BUTTON_STOP = 224;

@@ -51,6 +51,7 @@ constexpr StringResource kStringTable[] = {
     {263, "Done"},
     {270, "The join failed. Nothing was written, and a file already there was left as it was."},
     {271, "Total:"},
+    {275, "Time left:"},
 };
 
 }  // namespace

@@ -7,21 +7,27 @@
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/dnd.h>
+#include <wx/control.h>
+#include <wx/dcclient.h>
+#include <wx/gauge.h>
 #include <wx/init.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/settings.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <set>
 #include <thread>
 
 #include "app/main_app.h"
@@ -37,11 +43,13 @@
 #include "judge_required.h"
 #include "loaded_languages.h"
 #include "platform/file_helpers.h"
+#include "platform/font.h"
 #include "platform/linux/settings_store.h"
 #include "platform/menu_ids.h"
 #include "platform/message_box.h"
 #include "platform/services.h"
 #include "platform/temp_folder.h"
+#include "platform/wx_font.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 #include "resources/window_styles.h"
@@ -104,29 +112,47 @@ class WindowTest : public ::testing::Test {
     app::DialogSetup m_setup;
 };
 
-TEST_F(WindowTest, ControlsSitWhereTheTemplatePutsThemInTabOrderWithNoDefaultButton) {
+// Sizers, not the template's places: each control at least its template size at the default
+// font, Tab in reading order, and the list and name box take what the window grows by.
+TEST_F(WindowTest, ControlsReadInTabOrderAndTheListAndNameStretchWithTheWindow) {
     REQUIRE_DISPLAY();
     auto* dialog = new app::CMainDialog(nullptr, m_setup);
     const auto* t = resources::FindDialogTemplate(IDD_SPLICORA_DIALOG);
-    EXPECT_EQ(dialog->GetClientSize(), dialog->ConvertDialogToPixels(wxSize(t->width, t->height)));
-    const wxWindowList& children = dialog->GetChildren();
-    ASSERT_EQ(children.size(), t->controls.size());
-    size_t i = 0;
-    for (wxWindow* child : children) {
-        const resources::DialogControl& c = t->controls[i++];
-        EXPECT_EQ(child->GetId(), c.id) << c.text;  // creation order is the tab order
-        wxPoint pos = dialog->ConvertDialogToPixels(wxPoint(c.x, c.y));
-        EXPECT_EQ(child->GetPosition().x, pos.x) << c.id;
-        if (!(c.style & SS_CENTERIMAGE)) {  // labels are centred in their boxes
-            EXPECT_EQ(child->GetPosition().y, pos.y) << c.id;
-            EXPECT_EQ(child->GetSize(), dialog->ConvertDialogToPixels(wxSize(c.width, c.height)))
-                << c.id;
+    const wxSize client = dialog->GetClientSize();
+    const wxSize templateSize = dialog->ConvertDialogToPixels(wxSize(t->width, t->height));
+    EXPECT_GE(client.x, templateSize.x);
+    EXPECT_GE(client.y, templateSize.y);
+    for (const resources::DialogControl& c : t->controls) {
+        wxSize size = dialog->Control(c.id)->GetSize();
+        wxSize given = dialog->ConvertDialogToPixels(wxSize(c.width, c.height));
+        if (c.kind == resources::ControlKind::PushButton) {
+            EXPECT_GE(size.x, given.x) << c.text;
+            EXPECT_GE(size.y, given.y) << c.text;
         }
+        EXPECT_TRUE(wxRect(client).Contains(dialog->Control(c.id)->GetRect())) << c.text;
     }
+    std::vector<int> tabOrder;
+    for (wxWindow* child : dialog->GetChildren())
+        if (child->CanAcceptFocus()) tabOrder.push_back(child->GetId());
+    EXPECT_EQ(tabOrder,
+              (std::vector<int>{IDC_LIST_FILES, IDC_BUTTON_ADD_VIDEO, IDC_BUTTON_ITEM_UP,
+                                IDC_BUTTON_ITEM_DOWN, IDC_BUTTON_ITEM_DELETE, IDC_BUTTON_ITEM_CLEAR,
+                                IDC_EDIT_OUTPUT_FILE, IDC_BUTTON_BROWSE, IDC_BUTTON_CONVERT,
+                                IDC_BUTTON_PREVIEW_VIDEO, IDC_BUTTON_HELP, IDC_BUTTON_HOMEPAGE,
+                                IDC_BUTTON_EXIT}));
     EXPECT_EQ(dialog->GetDefaultItem(), nullptr);
-    EXPECT_FALSE(dialog->HasFlag(wxRESIZE_BORDER));
-    EXPECT_FALSE(dialog->HasFlag(wxMAXIMIZE_BOX));
+    EXPECT_TRUE(dialog->HasFlag(wxRESIZE_BORDER));
     EXPECT_TRUE(dialog->HasFlag(wxMINIMIZE_BOX));
+
+    const wxSize list = dialog->m_fileList->GetSize();
+    const wxSize edit = dialog->m_outputEdit->GetSize();
+    const wxPoint exit = dialog->Control(IDC_BUTTON_EXIT)->GetPosition();
+    dialog->SetClientSize(client + wxSize(200, 100));
+    dialog->Layout();
+    EXPECT_EQ(dialog->m_fileList->GetSize(), list + wxSize(200, 100));
+    EXPECT_EQ(dialog->m_outputEdit->GetSize().x, edit.x + 200);
+    EXPECT_EQ(dialog->Control(IDC_BUTTON_EXIT)->GetPosition().y, exit.y + 100);
+
     wxListItem column;
     column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH | wxLIST_MASK_FORMAT);
     ASSERT_TRUE(dialog->m_fileList->GetColumn(0, column));
@@ -499,7 +525,8 @@ TEST_F(PopupMenuTest, ARightClickOnTheBackgroundOrALabelOpensTheMenuOneOnAContro
     ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
     // Clicks on controls first: once the background's click has opened the menu, they are done.
     for (int id : {IDC_BUTTON_CONVERT, IDC_LIST_FILES}) rightClick(centre(id));
-    wxPoint background = dialog->ConvertDialogToPixels(wxPoint(30, 185));
+    // The empty place left of Homepage, below Merge.
+    wxPoint background(centre(IDC_BUTTON_CONVERT).x, centre(IDC_BUTTON_HOMEPAGE).y);
     rightClick(background);
     ASSERT_TRUE(Settle([&] { return dialog->tracked > 0; }));
     EXPECT_EQ(dialog->tracked, 1);
@@ -667,6 +694,156 @@ TEST_F(PopupMenuTest, TheDefaultInterfaceFontIsTheDesktopsAndAChosenFontIsUsedAs
     dialog->Destroy();
 }
 
+// Every shipped language at 20 pt: each button's text, measured in the button's own font, fits
+// inside it with room to spare (Stop in Merge's place too), as do the label, the list's header and
+// the name box's line; the list and the name box take the font; every button and the label have a
+// key letter of their own.
+TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
+    REQUIRE_DISPLAY();
+    const std::string base = SPLICORA_SOURCE_DIR;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(base + "/language"))
+        names.push_back(entry.path().stem().string());
+    ASSERT_EQ(names.size(), 7u);
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(g_languageTable.Initialize(base, name));
+        auto* dialog = new app::CMainDialog(nullptr, m_setup);
+        // The smallest height the toolkit draws at 20 pt or more.
+        LOGFONTA picked{};
+        ASSERT_TRUE(g_languageTable.InterfaceFont.GetLogFont(&picked));
+        platform::CFont font;
+        do {
+            --picked.lfHeight;
+            font.CreateFontIndirect(&picked);
+        } while (platform::ToWxFont(font).GetFractionalPointSize() < 20 && picked.lfHeight > -99);
+        m_fonts.answers.push_back({true, picked});
+        dialog->OnPopupMenuFont();
+        wxWindow* merge = dialog->Control(IDC_BUTTON_CONVERT);
+        EXPECT_GE(merge->GetFont().GetFractionalPointSize(), 20.0);
+        auto fits = [](wxWindow* control) {
+            wxClientDC dc(control);
+            dc.SetFont(control->GetFont());
+            const wxString text = wxControl::RemoveMnemonics(control->GetLabel());
+            const wxSize extent = dc.GetTextExtent(text);
+            const int room = dynamic_cast<wxButton*>(control) ? 8 : 0;
+            EXPECT_LE(extent.x + room, control->GetSize().x) << text.utf8_string();
+            EXPECT_LE(extent.y, control->GetSize().y) << text.utf8_string();
+        };
+        std::set<wxString> letters;
+        for (wxWindow* child : dialog->GetChildren()) {
+            if (!dynamic_cast<wxButton*>(child) && child->GetId() != IDC_STATIC_OUTPUT_FILE)
+                continue;
+            fits(child);
+            const wxString label = child->GetLabel();
+            const int amp = label.Find('&');
+            ASSERT_TRUE(amp != wxNOT_FOUND && size_t(amp) + 1 < label.size()) << label;
+            EXPECT_TRUE(letters.insert(wxString(label[amp + 1]).Lower()).second) << label;
+        }
+        EXPECT_EQ(letters.size(), 12u);
+        for (wxWindow* own : {static_cast<wxWindow*>(dialog->m_fileList),
+                              static_cast<wxWindow*>(dialog->m_outputEdit)})
+            EXPECT_EQ(own->GetFont().GetFractionalPointSize(),
+                      merge->GetFont().GetFractionalPointSize());
+        wxListItem column;
+        column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
+        ASSERT_TRUE(dialog->m_fileList->GetColumn(0, column));
+        EXPECT_LT(dialog->m_fileList->GetTextExtent(column.GetText()).x, column.GetWidth());
+        {  // the name box shows its line whole, with room around it
+            wxClientDC dc(dialog->m_outputEdit);
+            dc.SetFont(dialog->m_outputEdit->GetFont());
+            EXPECT_GE(dialog->m_outputEdit->GetSize().y,
+                      dc.GetTextExtent(dialog->m_outputEdit->GetValue()).y + 8);
+        }
+        const wxString mergeText = merge->GetLabel();
+        dialog->JoinStarted();
+        EXPECT_NE(merge->GetLabel(), mergeText);
+        fits(merge);
+        dialog->JoinEnded();
+        EXPECT_EQ(merge->GetLabel(), mergeText);
+        dialog->Destroy();
+    }
+}
+
+// Keys from the display: Ctrl+A and Delete on the list (Ctrl+A in the name box stays its own),
+// F1, Shift+F10 and the Menu key at the focused control, a key letter from the language file,
+// and Tab in reading order.
+TEST_F(PopupMenuTest, KeysReachTheListHelpTheMenuAndTheButtonsInReadingOrder) {
+    REQUIRE_DISPLAY();
+    ASSERT_TRUE(g_languageTable.Initialize(SPLICORA_SOURCE_DIR, "English"));
+    auto* dialog = new CMenuRecordingDialog(nullptr, m_setup);
+    dialog->Show();
+    ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
+    for (const char* p : {"/v/a.wmv", "/v/b.wmv", "/v/c.wmv"})
+        std::snprintf(dialog->m_inputPaths[dialog->m_inputCount++], 260, "%s", p);
+    dialog->RefreshFileList();
+    wxListCtrl* list = dialog->m_fileList;
+    wxUIActionSimulator keys;
+    auto press = [&](wxWindow* target, int key, int modifiers = wxMOD_NONE) {
+        target->SetFocus();
+        WaitIdle();
+        keys.Char(key, modifiers);
+        for (int i = 0; i < 10; ++i) {
+            wxYield();
+            wxMilliSleep(10);
+        }
+    };
+    auto selected = [&] {
+        std::vector<int> rows;
+        for (int r = 0; r < list->GetItemCount(); ++r)
+            if (list->GetItemState(r, wxLIST_STATE_SELECTED)) rows.push_back(r);
+        return rows;
+    };
+    // The direct child of the window that holds the focus.
+    auto focused = [&]() -> int {
+        for (wxWindow* w = wxWindow::FindFocus(); w; w = w->GetParent())
+            if (w->GetParent() == dialog) return w->GetId();
+        return 0;
+    };
+
+    press(list, 'a', wxMOD_CONTROL);
+    EXPECT_EQ(selected(), (std::vector<int>{0, 1, 2}));
+    for (int r : {0, 2}) list->SetItemState(r, 0, wxLIST_STATE_SELECTED);
+    press(list, WXK_DELETE);
+    std::vector<std::string> slots(dialog->m_inputPaths,
+                                   dialog->m_inputPaths + dialog->m_inputCount);
+    EXPECT_EQ(slots, (std::vector<std::string>{"/v/a.wmv", "/v/c.wmv"}));
+    EXPECT_EQ(list->GetItemCount(), 2);
+    press(dialog->m_outputEdit, 'a', wxMOD_CONTROL);
+    EXPECT_EQ(dialog->m_outputEdit->GetStringSelection(), dialog->m_outputEdit->GetValue());
+    EXPECT_TRUE(selected().empty());
+
+    press(dialog->Control(IDC_BUTTON_EXIT), WXK_F1);
+    ASSERT_EQ(m_shell.calls.size(), 1u);
+    EXPECT_EQ(m_shell.calls[0].front(), "xdg-open");
+    press(dialog->Control(IDC_BUTTON_BROWSE), WXK_F10, wxMOD_SHIFT);
+    EXPECT_EQ(dialog->tracked, 1);
+    EXPECT_TRUE(dialog->Control(IDC_BUTTON_BROWSE)->GetRect().Contains(dialog->where));
+    press(list, WXK_MENU);
+    EXPECT_EQ(dialog->tracked, 2);
+    EXPECT_TRUE(list->GetRect().Contains(dialog->where));
+    press(list, 'h', wxMOD_ALT);  // "&Help"
+    EXPECT_EQ(m_shell.calls.size(), 2u);
+    press(list, 'f', wxMOD_ALT);  // "Output &filename": the name box
+    EXPECT_EQ(focused(), IDC_EDIT_OUTPUT_FILE);
+
+    list->SetFocus();
+    WaitIdle();
+    std::vector<int> visited;
+    for (int i = 0; i < 12; ++i) {
+        keys.Char(WXK_TAB);
+        const int before = visited.empty() ? IDC_LIST_FILES : visited.back();
+        Settle([&] { return focused() != before; }, 50);
+        visited.push_back(focused());
+    }
+    EXPECT_EQ(visited,
+              (std::vector<int>{IDC_BUTTON_ADD_VIDEO, IDC_BUTTON_ITEM_UP, IDC_BUTTON_ITEM_DOWN,
+                                IDC_BUTTON_ITEM_DELETE, IDC_BUTTON_ITEM_CLEAR, IDC_EDIT_OUTPUT_FILE,
+                                IDC_BUTTON_BROWSE, IDC_BUTTON_CONVERT, IDC_BUTTON_PREVIEW_VIDEO,
+                                IDC_BUTTON_HELP, IDC_BUTTON_HOMEPAGE, IDC_BUTTON_EXIT}));
+    dialog->Destroy();
+}
+
 TEST(GuiMessageBox, BoxesAskedForByOtherThreadsAreShownOnTheGuiThreadWhileItWaits) {
     REQUIRE_DISPLAY();
     ThreadCheckingBox box;
@@ -714,7 +891,8 @@ TEST(Program, AWholeJoinThroughTheRunningProgramWithFakedFileDialogs) {
         auto* dialog = dynamic_cast<app::CMainDialog*>(wxTheApp->GetTopWindow());
         ASSERT_NE(dialog, nullptr);
         title = dialog->GetTitle().utf8_string();
-        merge = dialog->Control(IDC_BUTTON_CONVERT)->GetLabel().utf8_string();
+        merge = wxControl::RemoveMnemonics(dialog->Control(IDC_BUTTON_CONVERT)->GetLabel())
+                    .utf8_string();
         auto click = [dialog](int id) {
             wxCommandEvent event(wxEVT_BUTTON, id);
             event.SetEventObject(dialog->Control(id));
@@ -838,27 +1016,65 @@ TEST(Program, ASettingsFileThatCannotBeReadIsNamedOnceAndLeftAlone) {
     EXPECT_TRUE(lstat(settingsPath.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
+// An input of some megabytes: the title shows progress four times a second, and a join of the
+// small samples alone ends before the first.
+std::string LongInput(const TempFolder& dir) {
+    const std::string longPart = dir.Path() + "/long.wmv";
+    Capture("ffmpeg -nostdin -v error -stream_loop 60 -i '" + std::string(SPLICORA_TEST_DATA) +
+            "/av_part2.wmv' -c copy -f asf '" + longPart + "'");
+    return longPart;
+}
+
+// The running program, its settings in a fresh folder and its boxes recorded and answered, and a
+// long input; put back at the end.
+struct LongJoin {
+    TempFolder dir;
+    std::string longPart;
+    std::string output;  // in a folder of its own, empty
+    platform::RecordingMessageBox box;
+    app::CMainApp* theApp;
+
+    explicit LongJoin(std::vector<int> answers)
+        : longPart(LongInput(dir)),
+          output(dir.Path() + "/out/joined.wmv"),
+          theApp(static_cast<app::CMainApp*>(wxTheApp)) {
+        std::filesystem::create_directory(dir.Path() + "/out");
+        setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+        box.answers = std::move(answers);
+        m_own = theApp->m_services;
+        theApp->m_services.messageBox = &box;
+    }
+    ~LongJoin() {
+        theApp->m_services = m_own;
+        unsetenv("XDG_CONFIG_HOME");
+    }
+
+  private:
+    platform::Services m_own;
+};
+
+// The first input and then long ones, enough for a join of some seconds, and the output's name.
+void FillWithLongInputs(app::CMainDialog* dialog, const LongJoin& join) {
+    const std::string& longPart = join.longPart;
+    dialog->m_inputCount = 0;
+    for (int k = 0; k < 200; ++k)
+        std::snprintf(dialog->m_inputPaths[dialog->m_inputCount++], sizeof(engine::PathSlot), "%s",
+                      k == 0 ? SPLICORA_TEST_DATA "/av_wmv2_wma2_meta.wmv" : longPart.c_str());
+    dialog->RefreshFileList();
+    dialog->m_outputEdit->ChangeValue(wxString::FromUTF8(join.output));
+}
+
 // A long join through the running program: its progress shows in the title a few times a second.
 // Escape, then the close box, offer to stop it; stopped, it writes nothing and says no "Done", and
 // the window closed during the join closes once it has stopped.
 TEST(Program, AJoinShowsItsProgressAndEscapeOrClosingStopsItLeavingNothing) {
     REQUIRE_DISPLAY();
     REQUIRE_JUDGE(!Capture("command -v ffmpeg").empty(), "ffmpeg");
-    TempFolder dir;
-    // Later inputs of some megabytes each: the title shows progress four times a second, and a
-    // join of the small samples alone ends before the first.
-    const std::string longPart = dir.Path() + "/long.wmv";
-    Capture("ffmpeg -nostdin -v error -stream_loop 60 -i '" + std::string(SPLICORA_TEST_DATA) +
-            "/av_part2.wmv' -c copy -f asf '" + longPart + "'");
-    ASSERT_TRUE(std::filesystem::exists(longPart)) << "ffmpeg could not make a long input";
-    setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-    auto* theApp = static_cast<app::CMainApp*>(wxTheApp);
-    platform::RecordingMessageBox box;
-    box.answers = {IDYES, IDYES};  // to the questions whether to stop
-    platform::Services own = theApp->m_services;
-    theApp->m_services.messageBox = &box;
-    std::string output = dir.Path() + "/out/joined.wmv";
-    std::filesystem::create_directory(dir.Path() + "/out");
+    LongJoin join({IDYES, IDYES});  // the answers to the questions whether to stop
+    ASSERT_TRUE(std::filesystem::exists(join.longPart)) << "ffmpeg could not make a long input";
+    const TempFolder& dir = join.dir;
+    platform::RecordingMessageBox& box = join.box;
+    app::CMainApp* theApp = join.theApp;
     std::vector<std::string> titles;
     std::string titleAfter;
     int stopRequests = 0;
@@ -867,14 +1083,7 @@ TEST(Program, AJoinShowsItsProgressAndEscapeOrClosingStopsItLeavingNothing) {
     wxTheApp->CallAfter([&] {
         auto* dialog = dynamic_cast<app::CMainDialog*>(wxTheApp->GetTopWindow());
         ASSERT_NE(dialog, nullptr);
-        // Enough inputs for a join of some seconds.
-        dialog->m_inputCount = 0;
-        for (int k = 0; k < 200; ++k)
-            std::snprintf(dialog->m_inputPaths[dialog->m_inputCount++], sizeof(engine::PathSlot),
-                          "%s",
-                          k == 0 ? SPLICORA_TEST_DATA "/av_wmv2_wma2_meta.wmv" : longPart.c_str());
-        dialog->RefreshFileList();
-        dialog->m_outputEdit->ChangeValue(wxString::FromUTF8(output));
+        FillWithLongInputs(dialog, join);
         // Once the title shows more than nothing done: Escape from the keyboard, or the close box.
         sampler.Bind(wxEVT_TIMER, [&, dialog](wxTimerEvent&) {
             std::string title = dialog->GetTitle().utf8_string();
@@ -903,8 +1112,6 @@ TEST(Program, AJoinShowsItsProgressAndEscapeOrClosingStopsItLeavingNothing) {
         if (stopRequests < 2) dialog->Close();
     });
     EXPECT_FALSE(theApp->InitInstance());  // ends with the window closed during the second join
-    theApp->m_services = own;
-    unsetenv("XDG_CONFIG_HOME");
 
     EXPECT_EQ(stopRequests, 2) << "no progress was shown";
     int last = -1;
@@ -920,6 +1127,104 @@ TEST(Program, AJoinShowsItsProgressAndEscapeOrClosingStopsItLeavingNothing) {
         last = percent;
     }
     EXPECT_EQ(titleAfter, "Splicora");
+    const std::string question = "Do you want to stop joining the files? Nothing will be written.";
+    ASSERT_EQ(box.calls.size(), 2u);  // the two questions, and no "Done"
+    EXPECT_EQ(box.calls[0].text, question);
+    EXPECT_EQ(box.calls[1].text, question);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path() + "/out"));
+}
+
+// The bar, the time left and Stop during a join through the running program: Stop takes Merge's
+// place with every other control disabled; a click on it asks first (no: the join goes on; yes:
+// it stops and writes nothing); afterwards Merge and the controls are back and the bar is gone.
+TEST(Program, AJoinShowsABarWithTheTimeLeftAndItsStopButtonStopsIt) {
+    REQUIRE_DISPLAY();
+    REQUIRE_JUDGE(!Capture("command -v ffmpeg").empty(), "ffmpeg");
+    LongJoin join({IDNO, IDYES});
+    ASSERT_TRUE(std::filesystem::exists(join.longPart)) << "ffmpeg could not make a long input";
+    const TempFolder& dir = join.dir;
+    platform::RecordingMessageBox& box = join.box;
+    app::CMainApp* theApp = join.theApp;
+
+    struct Seen {
+        int bar = -1;
+        std::string text, button;
+        bool othersDisabled = false;
+    };
+    std::vector<Seen> seen;
+    int clicks = 0, barAtNo = -1;
+    bool stillRunningAfterNo = false;
+    Seen after;
+    bool barShownAfter = true;
+    wxTimer sampler;
+    wxTheApp->CallAfter([&] {
+        auto* dialog = dynamic_cast<app::CMainDialog*>(wxTheApp->GetTopWindow());
+        ASSERT_NE(dialog, nullptr);
+        FillWithLongInputs(dialog, join);
+        wxWindow* stop = dialog->Control(IDC_BUTTON_CONVERT);
+        auto look = [&, dialog, stop] {
+            Seen now;
+            now.bar = dialog->m_progressBar->IsShown() ? dialog->m_progressBar->GetValue() : -1;
+            now.text = dialog->m_progressText->GetLabel().utf8_string();
+            now.button = wxControl::RemoveMnemonics(stop->GetLabel()).utf8_string();
+            now.othersDisabled = true;
+            for (wxWindow* child : dialog->GetChildren())
+                if (child != stop && child->IsThisEnabled() && child->CanAcceptFocus())
+                    now.othersDisabled = false;
+            return now;
+        };
+        // A real click on Stop once the time left shows, and again once the bar moved on after
+        // the first answer.
+        sampler.Bind(wxEVT_TIMER, [&, dialog, stop](wxTimerEvent&) {
+            if (!dialog->JoinRunning()) return;
+            Seen now = look();
+            if (seen.empty() || seen.back().bar != now.bar || seen.back().text != now.text)
+                seen.push_back(now);
+            if (clicks == 0) {
+                if (now.text.find("Time left:") == std::string::npos) return;
+            } else if (clicks == 1 && box.calls.size() == 1) {
+                if (barAtNo < 0) barAtNo = now.bar;
+                if (now.bar <= barAtNo) return;
+                stillRunningAfterNo = true;
+            } else {
+                return;
+            }
+            ++clicks;
+            wxUIActionSimulator mouse;
+            mouse.MouseMove(stop->GetScreenRect().GetPosition() + stop->GetSize() / 2);
+            mouse.MouseClick();
+        });
+        sampler.Start(10);
+        wxCommandEvent click(wxEVT_BUTTON, IDC_BUTTON_CONVERT);
+        stop->ProcessWindowEvent(click);
+        sampler.Stop();
+        after = look();
+        barShownAfter = dialog->m_progressBar->IsShown();
+        dialog->Close();
+    });
+    EXPECT_FALSE(theApp->InitInstance());
+
+    ASSERT_EQ(clicks, 2) << "no time left was shown, or the join went on without asking";
+    EXPECT_TRUE(stillRunningAfterNo);
+    int last = 0;
+    bool timeLeft = false;
+    for (const Seen& s : seen) {
+        EXPECT_GE(s.bar, last) << s.text;
+        last = s.bar;
+        EXPECT_EQ(s.button, "Stop");
+        EXPECT_TRUE(s.othersDisabled) << s.text;
+        int percent = -1, minutes = -1, seconds = -1;
+        if (std::sscanf(s.text.c_str(), "%d%%   Time left: %d:%d", &percent, &minutes, &seconds) ==
+            3) {
+            timeLeft = true;
+            EXPECT_NEAR(percent * 10, s.bar, 10) << s.text;
+            EXPECT_LT(seconds, 60) << s.text;
+        }
+    }
+    EXPECT_TRUE(timeLeft);
+    EXPECT_EQ(after.button, "Merge");
+    EXPECT_FALSE(after.othersDisabled);
+    EXPECT_FALSE(barShownAfter);
     const std::string question = "Do you want to stop joining the files? Nothing will be written.";
     ASSERT_EQ(box.calls.size(), 2u);  // the two questions, and no "Done"
     EXPECT_EQ(box.calls[0].text, question);

@@ -140,7 +140,7 @@ TEST(ShippedLanguageFiles, TranslationsLoadThroughTheTable) {
     platform::ScopedServices installed(fakes);
     CLanguageTable table;
     ASSERT_TRUE(table.Initialize(fs::path(SPLICORA_LANGUAGE_DIR).parent_path().string(), "German"));
-    EXPECT_EQ(table.GetDialogText(1008), "Zusammenfügen");
+    EXPECT_EQ(table.GetDialogText(1008), "&Zusammenfügen");  // & marks the Alt key letter
     std::string name = "chinese_simplified_UTF-8";
     table.SelectLanguage(name);
     EXPECT_EQ(table.GetCurrentLanguage(), "chinese_simplified_UTF-8");

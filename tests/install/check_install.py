@@ -116,13 +116,14 @@ def check_window(prefix, data, scratch):
             wm_class = run(["xprop", "-id", wid, "WM_CLASS"]).stdout
             check(f'"{APP_ID}"' in wm_class, "window class: " + wm_class)
             run(["xdotool", "windowfocus", "--sync", wid])
-            # Focus starts on Add WMV; Help is eleven Tab steps on, Exit one step back from Add.
-            run(["xdotool", "key", "--delay", "100"] + ["Tab"] * 11 + ["space"])
+            # Focus starts on Add WMV; Tab goes as the window reads: Help is nine steps on, Exit
+            # two more.
+            run(["xdotool", "key", "--delay", "100"] + ["Tab"] * 9 + ["space"])
             for _ in range(50):
                 if os.path.exists(opened):
                     break
                 time.sleep(0.1)
-            run(["xdotool", "key", "--delay", "100"] + ["shift+Tab"] * 10 + ["space"])
+            run(["xdotool", "key", "--delay", "100"] + ["Tab"] * 2 + ["space"])
         window.wait(timeout=30)
     except subprocess.TimeoutExpired:
         window.kill()
