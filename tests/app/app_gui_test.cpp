@@ -52,7 +52,6 @@
 #include "platform/wx_font.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
-#include "resources/window_styles.h"
 #include "window_wait.h"
 
 // GTK and the libraries under it keep caches for the life of the process.
