@@ -177,6 +177,7 @@ HRESULT CWriter::SetProfile(IWMProfile* profile) {
     if (!languages.empty()) h.languages = asf::LanguageList{languages};
     m_streams = std::move(streams);
     m_inputsWithoutProps.assign(m_streams.size(), false);
+    m_inputsAwaitingProps = m_streams.size();
     m_store = HeaderStore{};
     m_store.header = std::move(h);
     m_state = State::Configured;
@@ -199,6 +200,7 @@ HRESULT CWriter::GetInputCount(DWORD* count) {
 HRESULT CWriter::SetInputProps(DWORD input, IWMMediaProps* props) {
     if (input >= m_streams.size()) return E_INVALIDARG;
     if (props) return E_NOTIMPL;  // samples are never encoded here
+    if (!m_inputsWithoutProps[input]) --m_inputsAwaitingProps;
     m_inputsWithoutProps[input] = true;
     return S_OK;
 }
@@ -238,6 +240,9 @@ HRESULT CWriter::BeginWriting() {
     std::vector<uint16_t> video;
     for (const StreamDescription& d : m_streams)
         if (d.type.head.majortype == asf::guids::kMediaTypeVideo) video.push_back(d.number);
+    m_writtenStreams.reset();
+    for (const asf::StreamProperties& s : h.streams)
+        if (s.Number() < m_writtenStreams.size()) m_writtenStreams.set(s.Number());
     m_packets =
         std::make_unique<asf::PacketWriter>(*m_sink, h.file.minPacketSize, h.file.preroll, video);
     m_failed = false;
@@ -249,10 +254,8 @@ HRESULT CWriter::WriteStreamSample(WORD stream, QWORD sampleTime, DWORD, QWORD d
                                    DWORD flags, INSSBuffer* sample) {
     if (!sample) return E_INVALIDARG;
     if (m_state != State::Writing) return NS_E_INVALID_REQUEST;
-    if (std::find(m_inputsWithoutProps.begin(), m_inputsWithoutProps.end(), false) !=
-        m_inputsWithoutProps.end())
-        return NS_E_INVALID_REQUEST;  // some input still expects uncompressed samples
-    if (!m_store.header.FindStream(stream)) return NS_E_INVALID_STREAM;
+    if (m_inputsAwaitingProps) return NS_E_INVALID_REQUEST;  // some expect uncompressed samples
+    if (stream >= m_writtenStreams.size() || !m_writtenStreams[stream]) return NS_E_INVALID_STREAM;
     if (m_failed) return NS_E_FILE_WRITE;
     DWORD length = 0;
     HRESULT hr = sample->GetLength(&length);
