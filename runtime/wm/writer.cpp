@@ -261,7 +261,7 @@ HRESULT CWriter::WriteStreamSample(WORD stream, QWORD sampleTime, DWORD, QWORD d
     HRESULT hr = sample->GetLength(&length);
     if (Failed(hr)) return hr;
     if (length == 0) return S_OK;  // nothing to store
-    // A sample this runtime read in fragments is stored from them, without joining them first.
+    // A sample this runtime read is stored from the blocks it lies in, fragments unjoined.
     const asf::SamplePiece* pieces = nullptr;
     size_t count = 0;
     asf::SamplePiece whole;
