@@ -27,7 +27,10 @@ void Put32(uint8_t* p, uint32_t v) {
 PacketWriter::PacketWriter(ByteSink& sink, uint32_t packetSize, uint64_t preroll,
                            const std::vector<uint16_t>& videoStreams)
     : m_sink(sink), m_packetSize(packetSize), m_preroll(preroll) {
-    for (uint16_t s : videoStreams) m_indexes[s];
+    for (uint16_t s : videoStreams) {
+        IndexState& ix = m_indexes[s];
+        if (s < m_indexByNumber.size()) m_indexByNumber[s] = &ix;
+    }
 }
 
 void PacketWriter::StartPacket(uint32_t sendTime) {
@@ -68,7 +71,9 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
     if (presentation > UINT32_MAX) return false;
     // Send times follow the samples but never go back, whatever order the samples come in.
     m_lastSend = std::max<uint64_t>(m_lastSend, time / 10000);
-    StreamState& s = m_streams[stream];
+    StreamState*& known = m_streamByNumber[stream];
+    if (!known) known = &m_streams[stream];
+    StreamState& s = *known;
     if (s.started && time > s.lastTime && time - s.lastTime <= kMaxStep) {
         s.steps += time - s.lastTime;
         ++s.stepCount;
@@ -117,9 +122,8 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
     }
     ++s.objectNumber;
 
-    auto index = m_indexes.find(stream);
-    if (index != m_indexes.end() && keyFrame) {
-        IndexState& ix = index->second;
+    if (m_indexByNumber[stream] && keyFrame) {
+        IndexState& ix = *m_indexByNumber[stream];
         if (firstPacket > UINT32_MAX) return !(m_failed = true);  // the index holds DWORDs
         SimpleIndex::Entry key{
             static_cast<uint32_t>(firstPacket),

@@ -2,6 +2,7 @@
 // Turns whole samples into fixed-size data packets (multiple payloads, fragments for large
 // samples, send times that never go back) and keeps what the Simple Index needs.
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -18,6 +19,8 @@ class PacketWriter {
     // Packets go to sink; preroll in ms; videoStreams get a Simple Index.
     PacketWriter(ByteSink& sink, uint32_t packetSize, uint64_t preroll,
                  const std::vector<uint16_t>& videoStreams);
+    PacketWriter(const PacketWriter&) = delete;  // points into its own maps
+    PacketWriter& operator=(const PacketWriter&) = delete;
 
     // time and duration in 100 ns, preroll not included. False when the sink fails or the
     // sample cannot be stored (too large, time out of range, a packet size the packet's WORD
@@ -78,6 +81,9 @@ class PacketWriter {
     bool m_failed = false;
     std::map<uint16_t, StreamState> m_streams;
     std::map<uint16_t, IndexState> m_indexes;
+    // By stream number, into the maps (their nodes stay put): no search per sample.
+    std::array<StreamState*, 128> m_streamByNumber{};
+    std::array<IndexState*, 128> m_indexByNumber{};
 };
 
 }  // namespace asf

@@ -9,6 +9,7 @@ namespace asf {
 SampleAssembler::SampleAssembler(const AsfHeader& header) : m_preroll(header.file.preroll) {
     for (const StreamProperties& sp : header.streams) {
         Stream& s = m_streams[sp.Number()];
+        m_byNumber[sp.Number()] = &s;
         s.timeOffset = sp.timeOffset;
         if (const ExtendedStreamProperties* e = header.FindExtended(sp.Number())) {
             for (size_t i = 0; i < e->extensions.size(); ++i) {
@@ -53,8 +54,7 @@ uint64_t SampleAssembler::DurationOf(const Stream& s, const Payload& p) const {
 }
 
 Sample& SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
-                              uint64_t duration, std::vector<uint8_t> data,
-                              std::vector<Sample>& out) {
+                              uint64_t duration, std::vector<Sample>& out) {
     Sample& sample = out.emplace_back();
     sample.stream = number;
     sample.time = ToSampleTime(s, presentationTime);
@@ -64,7 +64,6 @@ Sample& SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationT
     if (s.lossPending) sample.flags |= kSampleDiscontinuity | kSampleDataLoss;
     s.started = true;
     s.lossPending = false;
-    sample.data = std::move(data);
     return sample;
 }
 
@@ -72,10 +71,11 @@ void SampleAssembler::EmitWhole(Stream& s, uint16_t number, uint32_t presentatio
                                 uint64_t duration, const uint8_t* bytes, uint32_t length,
                                 std::vector<Sample>& out) {
     if (!m_views) {
-        Emit(s, number, presentationTime, key, duration, NewBuffer(bytes, length, length), out);
+        std::vector<uint8_t> data = NewBuffer(bytes, length, length);
+        Emit(s, number, presentationTime, key, duration, out).data = std::move(data);
         return;
     }
-    Sample& sample = Emit(s, number, presentationTime, key, duration, {}, out);
+    Sample& sample = Emit(s, number, presentationTime, key, duration, out);
     sample.view = bytes;
     sample.viewLength = length;
 }
@@ -137,13 +137,13 @@ size_t SampleAssembler::PartialBytes() const {
 void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vector<Sample>& out) {
     ++m_packet;
     for (const Payload& p : payloads) {
-        auto it = m_streams.find(p.stream);
-        if (it == m_streams.end()) {
+        Stream* known = p.stream < m_byNumber.size() ? m_byNumber[p.stream] : nullptr;
+        if (!known) {
             CountDamaged(1);  // no such stream: the payload's stream number is damaged
             continue;
         }
-        if (!it->second.selected) continue;
-        Stream& s = it->second;
+        if (!known->selected) continue;
+        Stream& s = *known;
         if (p.compressed) {
             if (s.active) LoseDamaged(s, false);
             ByteReader r(p.data, p.length);
@@ -217,11 +217,12 @@ void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vec
         if (s.received != s.expected) continue;
         s.active = false;
         if (s.pieces.empty()) {
-            Emit(s, p.stream, s.presentationTime, s.keyFrame, s.duration, std::move(s.data), out);
+            Emit(s, p.stream, s.presentationTime, s.keyFrame, s.duration, out).data =
+                std::move(s.data);
             s.data = {};
             continue;
         }
-        Sample& sample = Emit(s, p.stream, s.presentationTime, s.keyFrame, s.duration, {}, out);
+        Sample& sample = Emit(s, p.stream, s.presentationTime, s.keyFrame, s.duration, out);
         sample.pieces.swap(s.pieces);
         sample.viewLength = s.expected;
         sample.firstBlock = s.firstBlock;

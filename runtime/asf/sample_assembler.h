@@ -2,6 +2,7 @@
 // Reassembles payloads into whole samples (media objects), stream by stream, and flags the
 // samples that follow lost data.
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <utility>
@@ -39,6 +40,8 @@ struct Sample {
 class SampleAssembler {
   public:
     explicit SampleAssembler(const AsfHeader& header);
+    SampleAssembler(const SampleAssembler&) = delete;  // points into its own map
+    SampleAssembler& operator=(const SampleAssembler&) = delete;
 
     // Only selected streams are assembled; all are selected at first.
     void Select(uint16_t stream, bool on);
@@ -89,8 +92,9 @@ class SampleAssembler {
         uint64_t lastPacket = 0;  // the last packet with a fragment of it
         uint64_t packets = 0;     // packets with fragments of it
     };
+    // A new sample in out, without its bytes.
     Sample& Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key, uint64_t duration,
-                 std::vector<uint8_t> data, std::vector<Sample>& out);
+                 std::vector<Sample>& out);
     // A sample whose bytes lie whole in the packet: a view or a copy.
     void EmitWhole(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
                    uint64_t duration, const uint8_t* bytes, uint32_t length,
@@ -108,6 +112,7 @@ class SampleAssembler {
     uint64_t m_preroll;
     bool m_views = false;
     std::map<uint16_t, Stream> m_streams;
+    std::array<Stream*, 128> m_byNumber{};  // into m_streams, whose nodes stay put
     std::vector<std::vector<uint8_t>> m_spares;
     std::vector<std::vector<SamplePiece>> m_pieceSpares;
     uint64_t m_block = 0;

@@ -27,14 +27,14 @@ BlockPrefetcher::~BlockPrefetcher() {
 
 // A pooled block that nothing else holds, a new pooled one while the pool is small, else one of
 // its own (a consumer that keeps every sample keeps every block).
-std::shared_ptr<std::vector<uint8_t>> BlockPrefetcher::FreeBlock() {
+std::shared_ptr<BlockBytes> BlockPrefetcher::FreeBlock() {
     for (auto& block : m_pool) {
         if (block.use_count() != 1) continue;
         // Pairs with the release of the last holder elsewhere: its reads are done.
         std::atomic_thread_fence(std::memory_order_acquire);
         return block;
     }
-    auto block = std::make_shared<std::vector<uint8_t>>();
+    auto block = std::make_shared<BlockBytes>();
     block->reserve(m_blockSize);
     if (m_pool.size() < kPooled) m_pool.push_back(block);
     return block;
@@ -48,7 +48,7 @@ void BlockPrefetcher::Run() {
             m_changed.wait(lock, [this] { return m_stop || m_ready.size() < m_ahead; });
             if (m_stop) return;
         }
-        std::shared_ptr<std::vector<uint8_t>> block = FreeBlock();
+        std::shared_ptr<BlockBytes> block = FreeBlock();
         size_t n = static_cast<size_t>(std::min<uint64_t>(m_blockSize, m_end - at));
         block->resize(n);
         errno = 0;

@@ -8,13 +8,34 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "../asf/byte_io.h"
 
 namespace wm {
 
-using ReadBlock = std::shared_ptr<const std::vector<uint8_t>>;
+// Leaves the bytes a vector grows by unset: a block is read into before anyone looks at it, and
+// setting them first would cost a pass over fresh memory.
+template <class T>
+struct UnsetAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UnsetAllocator<U>;
+    };
+    UnsetAllocator() = default;
+    template <class U>
+    UnsetAllocator(const UnsetAllocator<U>&) {}
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        if constexpr (sizeof...(Args) == 0)
+            ::new (static_cast<void*>(p)) U;
+        else
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+using BlockBytes = std::vector<uint8_t, UnsetAllocator<uint8_t>>;
+using ReadBlock = std::shared_ptr<const BlockBytes>;
 
 class BlockPrefetcher {
   public:
@@ -33,19 +54,19 @@ class BlockPrefetcher {
     // Blocks read before the consumer asks: kMinAhead at first, one more whenever the consumer
     // finds none ready, up to kAheadBytes' worth.
     static constexpr size_t kMinAhead = 2;
-    static constexpr size_t kAheadBytes = 4u << 20;
+    static constexpr size_t kAheadBytes = 1u << 20;
     static constexpr size_t kPooled = 32;  // blocks kept for reuse
 
   private:
     void Run();
-    std::shared_ptr<std::vector<uint8_t>> FreeBlock();
+    std::shared_ptr<BlockBytes> FreeBlock();
 
     asf::ByteSource& m_source;
     uint64_t m_offset;
     uint64_t m_end;
     size_t m_blockSize;
     size_t m_maxAhead;
-    std::vector<std::shared_ptr<std::vector<uint8_t>>> m_pool;  // the reading thread's only
+    std::vector<std::shared_ptr<BlockBytes>> m_pool;  // the reading thread's only
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<ReadBlock> m_ready;

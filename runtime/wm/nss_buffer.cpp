@@ -57,7 +57,7 @@ void CNssBuffer::Drop() {
 }
 
 bool CNssBuffer::Pieces(const asf::SamplePiece** pieces, size_t* count) {
-    if (m_pieces.size() < 2 || m_joined.load(std::memory_order_acquire)) return false;
+    if (m_pieces.empty() || m_joined.load(std::memory_order_acquire)) return false;
     *pieces = m_pieces.data();
     *count = m_pieces.size();
     return true;

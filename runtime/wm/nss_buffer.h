@@ -42,8 +42,8 @@ class CNssBuffer final : public INSSBuffer, private RefCount<CNssBuffer> {
     void Drop();
     // True when the caller holds the only reference: nobody else can reach the buffer.
     bool Unshared() const { return RefsImpl() == 1; }
-    // The bytes in pieces, while they are not joined into one run; valid while the buffer is
-    // held. False for a buffer of one run.
+    // The bytes in pieces (one or more) inside the blocks, while they are not joined into one
+    // run; valid while the buffer is held. False for a buffer of owned bytes.
     bool Pieces(const asf::SamplePiece** pieces, size_t* count);
 
     HRESULT QueryInterface(REFIID iid, void** out) override;

@@ -301,14 +301,15 @@ bool CReader::DeliverDue(PlayState& state, QWORD target) {
         } else {
             buffer->Hold(std::move(s.data), state.recycler);
         }
-        const asf::Sample sent = std::move(s);
+        const uint16_t stream = s.stream;
+        const QWORD time = s.time, duration = s.duration;
+        const DWORD flags = s.flags;
         next->samples.pop_front();
-        if (m_callbackAdvanced && state.streamSamples[sent.stream & 0x7F])
-            m_callbackAdvanced->OnStreamSample(sent.stream, sent.time, sent.duration, sent.flags,
-                                               buffer.Get(), m_context);
+        if (m_callbackAdvanced && state.streamSamples[stream & 0x7F])
+            m_callbackAdvanced->OnStreamSample(stream, time, duration, flags, buffer.Get(),
+                                               m_context);
         else
-            m_callback->OnSample(sent.stream - 1u, sent.time, sent.duration, sent.flags,
-                                 buffer.Get(), m_context);
+            m_callback->OnSample(stream - 1u, time, duration, flags, buffer.Get(), m_context);
         // The same object serves the next sample when the callee kept no reference.
         if (buffer->Unshared()) {
             buffer->Drop();

@@ -32,8 +32,10 @@ class WriteBehindSink final : public asf::ByteSink {
     bool Finish() override;
     int ErrorNumber() const override;
 
-    static constexpr size_t kBlockBytes = 1u << 20;
-    static constexpr size_t kBlocksInFlight = 2;
+    // Writes of this size cost the system far less per byte than larger ones (measured on
+    // ext4), and the few blocks stay in the cache between filling and writing.
+    static constexpr size_t kBlockBytes = 128u << 10;
+    static constexpr size_t kBlocksInFlight = 4;
     static constexpr size_t kClaimRoom = 64u << 10;
 
   private:

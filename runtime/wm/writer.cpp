@@ -168,6 +168,7 @@ HRESULT CWriter::SetProfile(IWMProfile* profile) {
     if (!languages.empty()) h.languages = asf::LanguageList{languages};
     m_streams = std::move(streams);
     m_inputsWithoutProps.assign(m_streams.size(), false);
+    m_inputsAwaitingProps = m_streams.size();
     m_store = HeaderStore{};
     m_store.header = std::move(h);
     m_state = State::Configured;
@@ -190,6 +191,7 @@ HRESULT CWriter::GetInputCount(DWORD* count) {
 HRESULT CWriter::SetInputProps(DWORD input, IWMMediaProps* props) {
     if (input >= m_streams.size()) return E_INVALIDARG;
     if (props) return E_NOTIMPL;  // samples are never encoded here
+    if (!m_inputsWithoutProps[input]) --m_inputsAwaitingProps;
     m_inputsWithoutProps[input] = true;
     return S_OK;
 }
@@ -229,6 +231,9 @@ HRESULT CWriter::BeginWriting() {
     std::vector<uint16_t> video;
     for (const StreamDescription& d : m_streams)
         if (d.type.head.majortype == asf::guids::kMediaTypeVideo) video.push_back(d.number);
+    m_writtenStreams.reset();
+    for (const asf::StreamProperties& s : h.streams)
+        if (s.Number() < m_writtenStreams.size()) m_writtenStreams.set(s.Number());
     m_packets =
         std::make_unique<asf::PacketWriter>(*m_sink, h.file.minPacketSize, h.file.preroll, video);
     m_failed = false;
@@ -240,16 +245,14 @@ HRESULT CWriter::WriteStreamSample(WORD stream, QWORD sampleTime, DWORD, QWORD d
                                    DWORD flags, INSSBuffer* sample) {
     if (!sample) return E_INVALIDARG;
     if (m_state != State::Writing) return NS_E_INVALID_REQUEST;
-    if (std::find(m_inputsWithoutProps.begin(), m_inputsWithoutProps.end(), false) !=
-        m_inputsWithoutProps.end())
-        return NS_E_INVALID_REQUEST;  // some input still expects uncompressed samples
-    if (!m_store.header.FindStream(stream)) return NS_E_INVALID_STREAM;
+    if (m_inputsAwaitingProps) return NS_E_INVALID_REQUEST;  // some expect uncompressed samples
+    if (stream >= m_writtenStreams.size() || !m_writtenStreams[stream]) return NS_E_INVALID_STREAM;
     if (m_failed) return NS_E_FILE_WRITE;
     DWORD length = 0;
     HRESULT hr = sample->GetLength(&length);
     if (Failed(hr)) return hr;
     if (length == 0) return S_OK;  // nothing to store
-    // A sample this runtime read in fragments is stored from them, without joining them first.
+    // A sample this runtime read is stored from the blocks it lies in, fragments unjoined.
     const asf::SamplePiece* pieces = nullptr;
     size_t count = 0;
     asf::SamplePiece whole;

@@ -2,6 +2,7 @@
 // The writer: takes a reader's profile and compressed stream samples and writes a new ASF file
 // through a temporary file beside the output, renamed over it at EndWriting.
 
+#include <bitset>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,8 @@ class CWriter final : public IWMWriter,
     State m_state = State::Idle;
     std::vector<StreamDescription> m_streams;
     std::vector<bool> m_inputsWithoutProps;
+    size_t m_inputsAwaitingProps = 0;   // inputs not yet set to take compressed samples
+    std::bitset<128> m_writtenStreams;  // the header's stream numbers, fixed while writing
     std::string m_outputPath;
     asf::ReplacementFile m_temp;  // the output until EndWriting renames it
     std::unique_ptr<asf::ByteSink> m_sink;

@@ -165,11 +165,14 @@ TEST(Writer, RefusesSamplesItCannotTake) {
     EXPECT_LT(writer->WriteStreamSample(1, 0, 0, 0, 0, sample), 0);  // no profile yet
     ASSERT_EQ(writer->SetProfile(&profile), S_OK);
     writer->SetInputProps(0, nullptr);
-    writer->SetInputProps(1, nullptr);
+    writer->SetInputProps(0, nullptr);  // twice: input 1 still expects uncompressed samples
     EXPECT_LT(writer->WriteStreamSample(1, 0, 0, 0, 0, sample), 0);  // before BeginWriting
     ASSERT_EQ(writer->BeginWriting(), S_OK);
+    EXPECT_EQ(writer->WriteStreamSample(1, 0, 0, 0, 0, sample), NS_E_INVALID_REQUEST);
+    writer->SetInputProps(1, nullptr);
     EXPECT_EQ(writer->WriteStreamSample(1, 0, 0, 0, 0, sample), S_OK);
-    EXPECT_LT(writer->WriteStreamSample(9, 0, 0, 0, 0, sample), 0);  // not in the profile
+    EXPECT_LT(writer->WriteStreamSample(9, 0, 0, 0, 0, sample), 0);    // not in the profile
+    EXPECT_LT(writer->WriteStreamSample(129, 0, 0, 0, 0, sample), 0);  // 1 in seven bits
     sample->Release();
     writer->Release();
 }

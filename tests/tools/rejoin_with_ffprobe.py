@@ -10,7 +10,8 @@ stream's packets are its inputs' packets, byte for byte, with their key flags, a
 the join printed; ffprobe's stream parameters (-show_streams -show_data) are the first input's,
 apart from the length; the reader's media type, declared bit rate, VBR flag and language are
 the first input's and the buffer window is the sum of the partners'; the Simple Index points at
-the key frames.
+the key frames. Long parts (noisy video of a few MB, two minutes of audio) join too, so that
+samples cross the reader's and the writer's blocks.
 Exit status: 0 pass, 1 fail, 77 ffmpeg or ffprobe missing.
 """
 import os
@@ -35,6 +36,17 @@ def make_part(path, seconds, tone):
                     "-f", "lavfi", "-i", "testsrc2=size=160x120:rate=15:duration=%d" % seconds,
                     "-f", "lavfi", "-i", "sine=frequency=%d:sample_rate=22050:duration=%d"
                     % (tone, seconds), *ENCODING, path], check=True, timeout=120)
+
+
+def make_long(path, video):
+    """Video frames of tens of KB over many read blocks, or many small audio samples."""
+    if video:
+        source = ["-f", "lavfi", "-i", "testsrc2=size=320x240:rate=15:duration=20",
+                  "-vf", "noise=alls=80:allf=t", "-c:v", "wmv2", "-b:v", "2M", "-an"]
+    else:
+        source = ["-f", "lavfi", "-i", "sine=duration=120", "-c:a", "wmav2", "-b:a", "64k"]
+    subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-y", *source, path], check=True,
+                   timeout=300)
 
 
 def packets(path):
@@ -115,6 +127,11 @@ def main():
         if os.path.exists(both):
             check_join(join, asftool, os.path.join(work, "all.wmv"), [both, part[2]], failures)
             check_join(join, asftool, os.path.join(work, "all_first3.wmv"), [part[2], both],
+                       failures)
+        for name, video in (("long.wmv", True), ("long.wma", False)):
+            source = os.path.join(work, name)
+            make_long(source, video)
+            check_join(join, asftool, os.path.join(work, "twice_" + name), [source, source],
                        failures)
         for sample in ("two_audio.wmv", "mpeg4_bframes_mp3.asf", "audio_only.wma"):
             source = os.path.join(data, sample)
