@@ -770,6 +770,7 @@ TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
 TEST_F(PopupMenuTest, KeysReachTheListHelpTheMenuAndTheButtonsInReadingOrder) {
     REQUIRE_DISPLAY();
     ASSERT_TRUE(g_languageTable.Initialize(SPLICORA_SOURCE_DIR, "English"));
+    m_setup.baseFolder = SPLICORA_SOURCE_DIR;  // Help opens the shipped guide
     auto* dialog = new CMenuRecordingDialog(nullptr, m_setup);
     dialog->Show();
     ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
