@@ -37,13 +37,12 @@ HRESULT StreamTable::Load(IWMProfile* profile) {
             break;
         }
         config->GetStreamNumber(&streamNumbers[i]);
-        hr = config->QueryInterface(IID_IWMMediaProps, reinterpret_cast<void**>(props.Out()));
+        hr = config.As(props);
         if (Failed(hr)) {
             ReportError("Could not QI for IWMMediaProps (hr=0x%08x).\n", hr);
         } else if (Failed(hr = config->GetBufferWindow(&bufferWindows[i]))) {
             ReportError("Could not get Buffer Window from IWMStreamConfig (hr=0x%08x).\n", hr);
-        } else if (Succeeded(hr = config->QueryInterface(IID_IWMPropertyVault,
-                                                         reinterpret_cast<void**>(vault.Out())))) {
+        } else if (Succeeded(hr = config.As(vault))) {
             WMT_ATTR_DATATYPE type;
             DWORD size = sizeof(BOOL);
             BOOL vbr = 0;

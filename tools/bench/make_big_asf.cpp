@@ -46,9 +46,7 @@ int main(int argc, char** argv) {
     wm::ComPtr<IWMWriter> writer;
     wm::ComPtr<IWMWriterAdvanced> advanced;
     if (Succeeded(hr)) hr = WMCreateWriter(nullptr, writer.Out());
-    if (Succeeded(hr))
-        hr =
-            writer->QueryInterface(IID_IWMWriterAdvanced, reinterpret_cast<void**>(advanced.Out()));
+    if (Succeeded(hr)) hr = writer.As(advanced);
     if (Succeeded(hr)) hr = writer->SetProfile(reader);
     if (Succeeded(hr)) hr = writer->SetOutputFilename(text::Utf8ToUtf16(argv[2]).c_str());
     DWORD inputs = 0;
