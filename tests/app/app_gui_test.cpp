@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <wx/app.h>
 #include <wx/button.h>
-#include <wx/dnd.h>
 #include <wx/control.h>
 #include <wx/dcclient.h>
+#include <wx/dnd.h>
 #include <wx/gauge.h>
 #include <wx/init.h>
 #include <wx/listctrl.h>
@@ -468,8 +468,9 @@ class CMenuRecordingDialog : public app::CMainDialog {
     };
     int tracked = 0;
     wxPoint where;
-    std::vector<std::string> items;
-    std::vector<Entry> languages;
+    std::vector<std::string> items;  // as labelled, & marks included
+    std::vector<Entry> languages;    // as shown
+    std::vector<std::string> languageLabels;
     std::string choose;  // a language entry's text
 
   protected:
@@ -478,13 +479,15 @@ class CMenuRecordingDialog : public app::CMainDialog {
         where = at;
         items.clear();
         languages.clear();
+        languageLabels.clear();
         int chosenId = 0;
         for (wxMenuItem* item : popup->GetMenuItems())
             items.push_back(item->GetItemLabel().utf8_string());
         if (wxMenu* list = popup->FindItemByPosition(0)->GetSubMenu()) {
             for (wxMenuItem* item : list->GetMenuItems()) {
-                std::string text = item->GetItemLabel().utf8_string();
+                std::string text = item->GetItemLabelText().utf8_string();
                 languages.push_back({text, item->IsChecked()});
+                languageLabels.push_back(item->GetItemLabel().utf8_string());
                 if (text == choose) chosenId = item->GetId();
             }
         }
@@ -530,8 +533,8 @@ TEST_F(PopupMenuTest, ARightClickOnTheBackgroundOrALabelOpensTheMenuOneOnAContro
     ASSERT_TRUE(Settle([&] { return dialog->tracked > 0; }));
     EXPECT_EQ(dialog->tracked, 1);
     EXPECT_EQ(dialog->where, background);
-    EXPECT_EQ(dialog->items, (std::vector<std::string>{"Language", "Font", "Gapless joining",
-                                                       "Mark each part", "About"}));
+    EXPECT_EQ(dialog->items, (std::vector<std::string>{"&Language", "&Font", "&Gapless joining",
+                                                       "&Mark each part", "&About"}));
 
     wxWindow* label = dialog->Control(IDC_STATIC_OUTPUT_FILE);
     wxPoint onLabel = label->GetPosition() + wxPoint(5, label->GetSize().y / 2);
@@ -564,8 +567,8 @@ TEST_F(PopupMenuTest, TheSavedLanguageIsCheckedInAnyLetterCaseAndTheMenuIsLocali
     dialog = Open("german");
     dialog->ShowPopupMenu(0, 0);
     // A language file without the newer key keeps the built-in text.
-    EXPECT_EQ(dialog->items, (std::vector<std::string>{"Sprache", "Schrift", "Gapless joining",
-                                                       "Mark each part", "Info"}));
+    EXPECT_EQ(dialog->items, (std::vector<std::string>{"Sprache", "Schrift", "&Gapless joining",
+                                                       "&Mark each part", "Info"}));
     ASSERT_EQ(dialog->languages.size(), 2u);
     EXPECT_FALSE(dialog->languages[0].checked);
     EXPECT_TRUE(dialog->languages[1].checked);
@@ -626,6 +629,81 @@ TEST_F(PopupMenuTest, TheRealMenuTakesAChoiceFromTheKeyboard) {
     EXPECT_TRUE(Settle([&] { return !m_box.calls.empty(); }));
     EXPECT_EQ(g_languageTable.GetCurrentLanguage(), "German");
     EXPECT_EQ(Label(dialog, IDC_BUTTON_CONVERT), "Zusammenfügen");
+    dialog->Destroy();
+}
+
+// The letter a menu label marks with &, lower case; empty for none.
+wxString KeyLetter(const std::string& utf8) {
+    const wxString label = wxString::FromUTF8(utf8);
+    for (size_t i = 0; i + 1 < label.size(); ++i) {
+        if (label[i] != '&') continue;
+        if (label[i + 1] != '&') return wxString(label[i + 1]).Lower();
+        ++i;
+    }
+    return "";
+}
+
+// In every shipped language each entry of the menu and of its language list has a key letter
+// of its own there, and the shown menu takes them: L opens the list, G picks German.
+TEST_F(PopupMenuTest, EveryMenuEntryHasItsOwnKeyLetterAndTheShownMenuTakesThem) {
+    REQUIRE_DISPLAY();
+    const std::string base = SPLICORA_SOURCE_DIR;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(base + "/language"))
+        names.push_back(entry.path().stem().string());
+    ASSERT_EQ(names.size(), 7u);
+    auto ownLetters = [](const std::vector<std::string>& labels) {
+        std::set<wxString> letters;
+        for (const std::string& label : labels) {
+            const wxString letter = KeyLetter(label);
+            EXPECT_FALSE(letter.empty()) << label;
+            EXPECT_TRUE(letters.insert(letter).second) << label;
+        }
+    };
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(g_languageTable.Initialize(base, name));
+        auto* dialog = new CMenuRecordingDialog(nullptr, m_setup);
+        dialog->ShowPopupMenu(0, 0);
+        ASSERT_EQ(dialog->items.size(), 5u);
+        ownLetters(dialog->items);
+        ASSERT_EQ(dialog->languageLabels.size(), 7u);
+        ownLetters(dialog->languageLabels);
+        dialog->Destroy();
+    }
+    // A file name's own & is shown, not taken as a key letter.
+    m_languages.folder.Write("language/R&D.ini", "[DIALOG]\nIDC_BUTTON_CONVERT=Merge\n");
+    m_languages.Load("English");
+    auto* named = new CMenuRecordingDialog(nullptr, m_setup);
+    named->ShowPopupMenu(0, 0);
+    EXPECT_EQ(named->languageLabels, (std::vector<std::string>{"&English", "&German", "&R&&D"}));
+    EXPECT_EQ(named->languages[2].text, "R&D");
+    named->Destroy();
+
+    ASSERT_TRUE(g_languageTable.Initialize(base, "English"));
+    auto* dialog = new app::CMainDialog(nullptr, m_setup);
+    dialog->Show();
+    ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
+    int opened = 0;
+    dialog->Bind(wxEVT_MENU_OPEN, [&opened](wxMenuEvent& event) {
+        ++opened;
+        event.Skip();
+    });
+    wxTheApp->CallAfter([this, &opened] {
+        wxUIActionSimulator keys;
+        bool open = Settle([&] { return opened == 1; });
+        keys.Char('l');
+        open = open && Settle([&] { return opened == 2; });
+        keys.Char('g');
+        if (open && Settle([&] { return !m_box.calls.empty(); })) return;
+        for (int i = 0; i < 3; ++i) {
+            keys.Char(WXK_ESCAPE);
+            wxYield();
+        }
+    });
+    dialog->ShowPopupMenu(20, 20);
+    EXPECT_TRUE(Settle([&] { return !m_box.calls.empty(); }));
+    EXPECT_EQ(g_languageTable.GetCurrentLanguage(), "German");
     dialog->Destroy();
 }
 
@@ -770,6 +848,7 @@ TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
 TEST_F(PopupMenuTest, KeysReachTheListHelpTheMenuAndTheButtonsInReadingOrder) {
     REQUIRE_DISPLAY();
     ASSERT_TRUE(g_languageTable.Initialize(SPLICORA_SOURCE_DIR, "English"));
+    m_setup.baseFolder = SPLICORA_SOURCE_DIR;  // F1 opens help/ there
     auto* dialog = new CMenuRecordingDialog(nullptr, m_setup);
     dialog->Show();
     ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
