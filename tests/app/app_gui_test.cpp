@@ -591,6 +591,14 @@ TEST_F(PopupMenuTest, ChoosingALanguageChangesTitleAndButtonsAtOnceAndAsksForARe
     EXPECT_EQ(Label(dialog, IDC_BUTTON_CONVERT), "Zusammenfügen");
     EXPECT_EQ(Label(dialog, IDC_BUTTON_EXIT), "Beenden");
     EXPECT_EQ(Label(dialog, IDC_BUTTON_HELP), "Help");  // no text in the file
+    // The list's headers too, each whole.
+    for (auto [index, text] : {std::pair{0, "Name der Videodatei"}, {1, "Dauer in Sekunden"}}) {
+        wxListItem column;
+        column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
+        ASSERT_TRUE(dialog->m_fileList->GetColumn(index, column));
+        EXPECT_EQ(column.GetText().utf8_string(), text);
+        EXPECT_LT(dialog->m_fileList->GetTextExtent(column.GetText()).x, column.GetWidth());
+    }
     ASSERT_EQ(m_box.calls.size(), 1u);
     EXPECT_EQ(m_box.calls[0].text, "Bitte neu starten");
     EXPECT_EQ(m_box.calls[0].caption, "Warnung");
