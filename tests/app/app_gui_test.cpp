@@ -779,10 +779,23 @@ TEST_F(PopupMenuTest, TheDefaultInterfaceFontIsTheDesktopsAndAChosenFontIsUsedAs
     dialog->Destroy();
 }
 
+// Whether an installed font has a glyph for each of text's characters beyond ASCII, as
+// fontconfig tells; without one they would be drawn as boxes and measured as such.
+bool FontsHaveGlyphs(const wxString& text) {
+    std::set<unsigned> wide;
+    for (wxUniChar c : text)
+        if (c.GetValue() > 0x7F) wide.insert(c.GetValue());
+    if (wide.empty()) return true;
+    std::string charset;
+    for (unsigned c : wide) charset += (charset.empty() ? "" : " ") + wxString::Format("%x", c);
+    return !Capture("fc-list ':charset=" + charset + "' family 2>/dev/null").empty();
+}
+
 // Every shipped language at 20 pt: each button's text, measured in the button's own font, fits
 // inside it with room to spare (Stop in Merge's place too), as do the label, the list's header and
 // the name box's line; the list and the name box take the font; every button and the label have a
-// key letter of their own.
+// key letter of their own. Texts are measured in real glyphs: a language no installed font
+// draws is a missing judge.
 TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
     REQUIRE_DISPLAY();
     const std::string base = SPLICORA_SOURCE_DIR;
@@ -794,6 +807,11 @@ TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(g_languageTable.Initialize(base, name));
         auto* dialog = new app::CMainDialog(nullptr, m_setup);
+        wxString texts;
+        for (wxWindow* child : dialog->GetChildren()) texts += child->GetLabel();
+        const bool drawable = FontsHaveGlyphs(texts);
+        if (!drawable) dialog->Destroy();
+        REQUIRE_JUDGE(drawable, "a font with glyphs for every " + name + " text");
         // The smallest height the toolkit draws at 20 pt or more.
         LOGFONTA picked{};
         ASSERT_TRUE(g_languageTable.InterfaceFont.GetLogFont(&picked));
