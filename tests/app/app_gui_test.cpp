@@ -759,10 +759,18 @@ TEST_F(PopupMenuTest, TheDefaultInterfaceFontIsTheDesktopsAndAChosenFontIsUsedAs
     std::snprintf(picked.lfFaceName, LF_FACESIZE, "DejaVu Serif");
     m_fonts.answers.push_back({true, picked});
     dialog->OnPopupMenuFont();
-    // As the toolkit makes a font of 20 pixels (it keeps sizes in points).
-    auto pixels = [](int height) { return wxFont(wxFontInfo(wxSize(0, height))).GetPixelSize().y; };
+    // A character height of 20 pixels: the em is 20 pixels (in points at the screen's density),
+    // and a drawn line, with room above and below, is taller than that.
+    const double ppi = wxGetDisplayPPI().y > 0 ? wxGetDisplayPPI().y : 96;
+    auto lineHeight = [&] {
+        wxWindow* merge = dialog->Control(IDC_BUTTON_CONVERT);
+        wxClientDC dc(merge);
+        dc.SetFont(merge->GetFont());
+        return dc.GetTextExtent("Hg").y;
+    };
     wxFont chosen = dialog->Control(IDC_BUTTON_CONVERT)->GetFont();
-    EXPECT_EQ(chosen.GetPixelSize().y, pixels(20));
+    EXPECT_NEAR(chosen.GetFractionalPointSize(), 20 * 72.0 / ppi, 0.05);
+    EXPECT_GT(lineHeight(), 20);
     EXPECT_EQ(chosen.GetFaceName(), "DejaVu Serif");
     EXPECT_EQ(m_settings.GetProfileInt("German", "lfHeight", 0), -20);
     EXPECT_EQ(m_settings.GetProfileString("German", "lfFaceName", ""), "DejaVu Serif");
@@ -773,9 +781,19 @@ TEST_F(PopupMenuTest, TheDefaultInterfaceFontIsTheDesktopsAndAChosenFontIsUsedAs
     m_fonts.answers.push_back({true, picked});
     dialog->OnPopupMenuFont();
     wxFont tahoma = dialog->Control(IDC_BUTTON_CONVERT)->GetFont();
-    EXPECT_EQ(tahoma.GetPixelSize().y, pixels(16));
+    EXPECT_NEAR(tahoma.GetFractionalPointSize(), 16 * 72.0 / ppi, 0.05);
     EXPECT_EQ(tahoma.GetFaceName(), desktop.GetFaceName());
     EXPECT_EQ(m_settings.GetProfileString("German", "lfFaceName", ""), "Tahoma");
+
+    // A positive height is the whole cell: a line fits in 20 pixels, and the height is stored as
+    // given.
+    picked.lfHeight = 20;
+    std::snprintf(picked.lfFaceName, LF_FACESIZE, "DejaVu Serif");
+    m_fonts.answers.push_back({true, picked});
+    dialog->OnPopupMenuFont();
+    EXPECT_LE(lineHeight(), 20);
+    EXPECT_GT(lineHeight(), 14);
+    EXPECT_EQ(m_settings.GetProfileInt("German", "lfHeight", 0), 20);
     dialog->Destroy();
 }
 
