@@ -26,6 +26,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <thread>
@@ -507,6 +508,33 @@ class PopupMenuTest : public WindowTest {
     std::string Label(app::CMainDialog* dialog, int id) {
         return dialog->Control(id)->GetLabel().utf8_string();
     }
+    // Shows the window and its real menu; once the menu is open presses toList, once the language
+    // list is open toChoose. Should the keys go astray, Escape closes the menu, so that the test
+    // fails instead of waiting for ever. True once a choice asked for a restart.
+    bool ChooseInRealMenu(app::CMainDialog* dialog, std::vector<int> toList,
+                          std::vector<int> toChoose) {
+        dialog->Show();
+        if (!Settle([&] { return dialog->IsShownOnScreen(); })) return false;
+        auto opened = std::make_shared<int>(0);
+        dialog->Bind(wxEVT_MENU_OPEN, [opened](wxMenuEvent& event) {
+            ++*opened;
+            event.Skip();
+        });
+        wxTheApp->CallAfter([this, opened, toList, toChoose] {
+            wxUIActionSimulator keys;
+            bool open = Settle([&] { return *opened == 1; });
+            for (int key : toList) keys.Char(key);
+            open = open && Settle([&] { return *opened == 2; });
+            for (int key : toChoose) keys.Char(key);
+            if (open && Settle([&] { return !m_box.calls.empty(); })) return;
+            for (int i = 0; i < 3; ++i) {
+                keys.Char(WXK_ESCAPE);
+                wxYield();
+            }
+        });
+        dialog->ShowPopupMenu(20, 20);
+        return Settle([&] { return !m_box.calls.empty(); });
+    }
 
     LoadedLanguages m_languages{&m_settings};
 };
@@ -611,33 +639,20 @@ TEST_F(PopupMenuTest, TheRealMenuTakesAChoiceFromTheKeyboard) {
     REQUIRE_DISPLAY();
     auto* dialog = new app::CMainDialog(nullptr, m_setup);
     m_languages.Load("English");
-    dialog->Show();
-    ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
-    // Once the menu is open: Language; once its list is open: the second entry (German), chosen.
-    // Should the keys go astray, Escape closes the menu, so that the test fails instead of
-    // waiting for ever.
-    int opened = 0;
-    dialog->Bind(wxEVT_MENU_OPEN, [&opened](wxMenuEvent& event) {
-        ++opened;
-        event.Skip();
-    });
-    wxTheApp->CallAfter([this, &opened] {
-        wxUIActionSimulator keys;
-        bool open = Settle([&] { return opened == 1; });
-        for (int key : {WXK_DOWN, WXK_RIGHT}) keys.Char(key);
-        open = open && Settle([&] { return opened == 2; });
-        for (int key : {WXK_DOWN, WXK_RETURN}) keys.Char(key);
-        if (open && Settle([&] { return !m_box.calls.empty(); })) return;
-        for (int i = 0; i < 3; ++i) {
-            keys.Char(WXK_ESCAPE);
-            wxYield();
-        }
-    });
-    dialog->ShowPopupMenu(20, 20);
-    EXPECT_TRUE(Settle([&] { return !m_box.calls.empty(); }));
+    // Language, then the second entry (German).
+    EXPECT_TRUE(ChooseInRealMenu(dialog, {WXK_DOWN, WXK_RIGHT}, {WXK_DOWN, WXK_RETURN}));
     EXPECT_EQ(g_languageTable.GetCurrentLanguage(), "German");
     EXPECT_EQ(Label(dialog, IDC_BUTTON_CONVERT), "Zusammenfügen");
     dialog->Destroy();
+}
+
+// The names of the language files shipped with the program.
+std::vector<std::string> ShippedLanguages() {
+    std::vector<std::string> names;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(SPLICORA_SOURCE_DIR) + "/language"))
+        names.push_back(entry.path().stem().string());
+    return names;
 }
 
 // The letter a menu label marks with &, lower case; empty for none.
@@ -656,9 +671,7 @@ wxString KeyLetter(const std::string& utf8) {
 TEST_F(PopupMenuTest, EveryMenuEntryHasItsOwnKeyLetterAndTheShownMenuTakesThem) {
     REQUIRE_DISPLAY();
     const std::string base = SPLICORA_SOURCE_DIR;
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(base + "/language"))
-        names.push_back(entry.path().stem().string());
+    const std::vector<std::string> names = ShippedLanguages();
     ASSERT_EQ(names.size(), 7u);
     auto ownLetters = [](const std::vector<std::string>& labels) {
         std::set<wxString> letters;
@@ -690,27 +703,7 @@ TEST_F(PopupMenuTest, EveryMenuEntryHasItsOwnKeyLetterAndTheShownMenuTakesThem) 
 
     ASSERT_TRUE(g_languageTable.Initialize(base, "English"));
     auto* dialog = new app::CMainDialog(nullptr, m_setup);
-    dialog->Show();
-    ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
-    int opened = 0;
-    dialog->Bind(wxEVT_MENU_OPEN, [&opened](wxMenuEvent& event) {
-        ++opened;
-        event.Skip();
-    });
-    wxTheApp->CallAfter([this, &opened] {
-        wxUIActionSimulator keys;
-        bool open = Settle([&] { return opened == 1; });
-        keys.Char('l');
-        open = open && Settle([&] { return opened == 2; });
-        keys.Char('g');
-        if (open && Settle([&] { return !m_box.calls.empty(); })) return;
-        for (int i = 0; i < 3; ++i) {
-            keys.Char(WXK_ESCAPE);
-            wxYield();
-        }
-    });
-    dialog->ShowPopupMenu(20, 20);
-    EXPECT_TRUE(Settle([&] { return !m_box.calls.empty(); }));
+    EXPECT_TRUE(ChooseInRealMenu(dialog, {'l'}, {'g'}));
     EXPECT_EQ(g_languageTable.GetCurrentLanguage(), "German");
     dialog->Destroy();
 }
@@ -817,9 +810,7 @@ bool FontsHaveGlyphs(const wxString& text) {
 TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
     REQUIRE_DISPLAY();
     const std::string base = SPLICORA_SOURCE_DIR;
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(base + "/language"))
-        names.push_back(entry.path().stem().string());
+    const std::vector<std::string> names = ShippedLanguages();
     ASSERT_EQ(names.size(), 7u);
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
