@@ -12,9 +12,7 @@ namespace app {
 
 void CMainDialog::AddDurationColumn() {
     wxString heading = wxString::FromUTF8(g_languageTable.GetString(IDS_COLUMN_DURATION));
-    int width =
-        std::max(m_fileList->GetTextExtent(heading).x, m_fileList->GetTextExtent("00:00:00").x) +
-        16;
+    int width = DurationColumnWidth(heading);
     m_fileList->InsertColumn(1, heading, wxLIST_FORMAT_RIGHT, width);
     // The names take the rest, with room for a vertical scroll bar.
     int rest = m_fileList->GetClientSize().x - width -

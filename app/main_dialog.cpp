@@ -98,13 +98,7 @@ void CMainDialog::LocaliseWindow() {
              {static_cast<wxWindow*>(m_fileList), static_cast<wxWindow*>(m_outputEdit),
               static_cast<wxWindow*>(m_progressText)})
             w->SetFont(font);
-    // The first column shows its header whole.
-    wxListItem column;
-    column.SetMask(wxLIST_MASK_TEXT);
-    if (m_fileList->GetColumn(0, column)) {
-        int needed = m_fileList->GetTextExtent(column.GetText()).x + 2 * m_fileList->GetCharWidth();
-        if (m_fileList->GetColumnWidth(0) < needed) m_fileList->SetColumnWidth(0, needed);
-    }
+    TitleListColumns();
     m_layout.widestProgress = wxString::FromUTF8(
         "100%   " + g_languageTable.GetString(IDS_MESSAGE_TIME_LEFT) + " 00:00:00");
     RefitMainLayout(this, m_layout);

@@ -75,6 +75,9 @@ class CMainDialog : public wxDialog, public IDialogView, public CMainDialogLogic
     void Route();
     // The duration column beside the names, both in view.
     void AddDurationColumn();
+    int DurationColumnWidth(const wxString& heading) const;
+    // Both headers in the current language, each column widened to show its header whole.
+    void TitleListColumns();
     // A row's full path as its tooltip, and rows dragged to a new place.
     void BindListPointer();
     void OnCharHook(wxKeyEvent& event);

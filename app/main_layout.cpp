@@ -1,6 +1,7 @@
 #include "app/main_layout.h"
 
 #include <wx/control.h>
+#include <wx/dcclient.h>
 #include <wx/sizer.h>
 
 #include <algorithm>
@@ -101,11 +102,17 @@ void RefitMainLayout(wxDialog* dialog, const MainLayoutParts& parts) {
                     wxSize(given.x, std::max(best.y, given.y - dialog->GetCharHeight() +
                                                          control->GetCharHeight())));
                 break;
-            case resources::ControlKind::StaticText:
-                // The toolkit keeps a label's first size as its best; its text tells the truth.
-                control->SetMinSize(Larger(
-                    best, control->GetTextExtent(wxControl::RemoveMnemonics(control->GetLabel()))));
+            case resources::ControlKind::StaticText: {
+                // The toolkit keeps a label's first size as its best; its text tells the truth,
+                // measured by the window and by a drawing context (glyphs from a fallback font
+                // may come out a pixel taller there).
+                const wxString text = wxControl::RemoveMnemonics(control->GetLabel());
+                wxClientDC dc(control);
+                dc.SetFont(control->GetFont());
+                control->SetMinSize(
+                    Larger(best, Larger(control->GetTextExtent(text), dc.GetTextExtent(text))));
                 break;
+            }
             default:
                 control->SetMinSize(Larger(given, best));
         }

@@ -3,7 +3,10 @@
 
 #include <wx/menu.h>
 
+#include <set>
+
 #include "app/main_dialog.h"
+#include "app/menu_key_letters.h"
 #include "i18n/language_table.h"
 #include "i18n/menu_loader.h"
 #include "platform/menu_ids.h"
@@ -42,12 +45,13 @@ void CMainDialog::FillLanguageMenu(wxMenu* menu, wxMenu* popup) {
     if (languageMenu->GetMenuItemCount() > 0)
         languageMenu->Destroy(languageMenu->FindItemByPosition(0));  // the placeholder
     const std::string current = g_languageTable.GetCurrentLanguage();
+    std::set<wxString> keyLetters;
     for (int i = 0; i < g_languageTable.GetLanguageCount(); ++i) {
         int id = ID_LANGUAGE_FIRST + i;
         if (!platform::CanCarryMenuId(id)) break;  // thousands of files: the rest cannot be shown
         std::string name = g_languageTable.GetLanguageName(i);
-        wxMenuItem* item =
-            languageMenu->AppendCheckItem(platform::ToWxMenuId(id), wxString::FromUTF8(name));
+        wxMenuItem* item = languageMenu->AppendCheckItem(
+            platform::ToWxMenuId(id), WithFreeKeyLetter(wxString::FromUTF8(name), keyLetters));
         item->Check(text::SameIgnoringCase(name, current));
     }
     g_languageTable.ApplyToMenu(menu, IDR_POPUP_MENU, true);

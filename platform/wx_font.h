@@ -11,7 +11,7 @@ namespace platform {
 wxFont ToWxFont(const CFont& font);
 
 // The same font sized in points, as font choosers show and return sizes: what ToLogFont makes of
-// it is the description it came from.
+// it is the description it came from (a cell height comes back as the character height drawn).
 wxFont ToPointSizedWxFont(const CFont& font);
 
 // Puts what a wxFont knows (height, weight, italic, underline, strike-out, face name) into a

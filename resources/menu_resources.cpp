@@ -11,11 +11,11 @@ constexpr MenuItemResource kLanguagePlaceholder[] = {
 };
 
 constexpr MenuItemResource kPopupItems[] = {
-    {"Language", 0, kLanguagePlaceholder, true},
-    {"Font", IDM_POPUPMENU_FONT, {}, false},
-    {"Gapless joining", IDM_GAPLESS, {}, false, true},
-    {"Mark each part", IDM_PART_MARKERS, {}, false, true},
-    {"About", IDM_ABOUT, {}, false},
+    {"&Language", 0, kLanguagePlaceholder, true},
+    {"&Font", IDM_POPUPMENU_FONT, {}, false},
+    {"&Gapless joining", IDM_GAPLESS, {}, false, true},
+    {"&Mark each part", IDM_PART_MARKERS, {}, false, true},
+    {"&About", IDM_ABOUT, {}, false},
 };
 
 constexpr MenuItemResource kPopupMenuTop[] = {

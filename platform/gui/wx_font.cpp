@@ -38,9 +38,12 @@ wxFont ToWxFont(const CFont& font) {
     LOGFONTA lf;
     if (!font.GetLogFont(&lf)) return wxNullFont;
     wxString face = wxString::FromUTF8(lf.lfFaceName);
-    // A negative height is the character height, a positive one the cell height; both are pixels.
+    // A negative height is the character height (the em), a positive one the cell height (a
+    // whole line, as the toolkit takes a pixel size); both are pixels.
     int pixels = int(std::min<int64_t>(std::abs(int64_t(lf.lfHeight)), 1000));
-    wxFontInfo info = pixels > 0 ? wxFontInfo(wxSize(0, pixels)) : wxFontInfo();
+    wxFontInfo info = pixels == 0       ? wxFontInfo()
+                      : lf.lfHeight < 0 ? wxFontInfo(pixels * 72.0 / ScreenPixelsPerInch())
+                                        : wxFontInfo(wxSize(0, pixels));
     // A Windows interface face becomes the desktop's interface font; any other font is made as
     // described.
     if (IsWindowsInterfaceFace(lf.lfFaceName)) {
@@ -60,7 +63,7 @@ wxFont ToWxFont(const CFont& font) {
 wxFont ToPointSizedWxFont(const CFont& font) {
     wxFont result = ToWxFont(font);
     LOGFONTA lf;
-    if (result.IsOk() && font.GetLogFont(&lf) && lf.lfHeight != 0 && !TakesDesktopSize(lf))
+    if (result.IsOk() && font.GetLogFont(&lf) && lf.lfHeight < 0 && !TakesDesktopSize(lf))
         result.SetFractionalPointSize(std::abs(lf.lfHeight) * 72.0 / ScreenPixelsPerInch());
     return result;
 }

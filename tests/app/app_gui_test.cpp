@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <wx/app.h>
 #include <wx/button.h>
-#include <wx/dnd.h>
 #include <wx/control.h>
 #include <wx/dcclient.h>
+#include <wx/dnd.h>
 #include <wx/gauge.h>
 #include <wx/init.h>
 #include <wx/listctrl.h>
@@ -26,6 +26,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <thread>
@@ -468,8 +469,9 @@ class CMenuRecordingDialog : public app::CMainDialog {
     };
     int tracked = 0;
     wxPoint where;
-    std::vector<std::string> items;
-    std::vector<Entry> languages;
+    std::vector<std::string> items;  // as labelled, & marks included
+    std::vector<Entry> languages;    // as shown
+    std::vector<std::string> languageLabels;
     std::string choose;  // a language entry's text
 
   protected:
@@ -478,13 +480,15 @@ class CMenuRecordingDialog : public app::CMainDialog {
         where = at;
         items.clear();
         languages.clear();
+        languageLabels.clear();
         int chosenId = 0;
         for (wxMenuItem* item : popup->GetMenuItems())
             items.push_back(item->GetItemLabel().utf8_string());
         if (wxMenu* list = popup->FindItemByPosition(0)->GetSubMenu()) {
             for (wxMenuItem* item : list->GetMenuItems()) {
-                std::string text = item->GetItemLabel().utf8_string();
+                std::string text = item->GetItemLabelText().utf8_string();
                 languages.push_back({text, item->IsChecked()});
+                languageLabels.push_back(item->GetItemLabel().utf8_string());
                 if (text == choose) chosenId = item->GetId();
             }
         }
@@ -503,6 +507,33 @@ class PopupMenuTest : public WindowTest {
     }
     std::string Label(app::CMainDialog* dialog, int id) {
         return dialog->Control(id)->GetLabel().utf8_string();
+    }
+    // Shows the window and its real menu; once the menu is open presses toList, once the language
+    // list is open toChoose. Should the keys go astray, Escape closes the menu, so that the test
+    // fails instead of waiting for ever. True once a choice asked for a restart.
+    bool ChooseInRealMenu(app::CMainDialog* dialog, std::vector<int> toList,
+                          std::vector<int> toChoose) {
+        dialog->Show();
+        if (!Settle([&] { return dialog->IsShownOnScreen(); })) return false;
+        auto opened = std::make_shared<int>(0);
+        dialog->Bind(wxEVT_MENU_OPEN, [opened](wxMenuEvent& event) {
+            ++*opened;
+            event.Skip();
+        });
+        wxTheApp->CallAfter([this, opened, toList, toChoose] {
+            wxUIActionSimulator keys;
+            bool open = Settle([&] { return *opened == 1; });
+            for (int key : toList) keys.Char(key);
+            open = open && Settle([&] { return *opened == 2; });
+            for (int key : toChoose) keys.Char(key);
+            if (open && Settle([&] { return !m_box.calls.empty(); })) return;
+            for (int i = 0; i < 3; ++i) {
+                keys.Char(WXK_ESCAPE);
+                wxYield();
+            }
+        });
+        dialog->ShowPopupMenu(20, 20);
+        return Settle([&] { return !m_box.calls.empty(); });
     }
 
     LoadedLanguages m_languages{&m_settings};
@@ -530,8 +561,8 @@ TEST_F(PopupMenuTest, ARightClickOnTheBackgroundOrALabelOpensTheMenuOneOnAContro
     ASSERT_TRUE(Settle([&] { return dialog->tracked > 0; }));
     EXPECT_EQ(dialog->tracked, 1);
     EXPECT_EQ(dialog->where, background);
-    EXPECT_EQ(dialog->items, (std::vector<std::string>{"Language", "Font", "Gapless joining",
-                                                       "Mark each part", "About"}));
+    EXPECT_EQ(dialog->items, (std::vector<std::string>{"&Language", "&Font", "&Gapless joining",
+                                                       "&Mark each part", "&About"}));
 
     wxWindow* label = dialog->Control(IDC_STATIC_OUTPUT_FILE);
     wxPoint onLabel = label->GetPosition() + wxPoint(5, label->GetSize().y / 2);
@@ -564,8 +595,8 @@ TEST_F(PopupMenuTest, TheSavedLanguageIsCheckedInAnyLetterCaseAndTheMenuIsLocali
     dialog = Open("german");
     dialog->ShowPopupMenu(0, 0);
     // A language file without the newer key keeps the built-in text.
-    EXPECT_EQ(dialog->items, (std::vector<std::string>{"Sprache", "Schrift", "Gapless joining",
-                                                       "Mark each part", "Info"}));
+    EXPECT_EQ(dialog->items, (std::vector<std::string>{"Sprache", "Schrift", "&Gapless joining",
+                                                       "&Mark each part", "Info"}));
     ASSERT_EQ(dialog->languages.size(), 2u);
     EXPECT_FALSE(dialog->languages[0].checked);
     EXPECT_TRUE(dialog->languages[1].checked);
@@ -588,6 +619,14 @@ TEST_F(PopupMenuTest, ChoosingALanguageChangesTitleAndButtonsAtOnceAndAsksForARe
     EXPECT_EQ(Label(dialog, IDC_BUTTON_CONVERT), "Zusammenfügen");
     EXPECT_EQ(Label(dialog, IDC_BUTTON_EXIT), "Beenden");
     EXPECT_EQ(Label(dialog, IDC_BUTTON_HELP), "Help");  // no text in the file
+    // The list's headers too, each whole.
+    for (auto [index, text] : {std::pair{0, "Name der Videodatei"}, {1, "Dauer in Sekunden"}}) {
+        wxListItem column;
+        column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH);
+        ASSERT_TRUE(dialog->m_fileList->GetColumn(index, column));
+        EXPECT_EQ(column.GetText().utf8_string(), text);
+        EXPECT_LT(dialog->m_fileList->GetTextExtent(column.GetText()).x, column.GetWidth());
+    }
     ASSERT_EQ(m_box.calls.size(), 1u);
     EXPECT_EQ(m_box.calls[0].text, "Bitte neu starten");
     EXPECT_EQ(m_box.calls[0].caption, "Warnung");
@@ -600,32 +639,72 @@ TEST_F(PopupMenuTest, TheRealMenuTakesAChoiceFromTheKeyboard) {
     REQUIRE_DISPLAY();
     auto* dialog = new app::CMainDialog(nullptr, m_setup);
     m_languages.Load("English");
-    dialog->Show();
-    ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));
-    // Once the menu is open: Language; once its list is open: the second entry (German), chosen.
-    // Should the keys go astray, Escape closes the menu, so that the test fails instead of
-    // waiting for ever.
-    int opened = 0;
-    dialog->Bind(wxEVT_MENU_OPEN, [&opened](wxMenuEvent& event) {
-        ++opened;
-        event.Skip();
-    });
-    wxTheApp->CallAfter([this, &opened] {
-        wxUIActionSimulator keys;
-        bool open = Settle([&] { return opened == 1; });
-        for (int key : {WXK_DOWN, WXK_RIGHT}) keys.Char(key);
-        open = open && Settle([&] { return opened == 2; });
-        for (int key : {WXK_DOWN, WXK_RETURN}) keys.Char(key);
-        if (open && Settle([&] { return !m_box.calls.empty(); })) return;
-        for (int i = 0; i < 3; ++i) {
-            keys.Char(WXK_ESCAPE);
-            wxYield();
-        }
-    });
-    dialog->ShowPopupMenu(20, 20);
-    EXPECT_TRUE(Settle([&] { return !m_box.calls.empty(); }));
+    // Language, then the second entry (German).
+    EXPECT_TRUE(ChooseInRealMenu(dialog, {WXK_DOWN, WXK_RIGHT}, {WXK_DOWN, WXK_RETURN}));
     EXPECT_EQ(g_languageTable.GetCurrentLanguage(), "German");
     EXPECT_EQ(Label(dialog, IDC_BUTTON_CONVERT), "Zusammenfügen");
+    dialog->Destroy();
+}
+
+// The names of the language files shipped with the program.
+std::vector<std::string> ShippedLanguages() {
+    std::vector<std::string> names;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(SPLICORA_SOURCE_DIR) + "/language"))
+        names.push_back(entry.path().stem().string());
+    return names;
+}
+
+// The letter a menu label marks with &, lower case; empty for none.
+wxString KeyLetter(const std::string& utf8) {
+    const wxString label = wxString::FromUTF8(utf8);
+    for (size_t i = 0; i + 1 < label.size(); ++i) {
+        if (label[i] != '&') continue;
+        if (label[i + 1] != '&') return wxString(label[i + 1]).Lower();
+        ++i;
+    }
+    return "";
+}
+
+// In every shipped language each entry of the menu and of its language list has a key letter
+// of its own there, and the shown menu takes them: L opens the list, G picks German.
+TEST_F(PopupMenuTest, EveryMenuEntryHasItsOwnKeyLetterAndTheShownMenuTakesThem) {
+    REQUIRE_DISPLAY();
+    const std::string base = SPLICORA_SOURCE_DIR;
+    const std::vector<std::string> names = ShippedLanguages();
+    ASSERT_EQ(names.size(), 7u);
+    auto ownLetters = [](const std::vector<std::string>& labels) {
+        std::set<wxString> letters;
+        for (const std::string& label : labels) {
+            const wxString letter = KeyLetter(label);
+            EXPECT_FALSE(letter.empty()) << label;
+            EXPECT_TRUE(letters.insert(letter).second) << label;
+        }
+    };
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(g_languageTable.Initialize(base, name));
+        auto* dialog = new CMenuRecordingDialog(nullptr, m_setup);
+        dialog->ShowPopupMenu(0, 0);
+        ASSERT_EQ(dialog->items.size(), 5u);
+        ownLetters(dialog->items);
+        ASSERT_EQ(dialog->languageLabels.size(), 7u);
+        ownLetters(dialog->languageLabels);
+        dialog->Destroy();
+    }
+    // A file name's own & is shown, not taken as a key letter.
+    m_languages.folder.Write("language/R&D.ini", "[DIALOG]\nIDC_BUTTON_CONVERT=Merge\n");
+    m_languages.Load("English");
+    auto* named = new CMenuRecordingDialog(nullptr, m_setup);
+    named->ShowPopupMenu(0, 0);
+    EXPECT_EQ(named->languageLabels, (std::vector<std::string>{"&English", "&German", "&R&&D"}));
+    EXPECT_EQ(named->languages[2].text, "R&D");
+    named->Destroy();
+
+    ASSERT_TRUE(g_languageTable.Initialize(base, "English"));
+    auto* dialog = new app::CMainDialog(nullptr, m_setup);
+    EXPECT_TRUE(ChooseInRealMenu(dialog, {'l'}, {'g'}));
+    EXPECT_EQ(g_languageTable.GetCurrentLanguage(), "German");
     dialog->Destroy();
 }
 
@@ -673,10 +752,18 @@ TEST_F(PopupMenuTest, TheDefaultInterfaceFontIsTheDesktopsAndAChosenFontIsUsedAs
     std::snprintf(picked.lfFaceName, LF_FACESIZE, "DejaVu Serif");
     m_fonts.answers.push_back({true, picked});
     dialog->OnPopupMenuFont();
-    // As the toolkit makes a font of 20 pixels (it keeps sizes in points).
-    auto pixels = [](int height) { return wxFont(wxFontInfo(wxSize(0, height))).GetPixelSize().y; };
+    // A character height of 20 pixels: the em is 20 pixels (in points at the screen's density),
+    // and a drawn line, with room above and below, is taller than that.
+    const double ppi = wxGetDisplayPPI().y > 0 ? wxGetDisplayPPI().y : 96;
+    auto lineHeight = [&] {
+        wxWindow* merge = dialog->Control(IDC_BUTTON_CONVERT);
+        wxClientDC dc(merge);
+        dc.SetFont(merge->GetFont());
+        return dc.GetTextExtent("Hg").y;
+    };
     wxFont chosen = dialog->Control(IDC_BUTTON_CONVERT)->GetFont();
-    EXPECT_EQ(chosen.GetPixelSize().y, pixels(20));
+    EXPECT_NEAR(chosen.GetFractionalPointSize(), 20 * 72.0 / ppi, 0.05);
+    EXPECT_GT(lineHeight(), 20);
     EXPECT_EQ(chosen.GetFaceName(), "DejaVu Serif");
     EXPECT_EQ(m_settings.GetProfileInt("German", "lfHeight", 0), -20);
     EXPECT_EQ(m_settings.GetProfileString("German", "lfFaceName", ""), "DejaVu Serif");
@@ -687,27 +774,53 @@ TEST_F(PopupMenuTest, TheDefaultInterfaceFontIsTheDesktopsAndAChosenFontIsUsedAs
     m_fonts.answers.push_back({true, picked});
     dialog->OnPopupMenuFont();
     wxFont tahoma = dialog->Control(IDC_BUTTON_CONVERT)->GetFont();
-    EXPECT_EQ(tahoma.GetPixelSize().y, pixels(16));
+    EXPECT_NEAR(tahoma.GetFractionalPointSize(), 16 * 72.0 / ppi, 0.05);
     EXPECT_EQ(tahoma.GetFaceName(), desktop.GetFaceName());
     EXPECT_EQ(m_settings.GetProfileString("German", "lfFaceName", ""), "Tahoma");
+
+    // A positive height is the whole cell: a line fits in 20 pixels, and the height is stored as
+    // given.
+    picked.lfHeight = 20;
+    std::snprintf(picked.lfFaceName, LF_FACESIZE, "DejaVu Serif");
+    m_fonts.answers.push_back({true, picked});
+    dialog->OnPopupMenuFont();
+    EXPECT_LE(lineHeight(), 20);
+    EXPECT_GT(lineHeight(), 14);
+    EXPECT_EQ(m_settings.GetProfileInt("German", "lfHeight", 0), 20);
     dialog->Destroy();
+}
+
+// Whether an installed font has a glyph for each of text's characters beyond ASCII, as
+// fontconfig tells; without one they would be drawn as boxes and measured as such.
+bool FontsHaveGlyphs(const wxString& text) {
+    std::set<unsigned> wide;
+    for (wxUniChar c : text)
+        if (c.GetValue() > 0x7F) wide.insert(c.GetValue());
+    if (wide.empty()) return true;
+    std::string charset;
+    for (unsigned c : wide) charset += (charset.empty() ? "" : " ") + wxString::Format("%x", c);
+    return !Capture("fc-list ':charset=" + charset + "' family 2>/dev/null").empty();
 }
 
 // Every shipped language at 20 pt: each button's text, measured in the button's own font, fits
 // inside it with room to spare (Stop in Merge's place too), as do the label, the list's header and
 // the name box's line; the list and the name box take the font; every button and the label have a
-// key letter of their own.
+// key letter of their own. Texts are measured in real glyphs: a language no installed font
+// draws is a missing judge.
 TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
     REQUIRE_DISPLAY();
     const std::string base = SPLICORA_SOURCE_DIR;
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(base + "/language"))
-        names.push_back(entry.path().stem().string());
+    const std::vector<std::string> names = ShippedLanguages();
     ASSERT_EQ(names.size(), 7u);
     for (const std::string& name : names) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(g_languageTable.Initialize(base, name));
         auto* dialog = new app::CMainDialog(nullptr, m_setup);
+        wxString texts;
+        for (wxWindow* child : dialog->GetChildren()) texts += child->GetLabel();
+        const bool drawable = FontsHaveGlyphs(texts);
+        if (!drawable) dialog->Destroy();
+        REQUIRE_JUDGE(drawable, "a font with glyphs for every " + name + " text");
         // The smallest height the toolkit draws at 20 pt or more.
         LOGFONTA picked{};
         ASSERT_TRUE(g_languageTable.InterfaceFont.GetLogFont(&picked));
@@ -770,7 +883,7 @@ TEST_F(PopupMenuTest, EveryButtonTextFitsAt20PointInEveryShippedLanguage) {
 TEST_F(PopupMenuTest, KeysReachTheListHelpTheMenuAndTheButtonsInReadingOrder) {
     REQUIRE_DISPLAY();
     ASSERT_TRUE(g_languageTable.Initialize(SPLICORA_SOURCE_DIR, "English"));
-    m_setup.baseFolder = SPLICORA_SOURCE_DIR;  // Help opens the shipped guide
+    m_setup.baseFolder = SPLICORA_SOURCE_DIR;  // F1 opens help/ there
     auto* dialog = new CMenuRecordingDialog(nullptr, m_setup);
     dialog->Show();
     ASSERT_TRUE(Settle([&] { return dialog->IsShownOnScreen(); }));

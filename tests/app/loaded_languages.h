@@ -19,7 +19,8 @@ class LoadedLanguages {
             "[DIALOG]\nIDD_PROGRAM_CAPTION=Splicora (Deutsch)\nIDC_BUTTON_CONVERT=Zusammenfügen\n"
             "IDC_BUTTON_EXIT=Beenden\n"
             "[STRING]\nIDS_MESSAGE_WARNING=Warnung\nIDS_MESSAGE_RESTART_PROGRAM=Bitte neu "
-            "starten\n");
+            "starten\nIDS_COLUMN_FILE_NAME=Name der Videodatei\n"
+            "IDS_COLUMN_DURATION=Dauer in Sekunden\n");
     }
     ~LoadedLanguages() {
         TempFolder empty;

@@ -210,8 +210,8 @@ TEST_F(ApplyTexts, MenuTakesFieldsAndSubmenuKeysInDepthFirstOrder) {
     EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabel(), "PopupMenu");
     EXPECT_EQ(popup->FindItemByPosition(0)->GetItemLabel(), "Sprache");
     EXPECT_EQ(popup->FindItemByPosition(1)->GetItemLabel(), "Schrift");
-    EXPECT_EQ(popup->FindItemByPosition(2)->GetItemLabel(), "Gapless joining");
-    EXPECT_EQ(popup->FindItemByPosition(3)->GetItemLabel(), "Mark each part");
+    EXPECT_EQ(popup->FindItemByPosition(2)->GetItemLabel(), "&Gapless joining");
+    EXPECT_EQ(popup->FindItemByPosition(3)->GetItemLabel(), "&Mark each part");
     EXPECT_EQ(popup->FindItemByPosition(4)->GetItemLabel(), "Info");
     EXPECT_EQ(languages->FindItemByPosition(0)->GetItemLabel(), "German");
     EXPECT_EQ(languages->FindItemByPosition(1)->GetItemLabel(), "Nested");

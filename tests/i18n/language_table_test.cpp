@@ -116,8 +116,8 @@ TEST_F(LanguageTest, SwitchToFileLackingAKeyGivesTheBuiltInText) {
     EXPECT_EQ(m_table.GetDialogText(1019), "Help");  // set empty
     EXPECT_EQ(m_table.GetDialogText(102), "Splicora");
     EXPECT_EQ(m_table.GetString(208), "Warning");
-    EXPECT_EQ(m_table.GetMenuText(32783), "About");
-    EXPECT_EQ(m_table.GetMenuText(264 << 16), "Language");
+    EXPECT_EQ(m_table.GetMenuText(32783), "&About");
+    EXPECT_EQ(m_table.GetMenuText(264 << 16), "&Language");
     EXPECT_EQ(m_table.GetMenuField(264, 0), "PopupMenu");
     EXPECT_EQ(m_table.GetDialogText(4242), "");  // no such text anywhere
 }

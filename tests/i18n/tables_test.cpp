@@ -52,7 +52,7 @@ TEST(KeyTable, EveryRowNamesABuiltInTextOfItsSection) {
             EXPECT_TRUE(dialogs.count(row.id)) << row.key << " " << row.id;
         }
     }
-    EXPECT_EQ(menus[264 << 16], "Language");
+    EXPECT_EQ(menus[264 << 16], "&Language");
     EXPECT_EQ(dialogs[1016], "Splicora");
     EXPECT_EQ(dialogs[100], "About Splicora");
 }
