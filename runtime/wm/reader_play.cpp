@@ -10,6 +10,7 @@
 #include "block_prefetcher.h"
 #include "nss_buffer.h"
 #include "reader.h"
+#include "ring_queue.h"
 
 namespace wm {
 
@@ -46,7 +47,7 @@ struct PlayState {
     // across streams.
     struct Queue {
         uint16_t stream;
-        std::deque<Waiting> samples;
+        RingQueue<Waiting> samples;
     };
 
     // Puts a sample read from the file behind the others of its stream.
@@ -59,8 +60,7 @@ struct PlayState {
             ReadBlock earlier = !s.pieces.empty() && s.firstBlock != assembler.CurrentBlock()
                                     ? previousBlock
                                     : ReadBlock();
-            q.samples.push_back(
-                {nextOrder++, std::move(s), std::move(holder), std::move(earlier)});
+            q.samples.push_back({nextOrder++, std::move(s), std::move(holder), std::move(earlier)});
             return;
         }
     }

@@ -1,0 +1,45 @@
+#pragma once
+// A first-in, first-out queue that keeps its storage: after it has grown to the largest
+// length it held, pushing and popping allocate nothing.
+
+#include <cstddef>
+#include <utility>
+#include <vector>
+
+namespace wm {
+
+template <typename T>
+class RingQueue {
+  public:
+    bool empty() const { return m_count == 0; }
+    size_t size() const { return m_count; }
+    T& front() { return m_slots[m_head]; }
+    const T& front() const { return m_slots[m_head]; }
+
+    void push_back(T&& item) {
+        if (m_count == m_slots.size()) Grow();
+        m_slots[(m_head + m_count) % m_slots.size()] = std::move(item);
+        ++m_count;
+    }
+    // The slot is reset, so what the item held is let go at once.
+    void pop_front() {
+        m_slots[m_head] = T();
+        m_head = (m_head + 1) % m_slots.size();
+        --m_count;
+    }
+
+  private:
+    void Grow() {
+        std::vector<T> slots(m_slots.empty() ? 8 : m_slots.size() * 2);
+        for (size_t i = 0; i < m_count; ++i)
+            slots[i] = std::move(m_slots[(m_head + i) % m_slots.size()]);
+        m_slots = std::move(slots);
+        m_head = 0;
+    }
+
+    std::vector<T> m_slots;
+    size_t m_head = 0;
+    size_t m_count = 0;
+};
+
+}  // namespace wm
