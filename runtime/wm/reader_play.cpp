@@ -56,11 +56,12 @@ struct PlayState {
             if (q.stream != s.stream) continue;
             pendingBytes += s.Size();
             ++pendingCount;
-            ReadBlock holder = s.IsView() ? block : ReadBlock();
-            ReadBlock earlier = !s.pieces.empty() && s.firstBlock != assembler.CurrentBlock()
-                                    ? previousBlock
-                                    : ReadBlock();
-            q.samples.push_back({nextOrder++, std::move(s), std::move(holder), std::move(earlier)});
+            Waiting& w = q.samples.push_back();
+            w.order = nextOrder++;
+            if (s.IsView()) w.block = block;
+            if (!s.pieces.empty() && s.firstBlock != assembler.CurrentBlock())
+                w.earlier = previousBlock;
+            w.sample = std::move(s);
             return;
         }
     }

@@ -16,10 +16,12 @@ class RingQueue {
     T& front() { return m_slots[m_head]; }
     const T& front() const { return m_slots[m_head]; }
 
-    void push_back(T&& item) {
+    void push_back(T&& item) { push_back() = std::move(item); }
+    // A new item at the back, as T() leaves it, to be filled in place.
+    T& push_back() {
         if (m_count == m_slots.size()) Grow();
-        m_slots[(m_head + m_count) % m_slots.size()] = std::move(item);
         ++m_count;
+        return m_slots[(m_head + m_count - 1) % m_slots.size()];
     }
     // The slot is reset, so what the item held is let go at once.
     void pop_front() {
