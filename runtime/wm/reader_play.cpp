@@ -10,6 +10,7 @@
 #include "block_prefetcher.h"
 #include "nss_buffer.h"
 #include "reader.h"
+#include "ring_queue.h"
 
 namespace wm {
 
@@ -46,7 +47,7 @@ struct PlayState {
     // across streams.
     struct Queue {
         uint16_t stream;
-        std::deque<Waiting> samples;
+        RingQueue<Waiting> samples;
     };
 
     // Puts a sample read from the file behind the others of its stream.
@@ -55,12 +56,12 @@ struct PlayState {
             if (q.stream != s.stream) continue;
             pendingBytes += s.Size();
             ++pendingCount;
-            ReadBlock holder = s.IsView() ? block : ReadBlock();
-            ReadBlock earlier = !s.pieces.empty() && s.firstBlock != assembler.CurrentBlock()
-                                    ? previousBlock
-                                    : ReadBlock();
-            q.samples.push_back(
-                {nextOrder++, std::move(s), std::move(holder), std::move(earlier)});
+            Waiting& w = q.samples.push_back();
+            w.order = nextOrder++;
+            if (s.IsView()) w.block = block;
+            if (!s.pieces.empty() && s.firstBlock != assembler.CurrentBlock())
+                w.earlier = previousBlock;
+            w.sample = std::move(s);
             return;
         }
     }

@@ -9,9 +9,9 @@
 
 #include "../asf/asf_guids.h"
 #include "../asf/replacement_file.h"
+#include "block_sink.h"
 #include "nss_buffer.h"
 #include "wide_string.h"
-#include "write_behind_sink.h"
 
 namespace wm {
 
@@ -217,9 +217,9 @@ HRESULT CWriter::BeginWriting() {
             SetFileError(asf::FileFailure(m_outputPath, errno));
             return NS_E_FILE_OPEN_FAILED;
         }
-        // The packets go out in large blocks from a thread of its own.
+        // The packets go out in large blocks.
         file->Unbuffered();
-        m_sink = std::make_unique<WriteBehindSink>(std::move(file));
+        m_sink = std::make_unique<BlockSink>(std::move(file));
     }
     m_headerSize = header.size();
     std::vector<uint8_t> data = DataObjectHeader(h.file.fileId, 0, h.file.minPacketSize);
@@ -264,8 +264,8 @@ HRESULT CWriter::WriteStreamSample(WORD stream, QWORD sampleTime, DWORD, QWORD d
         pieces = &whole;
         count = 1;
     }
-    if (!m_packets->AddSample(stream, sampleTime, duration, (flags & WM_SF_CLEANPOINT) != 0,
-                              pieces, count, length)) {
+    if (!m_packets->AddSample(stream, sampleTime, duration, (flags & WM_SF_CLEANPOINT) != 0, pieces,
+                              count, length)) {
         m_failed = true;
         KeepSinkError();
         return NS_E_FILE_WRITE;

@@ -6,8 +6,8 @@
 #include <cerrno>
 
 #include "test_files.h"
+#include "wm/block_sink.h"
 #include "wm/reader.h"
-#include "wm/write_behind_sink.h"
 
 namespace {
 
@@ -116,12 +116,12 @@ TEST(SampleBuffer, KeptFragmentedSamplesKeepTheirBytes) {
 
 // Writes of every size come out in order, WriteAt lands where it is told, and the position
 // counts what was given.
-TEST(WriteBehindSink, KeepsOrderAndWritesAtOffsets) {
+TEST(BlockSink, KeepsOrderAndWritesAtOffsets) {
     auto memory = std::make_unique<asf::MemorySink>();
     asf::MemorySink* below = memory.get();
     std::vector<uint8_t> expected;
     {
-        wm::WriteBehindSink sink(std::move(memory));
+        wm::BlockSink sink(std::move(memory));
         for (size_t i = 0; expected.size() < (5u << 20) + 123; ++i) {
             size_t n = i % 7 == 0 ? 1500000 : i % 3 == 0 ? 1 : 3200;
             std::vector<uint8_t> chunk(n);
@@ -154,10 +154,10 @@ TEST(WriteBehindSink, KeepsOrderAndWritesAtOffsets) {
 
 // A full disk below fails a later write, the header rewrite and the end, never passes as
 // success, and keeps its reason.
-TEST(WriteBehindSink, AFullDiskBelowIsReportedLater) {
+TEST(BlockSink, AFullDiskBelowIsReportedLater) {
     auto memory = std::make_unique<asf::MemorySink>();
     memory->FailAfter(3u << 20);
-    wm::WriteBehindSink sink(std::move(memory));
+    wm::BlockSink sink(std::move(memory));
     std::vector<uint8_t> packet(3200, 0x5A);
     bool failed = false;
     for (int i = 0; i < 3000 && !failed; ++i) {
@@ -171,10 +171,10 @@ TEST(WriteBehindSink, AFullDiskBelowIsReportedLater) {
     EXPECT_EQ(sink.ErrorNumber(), ENOSPC);
 }
 
-TEST(WriteBehindSink, AFailureInTheLastBlockShowsAtFinish) {
+TEST(BlockSink, AFailureInTheLastBlockShowsAtFinish) {
     auto memory = std::make_unique<asf::MemorySink>();
     memory->FailAfter(1000);
-    wm::WriteBehindSink sink(std::move(memory));
+    wm::BlockSink sink(std::move(memory));
     std::vector<uint8_t> bytes(5000, 1);
     EXPECT_TRUE(sink.Write(bytes.data(), bytes.size()));  // still gathered, not written
     EXPECT_FALSE(sink.Finish());
