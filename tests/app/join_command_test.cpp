@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -84,25 +85,34 @@ TEST_F(MergeTest, ADropDuringAJoinIsIgnored) {
 // and leaves an existing output as it was; No lets the join finish.
 TEST_F(MergeTest, TheStopQuestionHoldsTheJoinUntilItIsAnswered) {
     for (int answer : {IDYES, IDNO}) {
-        m_journal.entries.clear();
-        m_journal.boxes = 0;
-        app::DialogSetup setup = WindowSetup();
-        bool stopped = false;
-        setup.runJoin = [&](const std::function<void()>& work) {
-            std::thread join(work);
-            while (m_dialog->JoinProgress() < 0) std::this_thread::yield();
-            // Far longer than the whole join takes when it runs on.
-            m_journal.whileShown = [] { std::this_thread::sleep_for(std::chrono::seconds(2)); };
-            stopped = m_dialog->AskToStopJoin();
-            m_journal.whileShown = nullptr;
-            join.join();
-        };
-        m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, setup);
-        SetList({m_first, m_second});
-        m_view.output = m_dir.Path() + "/joined.wmv";
-        std::ofstream(m_view.output) << "keep me";
-        m_journal.answers = {IDYES, answer};  // the overwrite question, then the stop question
-        m_dialog->OnButtonConvert();
+        bool stopped = false, asked = false;
+        // A join may end before the question can be asked; it is then tried again.
+        for (int attempt = 0; attempt < 50 && !asked; ++attempt) {
+            m_journal.entries.clear();
+            m_journal.boxes = 0;
+            app::DialogSetup setup = WindowSetup();
+            setup.runJoin = [&](const std::function<void()>& work) {
+                std::atomic<bool> ended{false};
+                std::thread join([&] {
+                    work();
+                    ended = true;
+                });
+                while (m_dialog->JoinProgress() < 0 && !ended) std::this_thread::yield();
+                // Far longer than the whole join takes when it runs on.
+                m_journal.whileShown = [] { std::this_thread::sleep_for(std::chrono::seconds(2)); };
+                asked = !ended;
+                if (asked) stopped = m_dialog->AskToStopJoin();
+                m_journal.whileShown = nullptr;
+                join.join();
+            };
+            m_dialog = std::make_unique<app::CMainDialogLogic>(m_view, setup);
+            SetList({m_first, m_second});
+            m_view.output = m_dir.Path() + "/joined.wmv";
+            std::ofstream(m_view.output) << "keep me";
+            m_journal.answers = {IDYES, answer};  // the overwrite question, then the stop question
+            m_dialog->OnButtonConvert();
+        }
+        ASSERT_TRUE(asked);
         EXPECT_EQ(stopped, answer == IDYES);
         const auto& e = m_journal.entries;
         ASSERT_GE(e.size(), 4u);
