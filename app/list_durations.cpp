@@ -1,7 +1,6 @@
 #include "app/list_durations.h"
 
-#include <cstdio>
-
+#include "app/join_progress_text.h"
 #include "app/main_dialog_logic.h"
 #include "com_object.h"
 #include "i18n/language_table.h"
@@ -34,14 +33,7 @@ std::optional<QWORD> ReadDeclaredDuration(const std::string& path) {
 }
 
 std::string FormatDuration(QWORD duration) {
-    const QWORD seconds = (duration + 5000000) / 10000000;
-    const unsigned long long h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
-    char text[48];
-    if (h > 0)
-        std::snprintf(text, sizeof text, "%llu:%02llu:%02llu", h, m, s);
-    else
-        std::snprintf(text, sizeof text, "%llu:%02llu", m, s);
-    return text;
+    return ClockText((long long)((duration + 5000000) / 10000000));  // whole seconds, rounded
 }
 
 void CListDurations::Note(const std::string& path) { m_known[path] = ReadDeclaredDuration(path); }

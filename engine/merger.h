@@ -179,9 +179,8 @@ class CMerger final : public IWMReaderCallback,
     // stopped.
     HRESULT PlayInput(int k, HRESULT* copied);
     void NoteInputStats(int k, IWMReaderAdvanced* reader);
-    // Writes one sample as it stands in the output, noting its end; reports a failure once.
-    HRESULT Forward(const Sample& s);
-    // The same with the writer already taken under the lock.
+    // Writes one sample as it stands in the output with the writer taken under the lock (and
+    // let go here), noting its end; reports a failure once.
     HRESULT Forward(const Sample& s, wm::ComPtr<IWMWriterAdvanced>& writer);
     // Gapless: writes the held first step of a later input, now that its start is known.
     void PlaceHeld();
@@ -228,11 +227,11 @@ class CMerger final : public IWMReaderCallback,
     std::vector<InputResult> m_results;
     // Callbacks: the running segment has already reported a failure; its end must not hide it.
     std::atomic<int32_t> m_segmentFailed{0};
-    JoinControl m_control;                      // any thread
+    JoinControl m_control;  // any thread
     // Under m_lock, but for its End(), which only the running reader's callbacks touch (and
     // the driver while no reader runs).
     Placement m_placement;
-    JoinProgress m_progress;  // any thread
+    JoinProgress m_progress;     // any thread
     bool m_partMarkers = false;  // driver, set before the join
 };
 

@@ -147,15 +147,6 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
     return Forward(s, writer);
 }
 
-HRESULT CMerger::Forward(const Sample& s) {
-    wm::ComPtr<IWMWriterAdvanced> writer;
-    {
-        std::lock_guard<std::mutex> g(m_lock);
-        writer = m_writerAdvanced;
-    }
-    return Forward(s, writer);
-}
-
 HRESULT CMerger::Forward(const Sample& s, wm::ComPtr<IWMWriterAdvanced>& writer) {
     HRESULT hr = E_UNEXPECTED;  // no writer
     if (writer) {
@@ -173,12 +164,15 @@ HRESULT CMerger::Forward(const Sample& s, wm::ComPtr<IWMWriterAdvanced>& writer)
 
 void CMerger::PlaceHeld() {
     std::vector<HeldSample> held;
+    wm::ComPtr<IWMWriterAdvanced> writer;
     {
         std::lock_guard<std::mutex> g(m_lock);
         held = m_placement.ReleaseHeld();
+        if (!held.empty()) writer = m_writerAdvanced;
     }
     for (HeldSample& h : held) {
-        if (!m_segmentFailed) Forward(h.sample);
+        wm::ComPtr<IWMWriterAdvanced> each = writer;  // Forward lets go of its copy
+        if (!m_segmentFailed) Forward(h.sample, each);
         h.keep.Reset();
     }
 }
