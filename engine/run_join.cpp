@@ -37,6 +37,7 @@ HRESULT RunJoin(CMerger& merger, const char* first, const char* second, const ch
     if (Failed(hr = staged.Create())) return hr;
     if (Failed(hr = ToWide(staged.Path().c_str(), wideOutput))) return hr;
     if (Failed(hr = merger.Configure(wideOutput.c_str()))) return hr;
+    staged.Vacate();
     if (Failed(hr = merger.Merge())) return hr;
     if (Failed(hr = merger.Cleanup())) return hr;
     // A stop asked for until here still writes nothing; past here the join is complete.

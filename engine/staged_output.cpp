@@ -1,5 +1,7 @@
 #include "staged_output.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 
 #include "report_error.h"
@@ -17,6 +19,10 @@ HRESULT StagedOutput::Create() {
         return kOutputNotCreated;
     }
     return S_OK;
+}
+
+void StagedOutput::Vacate() {
+    if (m_file.Active()) unlink(m_file.Path().c_str());
 }
 
 HRESULT StagedOutput::Commit(bool replace) {

@@ -18,6 +18,9 @@ class StagedOutput {
     // Reserves the hidden name (a new empty file); reports and fails when the folder refuses it.
     HRESULT Create();
     const std::string& Path() const { return m_file.Path(); }
+    // Lets go of the reserved empty file, keeping its name: the writer's rename then lands on no
+    // file, where a rename over one would make ext4 write the whole new file out at once.
+    void Vacate();
     // Puts the finished file at the destination. Without replace an existing file there is never
     // replaced: the join fails and says so.
     HRESULT Commit(bool replace);
