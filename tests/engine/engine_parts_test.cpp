@@ -156,6 +156,8 @@ TEST(StagedOutputTest, AFileAtTheOutputNameIsReplacedOnlyWhenAllowed) {
     {
         engine::StagedOutput staged(out);
         ASSERT_EQ(staged.Create(), S_OK);
+        staged.Vacate();  // the name stays, for a file that arrives by rename
+        EXPECT_FALSE(fs::exists(staged.Path()));
         std::ofstream(staged.Path()) << "new";
         std::ofstream(out) << "appeared meanwhile";
         EXPECT_LT(staged.Commit(false), 0);

@@ -10,6 +10,9 @@ Workloads (all by default):
   info   asftool info of a 300 MB file against cat of it
   late   a part whose time line starts at 3,000,000 s
 Inputs are made on the first run and kept in WORK_DIR/splicora-join-bench (WORK_DIR /tmp).
+cat hands each copy to the kernel (copy_file_range: one copy, never in user memory);
+copy_through_memory reads and writes through a 128 KiB buffer, the least a joiner pays that
+passes the bytes through its own memory, as splicora-join must.
 Each command runs once to warm up, then N times (default 5); the figures are medians of wall
 time, CPU time (user + system) and peak resident set size. A benchmark, not a test: CTest does
 not run it.
@@ -76,6 +79,8 @@ class Bench:
             f.writelines("file '%s'\n" % p for p in inputs)
         return [
             ("cat A B C > OUT", ["sh", "-c", 'cat "$@" > "%s"' % out, "cat"] + inputs),
+            ("read+write through 128 KiB",
+             [os.path.join(self.bin, "copy_through_memory"), out] + inputs),
             ("splicora-join --force OUT A B C",
              [os.path.join(self.bin, "splicora-join"), "--force", out] + inputs),
             ("ffmpeg -f concat -c copy", ["ffmpeg", "-v", "error", "-y", "-f", "concat", "-safe",
