@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../asf/byte_io.h"
+#include "block_memory.h"
 
 namespace wm {
 
@@ -26,6 +27,15 @@ struct UnsetAllocator : std::allocator<T> {
     UnsetAllocator() = default;
     template <class U>
     UnsetAllocator(const UnsetAllocator<U>&) {}
+    // A block's bytes come from the huge-page chunks (block_memory.h) where they fit.
+    T* allocate(size_t n) {
+        if (n * sizeof(T) <= block_memory::kChunkBytes)
+            if (void* chunk = block_memory::Take()) return static_cast<T*>(chunk);
+        return std::allocator<T>::allocate(n);
+    }
+    void deallocate(T* p, size_t n) {
+        if (!block_memory::Give(p)) std::allocator<T>::deallocate(p, n);
+    }
     template <class U, class... Args>
     void construct(U* p, Args&&... args) {
         if constexpr (sizeof...(Args) == 0)

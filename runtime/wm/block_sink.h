@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "../asf/byte_io.h"
+#include "block_memory.h"
 
 namespace wm {
 
@@ -29,6 +30,7 @@ class BlockSink final : public asf::ByteSink {
     // ext4), and the block stays in the cache between filling and writing.
     static constexpr size_t kBlockBytes = 128u << 10;
     static constexpr size_t kClaimRoom = 64u << 10;
+    static_assert(kBlockBytes + kClaimRoom <= block_memory::kChunkBytes);
 
   private:
     bool WriteOut();  // the block's first kBlockBytes at most; the rest starts the next block
@@ -37,7 +39,7 @@ class BlockSink final : public asf::ByteSink {
     std::unique_ptr<asf::ByteSink> m_below;
     uint64_t m_position = 0;
     // kBlockBytes and, past them, the end of a claim that started before; unset bytes.
-    std::unique_ptr<uint8_t[]> m_block;
+    block_memory::Chunk m_block;
     size_t m_size = 0;
     bool m_claimStaged = false;  // the open claim is the base class's
     bool m_failed = false;

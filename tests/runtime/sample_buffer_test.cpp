@@ -1,4 +1,5 @@
-// Sample buffers that point into the reader's blocks, and the writer's write-behind sink.
+// Sample buffers that point into the reader's blocks, the writer's block sink, and the blocks'
+// memory.
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <cerrno>
 
 #include "test_files.h"
+#include "wm/block_memory.h"
 #include "wm/block_sink.h"
 #include "wm/reader.h"
 
@@ -179,6 +181,27 @@ TEST(BlockSink, AFailureInTheLastBlockShowsAtFinish) {
     EXPECT_TRUE(sink.Write(bytes.data(), bytes.size()));  // still gathered, not written
     EXPECT_FALSE(sink.Finish());
     EXPECT_EQ(sink.ErrorNumber(), ENOSPC);
+}
+
+// Chunks from several regions are whole and apart, come back for reuse, and nothing else is
+// taken back as one.
+TEST(BlockMemory, ChunksAreWholeApartAndReused) {
+    namespace bm = wm::block_memory;
+    std::vector<uint8_t*> chunks;
+    for (int i = 0; i < 20; ++i) {
+        chunks.push_back(static_cast<uint8_t*>(bm::Take()));
+        ASSERT_NE(chunks.back(), nullptr);
+        std::fill_n(chunks.back(), bm::kChunkBytes, uint8_t(i));
+    }
+    for (int i = 0; i < 20; ++i)
+        EXPECT_TRUE(std::all_of(chunks[i], chunks[i] + bm::kChunkBytes,
+                                [i](uint8_t b) { return b == uint8_t(i); }));
+    for (uint8_t* c : chunks) EXPECT_TRUE(bm::Give(c));
+    std::vector<uint8_t> heap(16);
+    EXPECT_FALSE(bm::Give(heap.data()));
+    void* again = bm::Take();
+    EXPECT_EQ(again, chunks.back());  // the last given back
+    bm::Give(again);
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+#include "block_memory.h"
+
+#include <sys/mman.h>
+
+#include <mutex>
+#include <vector>
+
+namespace wm::block_memory {
+
+namespace {
+
+constexpr size_t kRegionBytes = 2u << 20;
+
+struct Pool {
+    std::mutex mutex;
+    std::vector<void*> free;  // the last given back is taken first: it may still be in the cache
+    std::vector<uintptr_t> regions;
+
+    // Maps twice the region's size and keeps the aligned middle, so that one huge page can
+    // back it; false when the system refuses.
+    bool AddRegion() {
+        void* mapped = mmap(nullptr, 2 * kRegionBytes, PROT_READ | PROT_WRITE,
+                            MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED) return false;
+        const uintptr_t start = reinterpret_cast<uintptr_t>(mapped);
+        const uintptr_t aligned = (start + kRegionBytes - 1) & ~uintptr_t(kRegionBytes - 1);
+        if (aligned > start) munmap(mapped, aligned - start);
+        munmap(reinterpret_cast<void*>(aligned + kRegionBytes),
+               start + 2 * kRegionBytes - (aligned + kRegionBytes));
+        madvise(reinterpret_cast<void*>(aligned), kRegionBytes, MADV_HUGEPAGE);  // a hint only
+        regions.push_back(aligned);
+        for (size_t at = kRegionBytes; at > 0; at -= kChunkBytes)
+            free.push_back(reinterpret_cast<void*>(aligned + at - kChunkBytes));
+        return true;
+    }
+    bool Owns(uintptr_t p) const {
+        for (uintptr_t r : regions)
+            if (p >= r && p < r + kRegionBytes) return true;
+        return false;
+    }
+};
+
+Pool& ThePool() {
+    static Pool* pool = new Pool;  // never destroyed: chunks may be given back at exit
+    return *pool;
+}
+
+}  // namespace
+
+void* Take() {
+    Pool& pool = ThePool();
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    if (pool.free.empty() && !pool.AddRegion()) return nullptr;
+    void* chunk = pool.free.back();
+    pool.free.pop_back();
+    return chunk;
+}
+
+bool Give(void* chunk) {
+    if (!chunk) return false;
+    Pool& pool = ThePool();
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    if (!pool.Owns(reinterpret_cast<uintptr_t>(chunk))) return false;
+    pool.free.push_back(chunk);
+    return true;
+}
+
+Chunk TakeChunk() {
+    if (void* chunk = Take()) return Chunk(static_cast<uint8_t*>(chunk));
+    return Chunk(new uint8_t[kChunkBytes]);
+}
+
+}  // namespace wm::block_memory

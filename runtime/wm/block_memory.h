@@ -1,0 +1,29 @@
+#pragma once
+// Memory for the runtime's large read and write blocks: 256 KiB chunks carved from 2 MiB regions
+// that the system may back with huge pages. A first touch of ordinary memory faults once per
+// 4 KiB page, which on virtual machines can cost more than filling the block; a region faults
+// once. Chunks are kept for reuse until the process ends.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace wm::block_memory {
+
+constexpr size_t kChunkBytes = 256u << 10;
+
+// A chunk, or nullptr when no region can be mapped (the caller allocates as usual then).
+void* Take();
+// Takes back a chunk from Take; false, doing nothing, for memory that is not one.
+bool Give(void* chunk);
+
+// At least kChunkBytes as one chunk where one can be had, else from the heap.
+struct ChunkDeleter {
+    void operator()(uint8_t* bytes) const {
+        if (!Give(bytes)) delete[] bytes;
+    }
+};
+using Chunk = std::unique_ptr<uint8_t[], ChunkDeleter>;
+Chunk TakeChunk();
+
+}  // namespace wm::block_memory
