@@ -45,7 +45,10 @@ void BlockPrefetcher::Run() {
     while (at < m_end) {
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stop || m_ready.size() < m_ahead; });
+            // A full read-ahead is refilled once half of it is taken: one wake-up per several
+            // blocks, not one per block.
+            if (m_ready.size() >= m_ahead)
+                m_changed.wait(lock, [this] { return m_stop || m_ready.size() <= m_ahead / 2; });
             if (m_stop) return;
         }
         std::shared_ptr<BlockBytes> block = FreeBlock();
@@ -81,8 +84,9 @@ bool BlockPrefetcher::Next(ReadBlock* block) {
     *block = std::move(m_ready.front());
     m_ready.pop_front();
     m_handedAny = true;
+    const bool refill = m_ready.size() <= m_ahead / 2;
     lock.unlock();
-    m_changed.notify_all();
+    if (refill) m_changed.notify_all();
     return true;
 }
 

@@ -63,8 +63,8 @@ class BlockPrefetcher {
 
     // Blocks read before the consumer asks: kMinAhead at first, one more whenever the consumer
     // finds none ready, up to kAheadBytes' worth.
-    static constexpr size_t kMinAhead = 2;
-    static constexpr size_t kAheadBytes = 1u << 20;
+    static constexpr size_t kMinAhead = 8;
+    static constexpr size_t kAheadBytes = 4u << 20;
     static constexpr size_t kPooled = 32;  // blocks kept for reuse
 
   private:
