@@ -29,7 +29,7 @@ struct UnsetAllocator : std::allocator<T> {
     UnsetAllocator(const UnsetAllocator<U>&) {}
     // A block's bytes come from the huge-page chunks (block_memory.h) where they fit.
     T* allocate(size_t n) {
-        if (n * sizeof(T) <= block_memory::kChunkBytes)
+        if (n <= block_memory::kChunkBytes / sizeof(T))
             if (void* chunk = block_memory::Take()) return static_cast<T*>(chunk);
         return std::allocator<T>::allocate(n);
     }
