@@ -7,11 +7,12 @@
 namespace wm {
 
 BlockPrefetcher::BlockPrefetcher(asf::ByteSource& source, uint64_t offset, uint64_t length,
-                                 size_t blockSize)
+                                 size_t blockSize, uint32_t packetSize)
     : m_source(source),
       m_offset(offset),
       m_end(offset + length),
       m_blockSize(blockSize),
+      m_packetSize(packetSize),
       m_maxAhead(std::max(kMinAhead, kAheadBytes / std::max<size_t>(1, blockSize))) {
     m_thread = std::thread([this] { Run(); });
 }
@@ -27,15 +28,15 @@ BlockPrefetcher::~BlockPrefetcher() {
 
 // A pooled block that nothing else holds, a new pooled one while the pool is small, else one of
 // its own (a consumer that keeps every sample keeps every block).
-std::shared_ptr<BlockBytes> BlockPrefetcher::FreeBlock() {
+std::shared_ptr<PacketBlock> BlockPrefetcher::FreeBlock() {
     for (auto& block : m_pool) {
         if (block.use_count() != 1) continue;
         // Pairs with the release of the last holder elsewhere: its reads are done.
         std::atomic_thread_fence(std::memory_order_acquire);
         return block;
     }
-    auto block = std::make_shared<BlockBytes>();
-    block->reserve(m_blockSize);
+    auto block = std::make_shared<PacketBlock>();
+    block->bytes.reserve(m_blockSize);
     if (m_pool.size() < kPooled) m_pool.push_back(block);
     return block;
 }
@@ -51,13 +52,14 @@ void BlockPrefetcher::Run() {
                 m_changed.wait(lock, [this] { return m_stop || m_ready.size() <= m_ahead / 2; });
             if (m_stop) return;
         }
-        std::shared_ptr<BlockBytes> block = FreeBlock();
+        std::shared_ptr<PacketBlock> block = FreeBlock();
         size_t n = static_cast<size_t>(std::min<uint64_t>(m_blockSize, m_end - at));
-        block->resize(n);
+        block->bytes.resize(n);
         errno = 0;
-        bool ok = m_source.ReadAt(at, block->data(), n);
+        bool ok = m_source.ReadAt(at, block->bytes.data(), n);
         const int error = errno;
         at += n;
+        if (ok) Parse(*block);
         std::unique_lock<std::mutex> lock(m_mutex);
         if (!ok) {
             m_failed = true;
@@ -72,6 +74,16 @@ void BlockPrefetcher::Run() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_done = true;
     m_changed.notify_all();
+}
+
+// Every whole packet of the block; a short end is left to the consumer, which fails on it.
+void BlockPrefetcher::Parse(PacketBlock& block) const {
+    const size_t count = m_packetSize ? block.bytes.size() / m_packetSize : 0;
+    block.packets.resize(count);
+    block.whole.resize(count);
+    for (size_t i = 0; i < count; ++i)
+        block.whole[i] =
+            asf::ParsePacket(block.bytes.data() + i * m_packetSize, m_packetSize, block.packets[i]);
 }
 
 bool BlockPrefetcher::Next(ReadBlock* block) {

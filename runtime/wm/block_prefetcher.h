@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../asf/byte_io.h"
+#include "../asf/packet_parser.h"
 #include "block_memory.h"
 
 namespace wm {
@@ -45,12 +46,24 @@ struct UnsetAllocator : std::allocator<T> {
     }
 };
 using BlockBytes = std::vector<uint8_t, UnsetAllocator<uint8_t>>;
-using ReadBlock = std::shared_ptr<const BlockBytes>;
+
+// Consecutive data packets as read, each parsed on the reading thread, so that the consumer's
+// thread only assembles the samples.
+struct PacketBlock {
+    BlockBytes bytes;
+    std::vector<asf::Packet> packets;  // pointing into bytes
+    std::vector<bool> whole;           // the packet parsed without damage
+    const uint8_t* data() const { return bytes.data(); }
+    size_t size() const { return bytes.size(); }
+};
+using ReadBlock = std::shared_ptr<const PacketBlock>;
 
 class BlockPrefetcher {
   public:
-    // The source must not be used by anyone else while the prefetcher lives.
-    BlockPrefetcher(asf::ByteSource& source, uint64_t offset, uint64_t length, size_t blockSize);
+    // The source must not be used by anyone else while the prefetcher lives. A block holds
+    // whole packets of packetSize.
+    BlockPrefetcher(asf::ByteSource& source, uint64_t offset, uint64_t length, size_t blockSize,
+                    uint32_t packetSize);
     ~BlockPrefetcher();
     BlockPrefetcher(const BlockPrefetcher&) = delete;
     BlockPrefetcher& operator=(const BlockPrefetcher&) = delete;
@@ -69,14 +82,16 @@ class BlockPrefetcher {
 
   private:
     void Run();
-    std::shared_ptr<BlockBytes> FreeBlock();
+    std::shared_ptr<PacketBlock> FreeBlock();
+    void Parse(PacketBlock& block) const;
 
     asf::ByteSource& m_source;
     uint64_t m_offset;
     uint64_t m_end;
     size_t m_blockSize;
+    uint32_t m_packetSize;
     size_t m_maxAhead;
-    std::vector<std::shared_ptr<BlockBytes>> m_pool;  // the reading thread's only
+    std::vector<std::shared_ptr<PacketBlock>> m_pool;  // the reading thread's only
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<ReadBlock> m_ready;

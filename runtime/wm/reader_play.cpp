@@ -104,7 +104,6 @@ struct PlayState {
     uint64_t blockPackets = 0;
     uint64_t nextPacket = 0;
     QWORD lastSendTime = 0;  // 100 ns
-    asf::Packet packet;
     asf::SampleAssembler assembler;
     std::vector<asf::Sample> assembled;
     bool ioFailed = false;
@@ -166,7 +165,7 @@ void CReader::StartPlay(PlayState& state) {
     const uint64_t blockCapacity = std::max<uint64_t>(1, kReadBlockBytes / layout.packetSize);
     state.blocks.emplace(*m_source, layout.firstPacketOffset,
                          layout.packetCount * layout.packetSize,
-                         static_cast<size_t>(blockCapacity * layout.packetSize));
+                         static_cast<size_t>(blockCapacity * layout.packetSize), layout.packetSize);
     if (!(state.file.flags & asf::FileProperties::kBroadcast) &&
         state.file.playDuration > state.preroll)
         state.declaredEnd = state.file.playDuration - state.preroll;
@@ -224,15 +223,16 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
             state.blockFirstPacket = state.nextPacket;
             state.blockPackets = state.block->size() / layout.packetSize;
         }
-        const uint8_t* bytes =
-            state.block->data() + (state.nextPacket - state.blockFirstPacket) * layout.packetSize;
+        // Parsed on the prefetcher's thread.
+        const size_t inBlock = static_cast<size_t>(state.nextPacket - state.blockFirstPacket);
+        const asf::Packet& packet = state.block->packets[inBlock];
+        const bool whole = state.block->whole[inBlock];
         ++state.nextPacket;
         readAny = true;
-        bool whole = asf::ParsePacket(bytes, layout.packetSize, state.packet);
         if (whole)
-            state.lastSendTime = std::max(state.lastSendTime, QWORD(state.packet.sendTime) * 10000);
+            state.lastSendTime = std::max(state.lastSendTime, QWORD(packet.sendTime) * 10000);
         state.assembled.clear();
-        state.assembler.AddPayloads(state.packet.payloads, state.assembled);
+        state.assembler.AddPayloads(packet.payloads, state.assembled);
         if (!whole) state.assembler.PacketDamaged();
         // An object the data ends inside is lost, unless the file was cut (counted at Open).
         if (state.nextPacket == layout.packetCount && layout.promisedPackets == layout.packetCount)
