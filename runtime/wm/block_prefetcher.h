@@ -1,7 +1,8 @@
 #pragma once
-// Reads a range of a source in consecutive blocks on a thread of its own, a few blocks ahead of
-// the consumer, so that reading the file and parsing it overlap. Blocks are shared: whatever
-// points into one holds it, and a block is read into again only when nothing holds it.
+// Reads a range of data packets in consecutive blocks on a thread of its own, and parses each
+// packet there, some blocks ahead of the consumer, so that reading the file and assembling its
+// samples overlap. Blocks are shared: whatever points into one holds it, and a block is read
+// into again only when nothing holds it.
 
 #include <condition_variable>
 #include <deque>
@@ -75,7 +76,7 @@ class BlockPrefetcher {
     int FailureErrno();
 
     // Blocks read before the consumer asks: kMinAhead at first, one more whenever the consumer
-    // finds none ready, up to kAheadBytes' worth.
+    // finds none ready, up to kAheadBytes' worth; refilled once half of them are taken.
     static constexpr size_t kMinAhead = 8;
     static constexpr size_t kAheadBytes = 4u << 20;
     static constexpr size_t kPooled = 32;  // blocks kept for reuse
