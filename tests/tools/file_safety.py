@@ -191,7 +191,8 @@ def case_interrupt(work):
         return
     earlier = os.path.join(out, "joined.wmv")
     shutil.copy(PART2, earlier)
-    interrupted([JOIN, "--force", earlier, big, big], os.path.join(out, ".joined.wmv*"),
+    # The hidden name, or the writer's file beside it while the packets are written.
+    interrupted([JOIN, "--force", earlier, big, big], os.path.join(out, ".*joined.wmv*"),
                 signal.SIGTERM)
     check(digest(earlier) == digest(PART2), "the earlier output changed")
     check(listing(out) == ["joined.wmv"], "left in the output folder: %s" % listing(out))
