@@ -20,6 +20,28 @@ bool ReportedOutOfMemory(HRESULT hr) {
     return true;
 }
 
+// Each item of one kind ("Marker", "Script") read and added in order, each failure said with
+// the kind's own calls in the message; the first failure ends the copy.
+template <class Item, class Count, class Read, class Add>
+HRESULT CarryEach(const char* kind, Count count, Read read, Add add) {
+    WORD n = 0;
+    HRESULT hr = count(&n);
+    if (Failed(hr)) {
+        ReportError("Get%sCount failed (hr=0x%08x).\n", kind, hr);
+        return hr;
+    }
+    for (WORD i = 0; i < n && Succeeded(hr); ++i) {
+        Item item;
+        if (Failed(hr = read(i, item))) {
+            if (!ReportedOutOfMemory(hr))
+                ReportError("Get%s failed for %s no %d (hr=0x%08x).\n", kind, kind, int(i), hr);
+        } else if (Failed(hr = add(item))) {
+            ReportError("Add%s failed for %s no %d (hr=0x%08x).\n", kind, kind, int(i), hr);
+        }
+    }
+    return hr;
+}
+
 }  // namespace
 
 HRESULT CarryAttribute(IWMHeaderInfo* source, WORD srcStream, IWMHeaderInfo* destination,
@@ -74,43 +96,24 @@ HRESULT CarryCodecInfo(IWMHeaderInfo* source, IWMHeaderInfo* destination) {
 HRESULT CarryScripts(IWMHeaderInfo* source, IWMHeaderInfo* destination, QWORD offset,
                      QWORD rebase) {
     if (!destination || !source) return E_INVALIDARG;
-    WORD count = 0;
-    HRESULT hr = source->GetScriptCount(&count);
-    if (Failed(hr)) {
-        ReportError("GetScriptCount failed (hr=0x%08x).\n", hr);
-        return hr;
-    }
-    for (WORD i = 0; i < count && Succeeded(hr); ++i) {
-        Script s;
-        if (Failed(hr = ReadScript(source, i, s))) {
-            if (!ReportedOutOfMemory(hr))
-                ReportError("GetScript failed for Script no %d (hr=0x%08x).\n", int(i), hr);
-        } else if (Failed(hr = destination->AddScript(s.type.c_str(), s.command.c_str(),
-                                                      Shifted(s.time, offset, rebase))))
-            ReportError("AddScript failed for Script no %d (hr=0x%08x).\n", int(i), hr);
-    }
-    return hr;
+    return CarryEach<Script>(
+        "Script", [&](WORD* count) { return source->GetScriptCount(count); },
+        [&](WORD i, Script& s) { return ReadScript(source, i, s); },
+        [&](const Script& s) {
+            return destination->AddScript(s.type.c_str(), s.command.c_str(),
+                                          Shifted(s.time, offset, rebase));
+        });
 }
 
 HRESULT CarryMarkers(IWMHeaderInfo* source, IWMHeaderInfo* destination, QWORD offset,
                      QWORD rebase) {
     if (!destination || !source) return E_INVALIDARG;
-    WORD count = 0;
-    HRESULT hr = source->GetMarkerCount(&count);
-    if (Failed(hr)) {
-        ReportError("GetMarkerCount failed (hr=0x%08x).\n", hr);
-        return hr;
-    }
-    for (WORD i = 0; i < count && Succeeded(hr); ++i) {
-        Marker m;
-        if (Failed(hr = ReadMarker(source, i, m))) {
-            if (!ReportedOutOfMemory(hr))
-                ReportError("GetMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
-        } else if (Failed(hr = destination->AddMarker(m.name.c_str(),
-                                                      Shifted(m.time, offset, rebase))))
-            ReportError("AddMarker failed for Marker no %d (hr=0x%08x).\n", int(i), hr);
-    }
-    return hr;
+    return CarryEach<Marker>(
+        "Marker", [&](WORD* count) { return source->GetMarkerCount(count); },
+        [&](WORD i, Marker& m) { return ReadMarker(source, i, m); },
+        [&](const Marker& m) {
+            return destination->AddMarker(m.name.c_str(), Shifted(m.time, offset, rebase));
+        });
 }
 
 }  // namespace engine

@@ -1,21 +1,10 @@
 #include "header_items.h"
 
-#include <exception>
+#include "try_allocate.h"
 
 namespace engine {
 
 namespace {
-
-// Room for characters and a terminator, zeroed; false when out of memory.
-template <class Container>
-bool Allocate(Container& c, size_t n) {
-    try {
-        c.assign(n, typename Container::value_type{});
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
 
 // Cuts a fetched text at its first terminator.
 void CutAtTerminator(std::u16string& text) {

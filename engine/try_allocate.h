@@ -7,16 +7,23 @@
 
 namespace engine {
 
-// Makes c hold n value-initialised elements; when memory runs out says so and returns false.
+// Makes c hold n value-initialised elements; false when memory runs out.
 template <class Container>
-bool TryAllocate(Container& c, size_t n) {
+bool Allocate(Container& c, size_t n) {
     try {
         c.assign(n, typename Container::value_type{});
         return true;
     } catch (const std::exception&) {
-        ReportError("Internal Error: Out of memory\n");
         return false;
     }
+}
+
+// Allocate, saying so when memory runs out.
+template <class Container>
+bool TryAllocate(Container& c, size_t n) {
+    if (Allocate(c, n)) return true;
+    ReportError("Internal Error: Out of memory\n");
+    return false;
 }
 
 }  // namespace engine

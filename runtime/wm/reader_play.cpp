@@ -311,11 +311,9 @@ bool CReader::DeliverDue(PlayState& state, QWORD target) {
                                                m_context);
         else
             m_callback->OnSample(stream - 1u, time, duration, flags, buffer.Get(), m_context);
-        // The same object serves the next sample when the callee kept no reference.
-        if (buffer->Unshared()) {
-            buffer->Drop();
-            buffer.Swap(state.spareBuffer);
-        }
+        // The same object serves the next sample when the callee kept no reference; its Hold
+        // lets go of what it held.
+        if (buffer->Unshared()) buffer.Swap(state.spareBuffer);
     }
     return sentAny;
 }
