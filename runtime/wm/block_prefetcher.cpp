@@ -7,12 +7,12 @@
 namespace wm {
 
 BlockPrefetcher::BlockPrefetcher(asf::ByteSource& source, uint64_t offset, uint64_t length,
-                                 size_t blockSize, uint32_t packetSize)
+                                 size_t blockSize, Prepare prepare)
     : m_source(source),
       m_offset(offset),
       m_end(offset + length),
       m_blockSize(blockSize),
-      m_packetSize(packetSize),
+      m_prepare(std::move(prepare)),
       m_maxAhead(std::max(kMinAhead, kAheadBytes / std::max<size_t>(1, blockSize))) {
     m_thread = std::thread([this] { Run(); });
 }
@@ -59,7 +59,7 @@ void BlockPrefetcher::Run() {
         bool ok = m_source.ReadAt(at, block->bytes.data(), n);
         const int error = errno;
         at += n;
-        if (ok) Parse(*block);
+        if (ok) m_prepare(*block);
         std::unique_lock<std::mutex> lock(m_mutex);
         if (!ok) {
             m_failed = true;
@@ -76,17 +76,7 @@ void BlockPrefetcher::Run() {
     m_changed.notify_all();
 }
 
-// Every whole packet of the block; a short end is left to the consumer, which fails on it.
-void BlockPrefetcher::Parse(PacketBlock& block) const {
-    const size_t count = m_packetSize ? block.bytes.size() / m_packetSize : 0;
-    block.packets.resize(count);
-    block.whole.resize(count);
-    for (size_t i = 0; i < count; ++i)
-        block.whole[i] =
-            asf::ParsePacket(block.bytes.data() + i * m_packetSize, m_packetSize, block.packets[i]);
-}
-
-bool BlockPrefetcher::Next(ReadBlock* block) {
+bool BlockPrefetcher::Next(std::shared_ptr<PacketBlock>* block) {
     block->reset();
     std::unique_lock<std::mutex> lock(m_mutex);
     // Reading fell behind: read further ahead from now on.

@@ -1,11 +1,12 @@
 #pragma once
-// Reads a range of data packets in consecutive blocks on a thread of its own, and parses each
-// packet there, some blocks ahead of the consumer, so that reading the file and assembling its
-// samples overlap. Blocks are shared: whatever points into one holds it, and a block is read
-// into again only when nothing holds it.
+// Reads a range of data packets in consecutive blocks on a thread of its own, and prepares each
+// block there (its samples assembled), some blocks ahead of the consumer, so that reading and
+// assembling overlap with the consumer's work. Blocks are shared: whatever points into one holds
+// it, and a block is read into again only when nothing holds it.
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -13,7 +14,7 @@
 #include <vector>
 
 #include "../asf/byte_io.h"
-#include "../asf/packet_parser.h"
+#include "../asf/sample_assembler.h"
 #include "block_memory.h"
 
 namespace wm {
@@ -48,12 +49,21 @@ struct UnsetAllocator : std::allocator<T> {
 };
 using BlockBytes = std::vector<uint8_t, UnsetAllocator<uint8_t>>;
 
-// Consecutive data packets as read, each parsed on the reading thread, so that the consumer's
-// thread only assembles the samples.
+// What the reading thread found in one packet of a block.
+struct ReadyPacket {
+    uint32_t sendTime = 0;    // ms
+    bool whole = false;       // parsed without damage
+    uint32_t damaged = 0;     // packets found damaged with this one
+    uint32_t samplesEnd = 0;  // its completed samples end here in the block's samples
+};
+
+// Consecutive data packets as read, with the samples they complete, assembled on the reading
+// thread; the consumer takes the samples out.
 struct PacketBlock {
     BlockBytes bytes;
-    std::vector<asf::Packet> packets;  // pointing into bytes
-    std::vector<bool> whole;           // the packet parsed without damage
+    std::vector<ReadyPacket> packets;
+    std::vector<asf::Sample> samples;
+    uint64_t sequence = 0;  // the assembler's number for the block (Sample::firstBlock)
     const uint8_t* data() const { return bytes.data(); }
     size_t size() const { return bytes.size(); }
 };
@@ -61,16 +71,17 @@ using ReadBlock = std::shared_ptr<const PacketBlock>;
 
 class BlockPrefetcher {
   public:
-    // The source must not be used by anyone else while the prefetcher lives. A block holds
-    // whole packets of packetSize.
+    // Runs on the reading thread for each block read, in file order.
+    using Prepare = std::function<void(PacketBlock&)>;
+    // The source must not be used by anyone else while the prefetcher lives.
     BlockPrefetcher(asf::ByteSource& source, uint64_t offset, uint64_t length, size_t blockSize,
-                    uint32_t packetSize);
+                    Prepare prepare);
     ~BlockPrefetcher();
     BlockPrefetcher(const BlockPrefetcher&) = delete;
     BlockPrefetcher& operator=(const BlockPrefetcher&) = delete;
 
     // The next block; false at the end of the range or on a read error (then Failed() is true).
-    bool Next(ReadBlock* block);
+    bool Next(std::shared_ptr<PacketBlock>* block);
     bool Failed();
     // Why the read failed: the system's error number, 0 when the file ended before the range.
     int FailureErrno();
@@ -84,18 +95,17 @@ class BlockPrefetcher {
   private:
     void Run();
     std::shared_ptr<PacketBlock> FreeBlock();
-    void Parse(PacketBlock& block) const;
 
     asf::ByteSource& m_source;
     uint64_t m_offset;
     uint64_t m_end;
     size_t m_blockSize;
-    uint32_t m_packetSize;
+    Prepare m_prepare;
     size_t m_maxAhead;
     std::vector<std::shared_ptr<PacketBlock>> m_pool;  // the reading thread's only
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<ReadBlock> m_ready;
+    std::deque<std::shared_ptr<PacketBlock>> m_ready;
     size_t m_ahead = kMinAhead;
     bool m_handedAny = false;
     bool m_stop = false;

@@ -91,7 +91,6 @@ class CReader final : public IWMReader,
     bool NextTarget(PlayState& state, std::unique_lock<std::mutex>& lock, QWORD* target);
     void PlayUpTo(PlayState& state, QWORD target);
     bool ReadAhead(PlayState& state, QWORD target);
-    void Descramble(PlayState& state, asf::Sample& s);
     bool DeliverDue(PlayState& state, QWORD target);
     void EndPlay(std::unique_lock<std::mutex>& lock, WMT_STATUS status, HRESULT hr);
     void Status(WMT_STATUS status, HRESULT hr);

@@ -5,8 +5,8 @@
 #include <map>
 #include <optional>
 
-#include "../asf/audio_spread.h"
 #include "../asf/safe_file.h"
+#include "block_assembler.h"
 #include "block_prefetcher.h"
 #include "nss_buffer.h"
 #include "reader.h"
@@ -21,21 +21,14 @@ constexpr size_t kMaxPendingBytes = 4u << 20;
 constexpr QWORD kDurationSlack = 20000000;  // 2 s: how far a declared duration may pass the samples
 constexpr QWORD kReadAheadOfClock = 10000000;  // 1 s of send time past the released time
 constexpr QWORD kNoClock = UINT64_MAX;
-constexpr size_t kMaxSparePieceLists = 256;
 }  // namespace
 
 // The state of one play, owned by the worker. Settings are copied at the start so that callers
 // may change them during the play without effect.
 struct PlayState {
     PlayState(const asf::AsfHeader& header, const asf::AsfLayout& fileLayout)
-        : layout(fileLayout), file(header.file), assembler(header) {
-        for (const asf::StreamProperties& s : header.streams) {
-            queues.push_back({s.Number(), {}});
-            asf::AudioSpread spread;
-            if (asf::ReadAudioSpread(s, &spread) == asf::SpreadKind::Spread)
-                spreads[s.Number()] = spread;
-        }
-        assembler.UseViews(true);
+        : layout(fileLayout), file(header.file), assembler(header, fileLayout, recycler) {
+        for (const asf::StreamProperties& s : header.streams) queues.push_back({s.Number(), {}});
     }
     struct Waiting {
         uint64_t order;
@@ -59,8 +52,7 @@ struct PlayState {
             Waiting& w = q.samples.push_back();
             w.order = nextOrder++;
             if (s.IsView()) w.block = block;
-            if (!s.pieces.empty() && s.firstBlock != assembler.CurrentBlock())
-                w.earlier = previousBlock;
+            if (!s.pieces.empty() && s.firstBlock != block->sequence) w.earlier = previousBlock;
             w.sample = std::move(s);
             return;
         }
@@ -92,20 +84,20 @@ struct PlayState {
     std::set<WORD> deselected;
     const asf::AsfLayout layout;
     const asf::FileProperties file;
-    std::map<uint16_t, asf::AudioSpread> spreads;  // streams whose objects are scrambled
     QWORD preroll = 0;
     QWORD declaredEnd = 0;  // the declared duration without preroll; 0 when none
 
-    // Reading.
+    // Reading: the assembler runs on the prefetcher's thread, which ends before it goes.
+    std::shared_ptr<BufferRecycler> recycler = std::make_shared<BufferRecycler>();
+    BlockAssembler assembler;
     std::optional<BlockPrefetcher> blocks;
-    ReadBlock block;
+    std::shared_ptr<PacketBlock> block;
     ReadBlock previousBlock;
     uint64_t blockFirstPacket = 0;
     uint64_t blockPackets = 0;
     uint64_t nextPacket = 0;
+    size_t nextSample = 0;   // in the block
     QWORD lastSendTime = 0;  // 100 ns
-    asf::SampleAssembler assembler;
-    std::vector<asf::Sample> assembled;
     bool ioFailed = false;
 
     // Waiting and delivering.
@@ -114,8 +106,7 @@ struct PlayState {
     size_t pendingCount = 0;
     size_t pendingBytes = 0;
     QWORD contentEnd = 0;
-    uint64_t servedClock = 0;  // the DeliverTime count last played up to
-    std::shared_ptr<BufferRecycler> recycler = std::make_shared<BufferRecycler>();
+    uint64_t servedClock = 0;        // the DeliverTime count last played up to
     ComPtr<CNssBuffer> spareBuffer;  // handed out before, and nobody kept it
 };
 
@@ -151,7 +142,7 @@ void CReader::Play(std::unique_lock<std::mutex>& lock) {
     }
 }
 
-// Selects the streams, starts reading the packets on the prefetcher's thread, and tells the
+// Selects the streams, starts reading and assembling on the prefetcher's thread, and tells the
 // callback; separate from the loop because it runs once and without the lock.
 void CReader::StartPlay(PlayState& state) {
     for (const StreamDescription& d : m_profile.streams) {
@@ -165,7 +156,8 @@ void CReader::StartPlay(PlayState& state) {
     const uint64_t blockCapacity = std::max<uint64_t>(1, kReadBlockBytes / layout.packetSize);
     state.blocks.emplace(*m_source, layout.firstPacketOffset,
                          layout.packetCount * layout.packetSize,
-                         static_cast<size_t>(blockCapacity * layout.packetSize), layout.packetSize);
+                         static_cast<size_t>(blockCapacity * layout.packetSize),
+                         [&assembler = state.assembler](PacketBlock& b) { assembler.Prepare(b); });
     if (!(state.file.flags & asf::FileProperties::kBroadcast) &&
         state.file.playDuration > state.preroll)
         state.declaredEnd = state.file.playDuration - state.preroll;
@@ -202,19 +194,16 @@ void CReader::PlayUpTo(PlayState& state, QWORD target) {
     }
 }
 
-// Reads packets while samples before the target may still be ahead in the file: up to a second
+// Takes packets while samples before the target may still be ahead in the file: up to a second
 // of send time past it, since a sample is sent before its time, and within the memory bound.
-// True when it read any packet.
+// True when it took any packet.
 bool CReader::ReadAhead(PlayState& state, QWORD target) {
     const asf::AsfLayout& layout = state.layout;
     bool readAny = false;
-    state.recycler->TakeAll(state.assembler.Spares());
     while (
         state.nextPacket < layout.packetCount && state.pendingBytes < kMaxPendingBytes &&
         (target == kNoClock || state.lastSendTime < target + state.preroll + kReadAheadOfClock)) {
         if (state.nextPacket >= state.blockFirstPacket + state.blockPackets) {
-            // Fragments in the block let go now are copied out first.
-            state.assembler.NewBlock();
             state.previousBlock = std::move(state.block);
             if (!state.blocks->Next(&state.block) || state.block->size() % layout.packetSize) {
                 state.ioFailed = true;
@@ -222,61 +211,23 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
             }
             state.blockFirstPacket = state.nextPacket;
             state.blockPackets = state.block->size() / layout.packetSize;
+            state.nextSample = 0;
         }
-        // Parsed on the prefetcher's thread.
-        const size_t inBlock = static_cast<size_t>(state.nextPacket - state.blockFirstPacket);
-        const asf::Packet& packet = state.block->packets[inBlock];
-        const bool whole = state.block->whole[inBlock];
+        // Parsed and assembled on the prefetcher's thread.
+        const ReadyPacket& packet =
+            state.block->packets[static_cast<size_t>(state.nextPacket - state.blockFirstPacket)];
         ++state.nextPacket;
         readAny = true;
-        if (whole)
+        if (packet.whole)
             state.lastSendTime = std::max(state.lastSendTime, QWORD(packet.sendTime) * 10000);
-        state.assembled.clear();
-        state.assembler.AddPayloads(packet.payloads, state.assembled);
-        if (!whole) state.assembler.PacketDamaged();
-        // An object the data ends inside is lost, unless the file was cut (counted at Open).
-        if (state.nextPacket == layout.packetCount && layout.promisedPackets == layout.packetCount)
-            state.assembler.EndOfData();
-        if (const uint64_t damaged = state.assembler.TakeDamagedPackets()) {
+        if (packet.damaged) {
             std::lock_guard<std::mutex> g(m_mutex);
-            m_statistics.damagedPackets += damaged;
+            m_statistics.damagedPackets += packet.damaged;
         }
-        for (asf::Sample& s : state.assembled) {
-            if (!state.spreads.empty()) Descramble(state, s);
-            state.Enqueue(s);
-        }
+        for (; state.nextSample < packet.samplesEnd; ++state.nextSample)
+            state.Enqueue(state.block->samples[state.nextSample]);
     }
     return readAny;
-}
-
-// A sample of a spread stream becomes a copy of its bytes in plain order; one of another size
-// is passed on as it is and counted as damage.
-void CReader::Descramble(PlayState& state, asf::Sample& s) {
-    auto spread = state.spreads.find(s.stream);
-    if (spread == state.spreads.end()) return;
-    asf::SamplePiece whole{s.view ? s.view : s.data.data(),
-                           s.view ? s.viewLength : static_cast<uint32_t>(s.data.size())};
-    const bool inPieces = !s.pieces.empty();
-    std::vector<uint8_t> plain;
-    auto& spares = state.assembler.Spares();
-    if (!spares.empty()) {
-        plain = std::move(spares.back());
-        spares.pop_back();
-    }
-    if (!asf::Descramble(spread->second, inPieces ? s.pieces.data() : &whole,
-                         inPieces ? s.pieces.size() : 1, plain)) {
-        spares.push_back(std::move(plain));
-        std::lock_guard<std::mutex> g(m_mutex);
-        ++m_statistics.damagedPackets;
-        return;
-    }
-    if (inPieces && state.assembler.PieceSpares().size() < kMaxSparePieceLists)
-        state.assembler.PieceSpares().push_back(std::move(s.pieces));
-    if (!s.view && !inPieces) spares.push_back(std::move(s.data));
-    s.pieces.clear();
-    s.view = nullptr;
-    s.viewLength = 0;
-    s.data = std::move(plain);
 }
 
 // Hands over, in file order, every sample before the target whose stream is not held up by an
@@ -295,8 +246,6 @@ bool CReader::DeliverDue(PlayState& state, QWORD target) {
         if (!buffer) buffer.Attach(new CNssBuffer);
         if (!s.pieces.empty()) {
             buffer->Hold(s.pieces, s.viewLength, std::move(w.block), std::move(w.earlier));
-            if (state.assembler.PieceSpares().size() < kMaxSparePieceLists)
-                state.assembler.PieceSpares().push_back(std::move(s.pieces));
         } else if (s.view) {
             buffer->Hold(s.view, s.viewLength, std::move(w.block));
         } else {

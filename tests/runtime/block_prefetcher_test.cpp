@@ -1,5 +1,6 @@
-// The reading thread's blocks: in file order, each packet parsed as the parser parses it, for
-// a consumer slower or faster than the reads, and a prefetcher let go of in the middle.
+// The reading thread's blocks: in file order, their samples assembled whole across block
+// edges, for a consumer slower or faster than the reads, and a prefetcher let go of in the
+// middle.
 
 #include "wm/block_prefetcher.h"
 
@@ -10,57 +11,79 @@
 
 #include "asf/header.h"
 #include "test_files.h"
+#include "wm/block_assembler.h"
 
 namespace {
 
 struct TestFile {
+    std::vector<TestSample> samples;
     asf::MemorySource source;
+    asf::AsfHeader header;
     asf::AsfLayout layout;
 };
 
-// About 2 MiB of packets: several blocks of the size the reader uses.
+// About 2 MiB of packets, several blocks of the size the reader uses; most samples span two
+// packets, and some span two blocks.
 TestFile MakeFile() {
     std::vector<TestSample> samples;
-    for (size_t i = 0; i < 700; ++i)
-        samples.push_back({1, i * 333333, i % 30 == 0, std::vector<BYTE>(3000, BYTE(i))});
-    TestFile f{asf::MemorySource(WriteTestFile(samples)), {}};
-    asf::AsfHeader header;
+    for (size_t i = 0; i < 700; ++i) {
+        std::vector<BYTE> bytes(3000);
+        for (size_t b = 0; b < bytes.size(); ++b) bytes[b] = BYTE(i * 7 + b);
+        samples.push_back({1, i * 330000, i % 30 == 0, std::move(bytes)});
+    }
+    TestFile f{samples, asf::MemorySource(WriteTestFile(samples)), {}, {}};
     std::string error;
-    EXPECT_TRUE(asf::ReadAsfStructure(f.source, header, f.layout, error)) << error;
+    EXPECT_TRUE(asf::ReadAsfStructure(f.source, f.header, f.layout, error)) << error;
     return f;
 }
 
-TEST(BlockPrefetcher, BlocksComeInOrderParsedAsTheParserParsesThem) {
+std::vector<BYTE> BytesOf(const asf::Sample& s) {
+    if (s.view) return {s.view, s.view + s.viewLength};
+    if (s.pieces.empty()) return s.data;
+    std::vector<BYTE> bytes;
+    for (const asf::SamplePiece& p : s.pieces) bytes.insert(bytes.end(), p.data, p.data + p.length);
+    return bytes;
+}
+
+TEST(BlockPrefetcher, BlocksComeInOrderWithTheirSamplesWhole) {
     TestFile f = MakeFile();
     const uint32_t size = f.layout.packetSize;
     ASSERT_GT(f.layout.packetCount, 600u);
     for (int pause : {0, 1}) {  // a consumer faster, then slower, than the reads
+        wm::BlockAssembler assembler(f.header, f.layout, std::make_shared<wm::BufferRecycler>());
         wm::BlockPrefetcher blocks(f.source, f.layout.firstPacketOffset,
-                                   f.layout.packetCount * size, 40 * size, size);
+                                   f.layout.packetCount * size, 40 * size,
+                                   [&](wm::PacketBlock& b) { assembler.Prepare(b); });
         uint64_t packet = 0;
-        wm::ReadBlock block;
-        while (blocks.Next(&block)) {
+        size_t sample = 0, acrossBlocks = 0;
+        std::shared_ptr<wm::PacketBlock> block, previous;  // pieces may lie in the one before
+        while (previous = std::move(block), blocks.Next(&block)) {
             ASSERT_EQ(block->packets.size(), block->size() / size);
-            for (size_t i = 0; i < block->packets.size(); ++i, ++packet) {
-                std::vector<uint8_t> bytes(size);
-                ASSERT_TRUE(f.source.ReadAt(f.layout.firstPacketOffset + packet * size,
-                                            bytes.data(), size));
-                ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), block->data() + i * size));
-                asf::Packet expected;
-                EXPECT_EQ(block->whole[i], asf::ParsePacket(bytes.data(), size, expected));
-                const asf::Packet& got = block->packets[i];
-                ASSERT_EQ(got.payloads.size(), expected.payloads.size());
-                EXPECT_EQ(got.sendTime, expected.sendTime);
-                for (size_t p = 0; p < got.payloads.size(); ++p) {
-                    EXPECT_EQ(got.payloads[p].objectNumber, expected.payloads[p].objectNumber);
-                    EXPECT_EQ(got.payloads[p].length, expected.payloads[p].length);
-                    EXPECT_EQ(got.payloads[p].data - block->data(),
-                              expected.payloads[p].data - bytes.data() + ptrdiff_t(i * size));
-                }
+            std::vector<uint8_t> bytes(block->size());
+            ASSERT_TRUE(f.source.ReadAt(f.layout.firstPacketOffset + packet * size, bytes.data(),
+                                        bytes.size()));
+            ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), block->data()));
+            packet += block->packets.size();
+            uint32_t end = 0;
+            for (const wm::ReadyPacket& p : block->packets) {
+                EXPECT_TRUE(p.whole);
+                EXPECT_EQ(p.damaged, 0u);
+                EXPECT_GE(p.samplesEnd, end);
+                end = p.samplesEnd;
+            }
+            ASSERT_EQ(end, block->samples.size());
+            for (const asf::Sample& s : block->samples) {
+                ASSERT_LT(sample, f.samples.size());
+                EXPECT_EQ(s.time, f.samples[sample].time);
+                EXPECT_EQ(BytesOf(s), f.samples[sample].data) << "sample " << sample;
+                acrossBlocks += !s.pieces.empty() && s.firstBlock != block->sequence;
+                ++sample;
             }
             if (pause) std::this_thread::sleep_for(std::chrono::milliseconds(pause));
         }
         EXPECT_EQ(packet, f.layout.packetCount);
+        EXPECT_EQ(sample, f.samples.size());
+        EXPECT_GT(acrossBlocks, 5u);
         EXPECT_FALSE(blocks.Failed());
     }
 }
@@ -71,8 +94,8 @@ TEST(BlockPrefetcher, LetGoOfInTheMiddleStops) {
     const uint32_t size = f.layout.packetSize;
     for (int taken : {0, 1, 3}) {
         wm::BlockPrefetcher blocks(f.source, f.layout.firstPacketOffset,
-                                   f.layout.packetCount * size, 4 * size, size);
-        wm::ReadBlock block;
+                                   f.layout.packetCount * size, 4 * size, [](wm::PacketBlock&) {});
+        std::shared_ptr<wm::PacketBlock> block;
         for (int i = 0; i < taken; ++i) ASSERT_TRUE(blocks.Next(&block));
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
