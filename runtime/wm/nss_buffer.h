@@ -33,12 +33,15 @@ class CNssBuffer final : public INSSBuffer, private RefCount<CNssBuffer> {
         : m_bytes(std::move(bytes)), m_length(m_bytes.size()), m_recycler(std::move(recycler)) {}
 
     // Refill, only by a holder of the one reference: owned bytes (given back to the recycler
-    // when done), or bytes inside blocks that the buffer holds until it is done.
+    // when done), or bytes lent from blocks that the lender keeps until the buffer is unshared
+    // again or it calls Keep.
     void Hold(std::vector<BYTE>&& bytes, const std::shared_ptr<BufferRecycler>& recycler);
-    void Hold(const BYTE* bytes, size_t length, std::shared_ptr<const void> block);
+    void Lend(const BYTE* bytes, size_t length);
     // Takes the pieces and leaves its former, empty list in their place.
-    void Hold(std::vector<asf::SamplePiece>& pieces, size_t length,
-              std::shared_ptr<const void> block, std::shared_ptr<const void> earlierBlock);
+    void Lend(std::vector<asf::SamplePiece>& pieces, size_t length);
+    // The lent bytes' blocks, held from now on until the buffer is done; by the lender, while
+    // it still holds a reference, once somebody else kept one.
+    void Keep(std::shared_ptr<const void> block, std::shared_ptr<const void> earlierBlock);
     void Drop();
     // True when the caller holds the only reference: nobody else can reach the buffer.
     bool Unshared() const { return RefsImpl() == 1; }

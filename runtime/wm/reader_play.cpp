@@ -30,11 +30,13 @@ struct PlayState {
         : layout(fileLayout), file(header.file), assembler(header, fileLayout, recycler) {
         for (const asf::StreamProperties& s : header.streams) queues.push_back({s.Number(), {}});
     }
+    // A sample waiting in its block, which stays held while it waits.
     struct Waiting {
         uint64_t order;
-        asf::Sample sample;
-        ReadBlock block;    // holds the bytes of a sample that is a view
-        ReadBlock earlier;  // and the block before, where its first pieces may lie
+        uint64_t block;  // number among the blocks taken
+        uint32_t index;  // in the block's samples
+        bool inEarlier;  // its first pieces lie in the block before
+        QWORD time;
     };
     // Samples waiting for the clock, per stream in file order; order numbers keep file order
     // across streams.
@@ -42,27 +44,56 @@ struct PlayState {
         uint16_t stream;
         RingQueue<Waiting> samples;
     };
+    // A block taken from the prefetcher, held while samples wait in it and while it is the
+    // current one or the one before.
+    struct HeldBlock {
+        std::shared_ptr<PacketBlock> block;  // null once let go of
+        size_t waiting = 0;                  // samples that need it
+    };
 
-    // Puts a sample read from the file behind the others of its stream.
-    void Enqueue(asf::Sample& s) {
+    HeldBlock& Held(uint64_t number) { return held[static_cast<size_t>(number - firstHeld)]; }
+    void TakeBlock(std::shared_ptr<PacketBlock> b) {
+        held.push_back({std::move(b), 0});
+        if (held.size() > 2) LetGoIfDone(firstHeld + held.size() - 3);
+    }
+    // Lets go of a block no sample needs any more, unless it is the current one or the one
+    // before; a sample that waits long holds its own block only.
+    void LetGoIfDone(uint64_t number) {
+        HeldBlock& h = Held(number);
+        if (h.waiting != 0 || number + 2 >= firstHeld + held.size()) return;
+        h.block.reset();
+        while (!held.empty() && !held.front().block) {
+            held.pop_front();
+            ++firstHeld;
+        }
+    }
+    // Puts the block's sample behind the others of its stream.
+    void Enqueue(uint32_t index) {
+        const uint64_t current = firstHeld + held.size() - 1;
+        HeldBlock& h = held.back();
+        const asf::Sample& s = h.block->samples[index];
         for (Queue& q : queues) {
             if (q.stream != s.stream) continue;
             pendingBytes += s.Size();
             ++pendingCount;
-            Waiting& w = q.samples.push_back();
-            w.order = nextOrder++;
-            if (s.IsView()) w.block = block;
-            if (!s.pieces.empty() && s.firstBlock != block->sequence) w.earlier = previousBlock;
-            w.sample = std::move(s);
+            const bool inEarlier = !s.pieces.empty() && s.firstBlock != h.block->sequence;
+            q.samples.push_back() = {nextOrder++, current, index, inEarlier, s.time};
+            ++h.waiting;
+            if (inEarlier) ++Held(current - 1).waiting;
             return;
         }
+    }
+    // A delivered sample no longer needs its blocks.
+    void Release(const Waiting& w) {
+        if (w.inEarlier && --Held(w.block - 1).waiting == 0) LetGoIfDone(w.block - 1);
+        if (--Held(w.block).waiting == 0) LetGoIfDone(w.block);
     }
     // The queue whose first sample comes first in the file among those before the target; a
     // stream waits behind its own first sample that is not due yet, never behind another's.
     Queue* NextDue(QWORD target) {
         Queue* next = nullptr;
         for (Queue& q : queues) {
-            if (q.samples.empty() || q.samples.front().sample.time >= target) continue;
+            if (q.samples.empty() || q.samples.front().time >= target) continue;
             if (!next || q.samples.front().order < next->samples.front().order) next = &q;
         }
         return next;
@@ -91,8 +122,8 @@ struct PlayState {
     std::shared_ptr<BufferRecycler> recycler = std::make_shared<BufferRecycler>();
     BlockAssembler assembler;
     std::optional<BlockPrefetcher> blocks;
-    std::shared_ptr<PacketBlock> block;
-    ReadBlock previousBlock;
+    RingQueue<HeldBlock> held;  // the last is the current block
+    uint64_t firstHeld = 0;     // the number of held.front()
     uint64_t blockFirstPacket = 0;
     uint64_t blockPackets = 0;
     uint64_t nextPacket = 0;
@@ -204,18 +235,20 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
         state.nextPacket < layout.packetCount && state.pendingBytes < kMaxPendingBytes &&
         (target == kNoClock || state.lastSendTime < target + state.preroll + kReadAheadOfClock)) {
         if (state.nextPacket >= state.blockFirstPacket + state.blockPackets) {
-            state.previousBlock = std::move(state.block);
-            if (!state.blocks->Next(&state.block) || state.block->size() % layout.packetSize) {
+            std::shared_ptr<PacketBlock> next;
+            if (!state.blocks->Next(&next) || next->size() % layout.packetSize) {
                 state.ioFailed = true;
                 return readAny;
             }
             state.blockFirstPacket = state.nextPacket;
-            state.blockPackets = state.block->size() / layout.packetSize;
+            state.blockPackets = next->size() / layout.packetSize;
             state.nextSample = 0;
+            state.TakeBlock(std::move(next));
         }
         // Parsed and assembled on the prefetcher's thread.
+        const PacketBlock& block = *state.held.back().block;
         const ReadyPacket& packet =
-            state.block->packets[static_cast<size_t>(state.nextPacket - state.blockFirstPacket)];
+            block.packets[static_cast<size_t>(state.nextPacket - state.blockFirstPacket)];
         ++state.nextPacket;
         readAny = true;
         if (packet.whole)
@@ -225,7 +258,7 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
             m_statistics.damagedPackets += packet.damaged;
         }
         for (; state.nextSample < packet.samplesEnd; ++state.nextSample)
-            state.Enqueue(state.block->samples[state.nextSample]);
+            state.Enqueue(static_cast<uint32_t>(state.nextSample));
     }
     return readAny;
 }
@@ -235,34 +268,37 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
 bool CReader::DeliverDue(PlayState& state, QWORD target) {
     bool sentAny = false;
     while (PlayState::Queue* next = state.NextDue(target)) {
-        PlayState::Waiting& w = next->samples.front();
-        asf::Sample& s = w.sample;
+        const PlayState::Waiting w = next->samples.front();
+        next->samples.pop_front();
+        PlayState::HeldBlock& held = state.Held(w.block);
+        asf::Sample& s = held.block->samples[w.index];
         --state.pendingCount;
         state.pendingBytes -= s.Size();
         state.contentEnd = std::max(state.contentEnd, s.time + s.duration);
         sentAny = true;
+        const bool lent = s.IsView();
         ComPtr<CNssBuffer> buffer;
         buffer.Swap(state.spareBuffer);
         if (!buffer) buffer.Attach(new CNssBuffer);
-        if (!s.pieces.empty()) {
-            buffer->Hold(s.pieces, s.viewLength, std::move(w.block), std::move(w.earlier));
-        } else if (s.view) {
-            buffer->Hold(s.view, s.viewLength, std::move(w.block));
-        } else {
+        if (!s.pieces.empty())
+            buffer->Lend(s.pieces, s.viewLength);
+        else if (s.view)
+            buffer->Lend(s.view, s.viewLength);
+        else
             buffer->Hold(std::move(s.data), state.recycler);
-        }
-        const uint16_t stream = s.stream;
-        const QWORD time = s.time, duration = s.duration;
-        const DWORD flags = s.flags;
-        next->samples.pop_front();
-        if (m_callbackAdvanced && state.streamSamples[stream & 0x7F])
-            m_callbackAdvanced->OnStreamSample(stream, time, duration, flags, buffer.Get(),
+        if (m_callbackAdvanced && state.streamSamples[s.stream & 0x7F])
+            m_callbackAdvanced->OnStreamSample(s.stream, s.time, s.duration, s.flags, buffer.Get(),
                                                m_context);
         else
-            m_callback->OnSample(stream - 1u, time, duration, flags, buffer.Get(), m_context);
-        // The same object serves the next sample when the callee kept no reference; its Hold
-        // lets go of what it held.
-        if (buffer->Unshared()) buffer.Swap(state.spareBuffer);
+            m_callback->OnSample(s.stream - 1u, s.time, s.duration, s.flags, buffer.Get(),
+                                 m_context);
+        // The same object serves the next sample when the callee kept no reference; one kept
+        // holds the blocks its bytes lie in.
+        if (buffer->Unshared())
+            buffer.Swap(state.spareBuffer);
+        else if (lent)
+            buffer->Keep(held.block, w.inEarlier ? state.Held(w.block - 1).block : nullptr);
+        state.Release(w);
     }
     return sentAny;
 }
