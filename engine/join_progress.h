@@ -16,7 +16,11 @@ class JoinProgress {
     }
     void AddInput(uint64_t bytes) { m_total += bytes; }
     void BeginInput() { m_running = 0; }
-    void AddWritten(uint64_t bytes) { m_running += bytes; }
+    // From one thread at a time, the running reader's callbacks: no locked add is needed.
+    void AddWritten(uint64_t bytes) {
+        m_running.store(m_running.load(std::memory_order_relaxed) + bytes,
+                        std::memory_order_relaxed);
+    }
     void EndInput(uint64_t bytes) {
         m_running = 0;
         m_done += bytes;

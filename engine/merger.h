@@ -179,9 +179,8 @@ class CMerger final : public IWMReaderCallback,
     // stopped.
     HRESULT PlayInput(int k, HRESULT* copied);
     void NoteInputStats(int k, IWMReaderAdvanced* reader);
-    // Writes one sample as it stands in the output with the writer taken under the lock (and
-    // let go here), noting its end; reports a failure once.
-    HRESULT Forward(const Sample& s, wm::ComPtr<IWMWriterAdvanced>& writer);
+    // Writes one sample as it stands in the output and notes its end; under m_lock.
+    HRESULT Write(const Sample& s);
     // Gapless: writes the held first step of a later input, now that its start is known.
     void PlaceHeld();
     // Refuses, before anything is written, a join whose time line passes the format's limit.
@@ -192,7 +191,7 @@ class CMerger final : public IWMReaderCallback,
     MergerRuntime m_runtime;  // set at construction
 
     // The interfaces: set by the driver, nulled under m_lock (Drop); the callbacks take the
-    // running reader's and the writer's references under m_lock.
+    // running reader's reference under m_lock, and use the writer only under it.
     std::mutex m_lock;
     wm::ComPtr<IWMHeaderInfo> m_headerInfo2;
     wm::ComPtr<IWMHeaderInfo> m_headerInfo1;
@@ -228,8 +227,7 @@ class CMerger final : public IWMReaderCallback,
     // Callbacks: the running segment has already reported a failure; its end must not hide it.
     std::atomic<int32_t> m_segmentFailed{0};
     JoinControl m_control;  // any thread
-    // Under m_lock, but for its End(), which only the running reader's callbacks touch (and
-    // the driver while no reader runs).
+    // Under m_lock; the driver reads its End() while no reader runs.
     Placement m_placement;
     JoinProgress m_progress;     // any thread
     bool m_partMarkers = false;  // driver, set before the join

@@ -120,61 +120,51 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
         return S_OK;
     }
     Sample s{stream, time, duration, flags, sample};
-    bool unknown = false;  // reported once the lock is left
-    wm::ComPtr<IWMWriterAdvanced> writer;
+    HRESULT hr = S_OK;
     {
-        // One lock per sample: the placement and the writer are taken together.
+        // One lock per sample: the placement and the write go together, so the writer is not
+        // let go of, nor the phase moved on, while a sample is written.
         std::lock_guard<std::mutex> g(m_lock);
         if (!WritesSamples(m_phase)) return S_OK;  // no segment is running: dropped
         if (m_phase == JoinPhase::SecondPlaying) {
             s.stream = m_streamMap.WriterStreamFor(stream);
-            unknown = s.stream == 0;
-        }
-        if (m_phase == JoinPhase::SecondPlaying && !unknown) {
-            m_placement.NoteSample(m_clock2);
-            if (m_placement.Holding()) {
-                m_placement.Hold(s);
-                return S_OK;
+            if (s.stream != 0) {
+                m_placement.NoteSample(m_clock2);
+                if (m_placement.Holding()) {
+                    m_placement.Hold(s);
+                    return S_OK;
+                }
+                s.time = m_placement.Place(time, m_clock1);
             }
-            s.time = m_placement.Place(time, m_clock1);
         }
-        writer = m_writerAdvanced;
+        hr = s.stream == 0 ? E_UNEXPECTED : Write(s);
     }
-    if (unknown) {
-        FailSegment(E_UNEXPECTED, "Error in WriteStreamSample (hr=0x%08x).\n");
-        return E_UNEXPECTED;
-    }
-    return Forward(s, writer);
+    // Reported once the lock is left.
+    if (Failed(hr)) FailSegment(hr, "Error in WriteStreamSample (hr=0x%08x).\n");
+    return hr;
 }
 
-HRESULT CMerger::Forward(const Sample& s, wm::ComPtr<IWMWriterAdvanced>& writer) {
-    HRESULT hr = E_UNEXPECTED;  // no writer
-    if (writer) {
-        hr = writer->WriteStreamSample(s.stream, s.time, 0, s.duration, s.flags, s.buffer);
-        writer.Reset();
-    }
+// Under m_lock.
+HRESULT CMerger::Write(const Sample& s) {
+    if (!m_writerAdvanced) return E_UNEXPECTED;
+    HRESULT hr =
+        m_writerAdvanced->WriteStreamSample(s.stream, s.time, 0, s.duration, s.flags, s.buffer);
     DWORD length = 0;
     if (Succeeded(hr) && Succeeded(s.buffer->GetLength(&length))) {
         m_progress.AddWritten(length);
         m_placement.End().Add(s, length);
     }
-    if (Failed(hr)) FailSegment(hr, "Error in WriteStreamSample (hr=0x%08x).\n");
     return hr;
 }
 
 void CMerger::PlaceHeld() {
-    std::vector<HeldSample> held;
-    wm::ComPtr<IWMWriterAdvanced> writer;
+    HRESULT hr = S_OK;
     {
         std::lock_guard<std::mutex> g(m_lock);
-        held = m_placement.ReleaseHeld();
-        if (!held.empty()) writer = m_writerAdvanced;
+        for (HeldSample& h : m_placement.ReleaseHeld())
+            if (!m_segmentFailed && Succeeded(hr)) hr = Write(h.sample);
     }
-    for (HeldSample& h : held) {
-        wm::ComPtr<IWMWriterAdvanced> each = writer;  // Forward lets go of its copy
-        if (!m_segmentFailed) Forward(h.sample, each);
-        h.keep.Reset();
-    }
+    if (Failed(hr)) FailSegment(hr, "Error in WriteStreamSample (hr=0x%08x).\n");
 }
 
 HRESULT CMerger::OnTime(QWORD, void*) {

@@ -11,6 +11,7 @@ namespace {
 
 // How many packets at each end of the data the time line is taken from.
 constexpr uint64_t kTimeLinePackets = 64;
+constexpr uint64_t kMaxRunBytes = 1u << 20;  // read in one piece
 
 }  // namespace
 
@@ -51,17 +52,32 @@ TimeLine ReadTimeLine(asf::ByteSource& source, const asf::AsfHeader& header,
     const uint64_t count = layout.packetCount;
     const uint64_t head = std::min(count, kTimeLinePackets);
     const uint64_t tailStart = count > kTimeLinePackets ? count - kTimeLinePackets : head;
-    std::vector<uint8_t> bytes(layout.packetSize);
+    const uint32_t size = layout.packetSize;
     asf::Packet packet;
     uint64_t lowMs = UINT64_MAX, highMs = 0;
-    for (uint64_t i = 0; i < count; i = i + 1 == head ? std::max(head, tailStart) : i + 1) {
-        if (!source.ReadAt(layout.firstPacketOffset + i * layout.packetSize, bytes.data(),
-                           bytes.size()))
-            break;
-        asf::ParsePacket(bytes.data(), layout.packetSize, packet);
-        for (const asf::Payload& p : packet.payloads) {
-            lowMs = std::min<uint64_t>(lowMs, p.presentationTime);
-            highMs = std::max<uint64_t>(highMs, p.presentationTime);
+    // Each run in one read where it is small; else, or where that fails, packet by packet, up
+    // to the first packet that cannot be read.
+    std::vector<uint8_t> bytes;
+    bool readable = true;
+    for (auto [first, end] :
+         {std::pair{uint64_t(0), head}, std::pair{std::max(head, tailStart), count}}) {
+        if (!readable || first >= end) continue;
+        const uint64_t runBytes = (end - first) * size;
+        const bool inOne = runBytes <= kMaxRunBytes;
+        bytes.resize(static_cast<size_t>(inOne ? runBytes : size));
+        const bool whole = inOne && source.ReadAt(layout.firstPacketOffset + first * size,
+                                                  bytes.data(), bytes.size());
+        for (uint64_t i = first; i < end; ++i) {
+            uint8_t* at = whole ? bytes.data() + (i - first) * size : bytes.data();
+            if (!whole && !source.ReadAt(layout.firstPacketOffset + i * size, at, size)) {
+                readable = false;
+                break;
+            }
+            asf::ParsePacket(at, size, packet);
+            for (const asf::Payload& p : packet.payloads) {
+                lowMs = std::min<uint64_t>(lowMs, p.presentationTime);
+                highMs = std::max<uint64_t>(highMs, p.presentationTime);
+            }
         }
     }
     if (lowMs == UINT64_MAX) return line;
