@@ -32,6 +32,8 @@ InputEnd::Stream& InputEnd::Find(WORD number) {
 void InputEnd::SetFormat(WORD stream, const WM_MEDIA_TYPE* type) {
     Stream& s = Find(stream);
     if (!type) return;
+    s.blockBytes = 0;
+    s.blockDuration = 0;
     if (type->formattype == WMFORMAT_WaveFormatEx)
         s.bytesPerSecond = FieldAt<DWORD>(type, kWaveBytesPerSecOffset);
     else if (type->formattype == WMFORMAT_VideoInfo)
@@ -54,7 +56,14 @@ void InputEnd::Add(const Sample& sample, DWORD bytes) {
         s.intervals.push_back(time - s.previousTime);
     s.previousTime = time;
     s.any = true;
-    if (duration == 0 && s.bytesPerSecond) duration = QWORD(bytes) * 10000000 / s.bytesPerSecond;
+    if (duration == 0 && s.bytesPerSecond) {
+        // Blocks of one size follow one another: the division is done once per size.
+        if (bytes != s.blockBytes) {
+            s.blockBytes = bytes;
+            s.blockDuration = QWORD(bytes) * 10000000 / s.bytesPerSecond;
+        }
+        duration = s.blockDuration;
+    }
     if (duration == 0) duration = s.timePerFrame;
     if (duration) {
         s.knownEnd = std::max(s.knownEnd, time + duration);

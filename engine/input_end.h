@@ -26,6 +26,8 @@ class InputEnd {
     struct Stream {
         WORD number = 0;
         DWORD bytesPerSecond = 0;  // audio
+        DWORD blockBytes = 0;      // the last block's size, and its duration
+        QWORD blockDuration = 0;
         QWORD timePerFrame = 0;    // video
         QWORD knownEnd = 0;        // latest time + duration where a duration was known
         bool any = false;
