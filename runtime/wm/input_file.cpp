@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "../asf/packet_parser.h"
+#include "block_memory.h"
 
 namespace wm {
 
@@ -11,7 +12,6 @@ namespace {
 
 // How many packets at each end of the data the time line is taken from.
 constexpr uint64_t kTimeLinePackets = 64;
-constexpr uint64_t kMaxRunBytes = 1u << 20;  // read in one piece
 
 }  // namespace
 
@@ -55,20 +55,22 @@ TimeLine ReadTimeLine(asf::ByteSource& source, const asf::AsfHeader& header,
     const uint32_t size = layout.packetSize;
     asf::Packet packet;
     uint64_t lowMs = UINT64_MAX, highMs = 0;
-    // Each run in one read where it is small; else, or where that fails, packet by packet, up
-    // to the first packet that cannot be read.
-    std::vector<uint8_t> bytes;
+    // Each run in one read into a block of the reader's memory (a fresh buffer would fault page
+    // by page) where it fits; else, or where that fails, packet by packet, up to the first
+    // packet that cannot be read.
+    block_memory::Chunk run = block_memory::TakeChunk();
+    std::vector<uint8_t> one;
     bool readable = true;
     for (auto [first, end] :
          {std::pair{uint64_t(0), head}, std::pair{std::max(head, tailStart), count}}) {
         if (!readable || first >= end) continue;
         const uint64_t runBytes = (end - first) * size;
-        const bool inOne = runBytes <= kMaxRunBytes;
-        bytes.resize(static_cast<size_t>(inOne ? runBytes : size));
-        const bool whole = inOne && source.ReadAt(layout.firstPacketOffset + first * size,
-                                                  bytes.data(), bytes.size());
+        const bool whole = runBytes <= block_memory::kChunkBytes &&
+                           source.ReadAt(layout.firstPacketOffset + first * size, run.get(),
+                                         static_cast<size_t>(runBytes));
+        if (!whole) one.resize(size);
         for (uint64_t i = first; i < end; ++i) {
-            uint8_t* at = whole ? bytes.data() + (i - first) * size : bytes.data();
+            uint8_t* at = whole ? run.get() + (i - first) * size : one.data();
             if (!whole && !source.ReadAt(layout.firstPacketOffset + i * size, at, size)) {
                 readable = false;
                 break;

@@ -13,9 +13,10 @@ Inputs are made on the first run and kept in WORK_DIR/splicora-join-bench (WORK_
 cat hands each copy to the kernel (copy_file_range: one copy, never in user memory);
 copy_through_memory reads and writes through a 128 KiB buffer, the least a joiner pays that
 passes the bytes through its own memory, as splicora-join must.
-Each command runs once to warm up, then N times (default 5); the figures are medians of wall
-time, CPU time (user + system) and peak resident set size. A benchmark, not a test: CTest does
-not run it.
+Each command runs once to warm up, then N times (default 5), the commands of a table taking
+turns run by run, so that a machine that is slower for a while slows them all alike; the
+figures are medians of wall time, CPU time (user + system) and peak resident set size. A
+benchmark, not a test: CTest does not run it.
 """
 import os
 import shutil
@@ -56,17 +57,23 @@ class Bench:
         cpu = float(fields[2]) if len(fields) > 2 else float("nan")
         return float(fields[0]), cpu, int(fields[1]) / 1024
 
-    def measure(self, argv, clean=None):
-        """Medians of wall seconds, CPU seconds and peak RSS (MiB) after one warm-up run."""
-        self.once(argv, clean)
-        runs = [self.once(argv, clean) for _ in range(self.runs)]
-        return tuple(statistics.median(r[i] for r in runs) for i in range(3))
+    def measure(self, commands, clean=None):
+        """Medians of wall seconds, CPU seconds and peak RSS (MiB) of each command, after one
+        warm-up run each. The commands take turns, run by run, so that a machine that is slower
+        for a while slows them all alike."""
+        for argv in commands:
+            self.once(argv, clean)
+        runs = [[] for _ in commands]
+        for _ in range(self.runs):
+            for i, argv in enumerate(commands):
+                runs[i].append(self.once(argv, clean))
+        return [tuple(statistics.median(r[i] for r in rs) for i in range(3)) for rs in runs]
 
     def table(self, title, rows, clean=None, against="cat"):
         print(title)
         base = None
-        for name, argv in rows:
-            wall, cpu, rss = self.measure(argv, clean)
+        results = self.measure([argv for _, argv in rows], clean)
+        for (name, _), (wall, cpu, rss) in zip(rows, results):
             base = base or wall
             ratio = "(%5.2f x %s)" % (wall / base, against) if against else ""
             print("  %-34s %8.3f s %-12s  CPU %7.3f s  peak RSS %7.1f MiB" %
