@@ -17,7 +17,7 @@ template <class I>
 void CMerger::Drop(wm::ComPtr<I>& field) {
     wm::ComPtr<I> dropped;
     {
-        std::lock_guard<std::mutex> g(m_lock);
+        std::lock_guard<SampleLock> g(m_lock);
         dropped.Swap(field);
     }
 }
@@ -106,7 +106,7 @@ HRESULT CMerger::BuildStreamMap(BOOL* match) {
     for (DWORD i = 0; i < first.streamNumbers.size(); ++i)
         m_placement.End().SetFormat(first.streamNumbers[i], first.MediaType(i));
     {
-        std::lock_guard<std::mutex> g(m_lock);
+        std::lock_guard<SampleLock> g(m_lock);
         std::swap(m_streamMap, map);
     }
     return first.ApplyBufferWindows(m_profile1.Get());
@@ -397,7 +397,7 @@ HRESULT CMerger::PlayInput(int k, HRESULT* copied) {
     IWMReader* reader = first ? m_reader1.Get() : m_reader2.Get();
     IWMReaderAdvanced* advanced = first ? m_readerAdvanced1.Get() : m_readerAdvanced2.Get();
     {
-        std::lock_guard<std::mutex> g(m_lock);
+        std::lock_guard<SampleLock> g(m_lock);
         m_currentInput = first ? 0 : k;
     }
     m_progress.BeginInput();
@@ -480,7 +480,7 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     wm::ComPtr<IWMReaderAdvanced> advanced;
     hr = m_reader2.As(advanced);
     {
-        std::lock_guard<std::mutex> g(m_lock);
+        std::lock_guard<SampleLock> g(m_lock);
         m_readerAdvanced2 = advanced;
     }
     if (Failed(hr)) {
@@ -496,7 +496,7 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
     }
     {
         // Reader 2's next start then moves the join on to SecondPlaying, as for the second input.
-        std::lock_guard<std::mutex> g(m_lock);
+        std::lock_guard<SampleLock> g(m_lock);
         m_phase = NextPhase(m_phase, PhaseEvent::Armed);
     }
     m_event->Clear();
@@ -548,7 +548,7 @@ HRESULT CMerger::Configure2() {
 
 void CMerger::CloseSecondReader() {
     {
-        std::lock_guard<std::mutex> g(m_lock);
+        std::lock_guard<SampleLock> g(m_lock);
         m_streamMap.Clear();
     }
     if (m_reader2) m_reader2->Close();
@@ -560,12 +560,12 @@ void CMerger::CloseSecondReader() {
 
 HRESULT CMerger::Cleanup() {
     {
-        std::lock_guard<std::mutex> g(m_lock);
+        std::lock_guard<SampleLock> g(m_lock);
         m_placement.DropHeld();
     }
     m_outputPath.clear();
     {
-        std::lock_guard<std::mutex> g(m_lock);
+        std::lock_guard<SampleLock> g(m_lock);
         m_streamMap.Clear();
     }
     if (m_reader1) m_reader1->Close();

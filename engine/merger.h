@@ -21,6 +21,7 @@
 #include "join_progress.h"
 #include "placement.h"
 #include "sample.h"
+#include "sample_lock.h"
 #include "stream_map.h"
 #include "wm_interfaces.h"
 
@@ -192,7 +193,7 @@ class CMerger final : public IWMReaderCallback,
 
     // The interfaces: set by the driver, nulled under m_lock (Drop); the callbacks take the
     // running reader's reference under m_lock, and use the writer only under it.
-    std::mutex m_lock;
+    SampleLock m_lock;
     wm::ComPtr<IWMHeaderInfo> m_headerInfo2;
     wm::ComPtr<IWMHeaderInfo> m_headerInfo1;
     wm::ComPtr<IWMProfile> m_profile1;

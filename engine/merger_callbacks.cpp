@@ -6,7 +6,7 @@
 namespace engine {
 
 JoinPhase CMerger::ReadPhase() {
-    std::lock_guard<std::mutex> g(m_lock);
+    std::lock_guard<SampleLock> g(m_lock);
     return m_phase;
 }
 
@@ -27,7 +27,7 @@ HRESULT CMerger::WaitFor(std::initializer_list<WMT_STATUS> kinds) {
 }
 
 WORD CMerger::MapStreamNumber(WORD n) {
-    std::lock_guard<std::mutex> g(m_lock);
+    std::lock_guard<SampleLock> g(m_lock);
     return m_streamMap.WriterStreamFor(n);
 }
 
@@ -47,7 +47,7 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
         case WMT_STARTED: {
             wm::ComPtr<IWMReaderAdvanced> reader;
             {
-                std::lock_guard<std::mutex> g(m_lock);
+                std::lock_guard<SampleLock> g(m_lock);
                 m_phase = NextPhase(m_phase, PhaseEvent::Started);
                 reader = PacedReader();
                 m_placement.BeginInput();  // a stray start too: its end must not count
@@ -77,7 +77,7 @@ HRESULT CMerger::OnStatus(WMT_STATUS status, HRESULT hr, WMT_ATTR_DATATYPE, BYTE
 // Ends the running input's placement; reader 2's stop records its offset and moves the first
 // reader's clock past it.
 void CMerger::NoteStop() {
-    std::lock_guard<std::mutex> g(m_lock);
+    std::lock_guard<SampleLock> g(m_lock);
     m_placement.DropHeld();  // a stopped or failed segment places nothing more
     const JoinPhase before = m_phase;
     m_phase = NextPhase(m_phase, PhaseEvent::Stopped);
@@ -124,7 +124,7 @@ HRESULT CMerger::OnStreamSample(WORD stream, QWORD time, QWORD duration, DWORD f
     {
         // One lock per sample: the placement and the write go together, so the writer is not
         // let go of, nor the phase moved on, while a sample is written.
-        std::lock_guard<std::mutex> g(m_lock);
+        std::lock_guard<SampleLock> g(m_lock);
         if (!WritesSamples(m_phase)) return S_OK;  // no segment is running: dropped
         if (m_phase == JoinPhase::SecondPlaying) {
             s.stream = m_streamMap.WriterStreamFor(stream);
@@ -160,7 +160,7 @@ HRESULT CMerger::Write(const Sample& s) {
 void CMerger::PlaceHeld() {
     HRESULT hr = S_OK;
     {
-        std::lock_guard<std::mutex> g(m_lock);
+        std::lock_guard<SampleLock> g(m_lock);
         for (HeldSample& h : m_placement.ReleaseHeld())
             if (!m_segmentFailed && Succeeded(hr)) hr = Write(h.sample);
     }
@@ -178,7 +178,7 @@ HRESULT CMerger::OnTime(QWORD, void*) {
     wm::ComPtr<IWMReaderAdvanced> reader;
     QWORD released = 0;
     {
-        std::lock_guard<std::mutex> g(m_lock);
+        std::lock_guard<SampleLock> g(m_lock);
         reader = PacedReader();
         if (!reader) return S_OK;
         QWORD& clock = m_phase == JoinPhase::FirstPlaying ? m_clock1 : m_clock2;
