@@ -92,6 +92,7 @@ class CReader final : public IWMReader,
     void PlayUpTo(PlayState& state, QWORD target);
     bool ReadAhead(PlayState& state, QWORD target);
     bool DeliverDue(PlayState& state, QWORD target);
+    void Deliver(PlayState& state, asf::Sample& s, uint64_t block, bool inEarlier);
     void EndPlay(std::unique_lock<std::mutex>& lock, WMT_STATUS status, HRESULT hr);
     void Status(WMT_STATUS status, HRESULT hr);
     void DropCallback();

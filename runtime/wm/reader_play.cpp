@@ -67,21 +67,26 @@ struct PlayState {
             ++firstHeld;
         }
     }
-    // Puts the block's sample behind the others of its stream.
-    void Enqueue(uint32_t index) {
+    Queue* QueueOf(uint16_t stream) {
+        for (Queue& q : queues)
+            if (q.stream == stream) return &q;
+        return nullptr;
+    }
+    // Whether a sample of the current block lies partly in the block before.
+    bool InEarlier(const asf::Sample& s) const {
+        return !s.pieces.empty() && s.firstBlock != held.back().block->sequence;
+    }
+    // Puts the current block's sample behind the others of its stream.
+    void Enqueue(Queue& q, uint32_t index) {
         const uint64_t current = firstHeld + held.size() - 1;
         HeldBlock& h = held.back();
         const asf::Sample& s = h.block->samples[index];
-        for (Queue& q : queues) {
-            if (q.stream != s.stream) continue;
-            pendingBytes += s.Size();
-            ++pendingCount;
-            const bool inEarlier = !s.pieces.empty() && s.firstBlock != h.block->sequence;
-            q.samples.push_back() = {nextOrder++, current, index, inEarlier, s.time};
-            ++h.waiting;
-            if (inEarlier) ++Held(current - 1).waiting;
-            return;
-        }
+        pendingBytes += s.Size();
+        ++pendingCount;
+        const bool inEarlier = InEarlier(s);
+        q.samples.push_back() = {nextOrder++, current, index, inEarlier, s.time};
+        ++h.waiting;
+        if (inEarlier) ++Held(current - 1).waiting;
     }
     // A delivered sample no longer needs its blocks.
     void Release(const Waiting& w) {
@@ -257,8 +262,18 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
             std::lock_guard<std::mutex> g(m_mutex);
             m_statistics.damagedPackets += packet.damaged;
         }
-        for (; state.nextSample < packet.samplesEnd; ++state.nextSample)
-            state.Enqueue(static_cast<uint32_t>(state.nextSample));
+        const uint64_t current = state.firstHeld + state.held.size() - 1;
+        for (; state.nextSample < packet.samplesEnd; ++state.nextSample) {
+            const uint32_t index = static_cast<uint32_t>(state.nextSample);
+            asf::Sample& s = state.held.back().block->samples[index];
+            PlayState::Queue* queue = state.QueueOf(s.stream);
+            if (!queue) continue;
+            // Due with nothing waiting before it: it goes now, as it would go first.
+            if (state.pendingCount == 0 && s.time < target)
+                Deliver(state, s, current, state.InEarlier(s));
+            else
+                state.Enqueue(*queue, index);
+        }
     }
     return readAny;
 }
@@ -270,37 +285,40 @@ bool CReader::DeliverDue(PlayState& state, QWORD target) {
     while (PlayState::Queue* next = state.NextDue(target)) {
         const PlayState::Waiting w = next->samples.front();
         next->samples.pop_front();
-        PlayState::HeldBlock& held = state.Held(w.block);
-        asf::Sample& s = held.block->samples[w.index];
+        asf::Sample& s = state.Held(w.block).block->samples[w.index];
         --state.pendingCount;
         state.pendingBytes -= s.Size();
-        state.contentEnd = std::max(state.contentEnd, s.time + s.duration);
-        sentAny = true;
-        const bool lent = s.IsView();
-        ComPtr<CNssBuffer> buffer;
-        buffer.Swap(state.spareBuffer);
-        if (!buffer) buffer.Attach(new CNssBuffer);
-        if (!s.pieces.empty())
-            buffer->Lend(s.pieces, s.viewLength);
-        else if (s.view)
-            buffer->Lend(s.view, s.viewLength);
-        else
-            buffer->Hold(std::move(s.data), state.recycler);
-        if (m_callbackAdvanced && state.streamSamples[s.stream & 0x7F])
-            m_callbackAdvanced->OnStreamSample(s.stream, s.time, s.duration, s.flags, buffer.Get(),
-                                               m_context);
-        else
-            m_callback->OnSample(s.stream - 1u, s.time, s.duration, s.flags, buffer.Get(),
-                                 m_context);
-        // The same object serves the next sample when the callee kept no reference; one kept
-        // holds the blocks its bytes lie in.
-        if (buffer->Unshared())
-            buffer.Swap(state.spareBuffer);
-        else if (lent)
-            buffer->Keep(held.block, w.inEarlier ? state.Held(w.block - 1).block : nullptr);
+        Deliver(state, s, w.block, w.inEarlier);
         state.Release(w);
+        sentAny = true;
     }
     return sentAny;
+}
+
+// Hands one sample of the given held block to the callback, its bytes lent from the blocks.
+void CReader::Deliver(PlayState& state, asf::Sample& s, uint64_t block, bool inEarlier) {
+    state.contentEnd = std::max(state.contentEnd, s.time + s.duration);
+    const bool lent = s.IsView();
+    ComPtr<CNssBuffer> buffer;
+    buffer.Swap(state.spareBuffer);
+    if (!buffer) buffer.Attach(new CNssBuffer);
+    if (!s.pieces.empty())
+        buffer->Lend(s.pieces, s.viewLength);
+    else if (s.view)
+        buffer->Lend(s.view, s.viewLength);
+    else
+        buffer->Hold(std::move(s.data), state.recycler);
+    if (m_callbackAdvanced && state.streamSamples[s.stream & 0x7F])
+        m_callbackAdvanced->OnStreamSample(s.stream, s.time, s.duration, s.flags, buffer.Get(),
+                                           m_context);
+    else
+        m_callback->OnSample(s.stream - 1u, s.time, s.duration, s.flags, buffer.Get(), m_context);
+    // The same object serves the next sample when the callee kept no reference; one kept
+    // holds the blocks its bytes lie in.
+    if (buffer->Unshared())
+        buffer.Swap(state.spareBuffer);
+    else if (lent)
+        buffer->Keep(state.Held(block).block, inEarlier ? state.Held(block - 1).block : nullptr);
 }
 
 // Reports how the play ended, then keeps its state until the next command, as a stopped player

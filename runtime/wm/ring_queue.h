@@ -17,7 +17,9 @@ class RingQueue {
     T& front() { return m_slots[m_head]; }
     const T& front() const { return m_slots[m_head]; }
     T& back() { return (*this)[m_count - 1]; }
+    const T& back() const { return (*this)[m_count - 1]; }
     T& operator[](size_t i) { return m_slots[(m_head + i) & (m_slots.size() - 1)]; }
+    const T& operator[](size_t i) const { return m_slots[(m_head + i) & (m_slots.size() - 1)]; }
 
     void push_back(T&& item) { push_back() = std::move(item); }
     // A new item at the back, as T() leaves it, to be filled in place.
