@@ -19,18 +19,19 @@ constexpr uint32_t kSampleDiscontinuity = 0x2;
 constexpr uint32_t kSampleDataLoss = 0x4;
 constexpr uint32_t kMaxObjectSize = 32u << 20;
 
+// The fields every sample's delivery reads come first, within 64 bytes.
 struct Sample {
     uint16_t stream = 0;
+    uint32_t flags = 0;
     uint64_t time = 0;      // 100 ns, preroll removed
     uint64_t duration = 0;  // 100 ns
-    uint32_t flags = 0;
-    std::vector<uint8_t> data;  // the bytes, unless the sample is a view
     // A view: the bytes lie whole in the packet given to AddPayloads, which the caller keeps.
     const uint8_t* view = nullptr;
     uint32_t viewLength = 0;
     // Or, in pieces: the fragments lie in packets of the current block and the one before
     // (see NewBlock); firstBlock tells which block holds the first.
     std::vector<SamplePiece> pieces;
+    std::vector<uint8_t> data;  // or the bytes themselves
     uint64_t firstBlock = 0;
 
     bool IsView() const { return view || !pieces.empty(); }
