@@ -54,7 +54,7 @@ uint64_t SampleAssembler::DurationOf(const Stream& s, const Payload& p) const {
 }
 
 Sample& SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
-                              uint64_t duration, std::vector<Sample>& out) {
+                              uint64_t duration, SampleList& out) {
     Sample& sample = out.emplace_back();
     sample.stream = number;
     sample.time = ToSampleTime(s, presentationTime);
@@ -69,7 +69,7 @@ Sample& SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationT
 
 void SampleAssembler::EmitWhole(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
                                 uint64_t duration, const uint8_t* bytes, uint32_t length,
-                                std::vector<Sample>& out) {
+                                SampleList& out) {
     if (!m_views) {
         std::vector<uint8_t> data = NewBuffer(bytes, length, length);
         Emit(s, number, presentationTime, key, duration, out).data = std::move(data);
@@ -134,7 +134,7 @@ size_t SampleAssembler::PartialBytes() const {
     return n;
 }
 
-void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, std::vector<Sample>& out) {
+void SampleAssembler::AddPayloads(const std::vector<Payload>& payloads, SampleList& out) {
     ++m_packet;
     for (const Payload& p : payloads) {
         Stream* known = p.stream < m_byNumber.size() ? m_byNumber[p.stream] : nullptr;

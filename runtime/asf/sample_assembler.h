@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory_resource>
 #include <utility>
 #include <vector>
 
@@ -38,6 +39,9 @@ struct Sample {
     size_t Size() const { return view || !pieces.empty() ? viewLength : data.size(); }
 };
 
+// Completed samples, appended in file order; the caller chooses where their memory comes from.
+using SampleList = std::pmr::vector<Sample>;
+
 class SampleAssembler {
   public:
     explicit SampleAssembler(const AsfHeader& header);
@@ -47,7 +51,7 @@ class SampleAssembler {
     // Only selected streams are assembled; all are selected at first.
     void Select(uint16_t stream, bool on);
     // Adds a packet's payloads; completed samples are appended to out.
-    void AddPayloads(const std::vector<Payload>& payloads, std::vector<Sample>& out);
+    void AddPayloads(const std::vector<Payload>& payloads, SampleList& out);
     // Data was lost somewhere: every stream drops its partial object and flags its next sample.
     void MarkLossAll();
     // The packet last given to AddPayloads is damaged: counted, and MarkLossAll.
@@ -95,11 +99,11 @@ class SampleAssembler {
     };
     // A new sample in out, without its bytes.
     Sample& Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key, uint64_t duration,
-                 std::vector<Sample>& out);
+                 SampleList& out);
     // A sample whose bytes lie whole in the packet: a view or a copy.
     void EmitWhole(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
                    uint64_t duration, const uint8_t* bytes, uint32_t length,
-                   std::vector<Sample>& out);
+                   SampleList& out);
     void Lose(Stream& s);
     // Lose, counting the lost object's packets and, with offending, the current packet.
     void LoseDamaged(Stream& s, bool offending);

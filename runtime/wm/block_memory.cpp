@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <cstddef>
 #include <mutex>
 #include <vector>
 
@@ -63,6 +64,31 @@ bool Give(void* chunk) {
     if (!pool.Owns(reinterpret_cast<uintptr_t>(chunk))) return false;
     pool.free.push_back(chunk);
     return true;
+}
+
+namespace {
+
+class ChunkResource final : public std::pmr::memory_resource {
+    static constexpr size_t kSmallest = kChunkBytes / 8;  // smaller ones would waste a chunk
+
+    void* do_allocate(size_t bytes, size_t alignment) override {
+        if (bytes >= kSmallest && bytes <= kChunkBytes && alignment <= alignof(std::max_align_t))
+            if (void* chunk = Take()) return chunk;
+        return std::pmr::new_delete_resource()->allocate(bytes, alignment);
+    }
+    void do_deallocate(void* p, size_t bytes, size_t alignment) override {
+        if (!Give(p)) std::pmr::new_delete_resource()->deallocate(p, bytes, alignment);
+    }
+    bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {
+        return this == &other;
+    }
+};
+
+}  // namespace
+
+std::pmr::memory_resource* Resource() {
+    static ChunkResource* resource = new ChunkResource;  // never destroyed, as the pool
+    return resource;
 }
 
 Chunk TakeChunk() {

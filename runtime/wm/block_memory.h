@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 
 namespace wm::block_memory {
 
@@ -25,5 +26,10 @@ struct ChunkDeleter {
 };
 using Chunk = std::unique_ptr<uint8_t[], ChunkDeleter>;
 Chunk TakeChunk();
+
+// The same for containers: an allocation of an eighth of kChunkBytes up to kChunkBytes is one
+// chunk where one can be had; others, and all when no region can be mapped, come from the
+// heap.
+std::pmr::memory_resource* Resource();
 
 }  // namespace wm::block_memory

@@ -62,7 +62,8 @@ struct ReadyPacket {
 struct PacketBlock {
     BlockBytes bytes;
     std::vector<ReadyPacket> packets;
-    std::vector<asf::Sample> samples;
+    // Grown large, in a chunk: a chunk faults once, the heap page by page as it fills.
+    asf::SampleList samples{block_memory::Resource()};
     uint64_t sequence = 0;  // the assembler's number for the block (Sample::firstBlock)
     const uint8_t* data() const { return bytes.data(); }
     size_t size() const { return bytes.size(); }

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     asf::SampleAssembler assembler(header);
     asf::Packet packet;
-    std::vector<asf::Sample> samples;
+    asf::SampleList samples;
     uint64_t sampleBytes = 0;
     uint64_t damaged = 0;
     for (uint64_t i = 0; i < layout.packetCount; ++i) {

@@ -50,7 +50,7 @@ std::string Text(const asf::Sample& s) { return std::string(s.data.begin(), s.da
 TEST(SampleAssembler, FragmentsMakeOneSampleWithPrerollRemoved) {
     asf::AsfHeader h = TwoStreams();
     asf::SampleAssembler a(h);
-    std::vector<asf::Sample> out;
+    asf::SampleList out;
     a.AddPayloads({Fragment(1, 5, 0, 6, 3040, "abc", true), Fragment(2, 0, 0, 2, 3000, "zz")}, out);
     a.AddPayloads({Fragment(1, 5, 3, 6, 3040, "def", true)}, out);
     ASSERT_EQ(out.size(), 2u);
@@ -63,7 +63,7 @@ TEST(SampleAssembler, FragmentsMakeOneSampleWithPrerollRemoved) {
 TEST(SampleAssembler, LostFragmentDropsTheObjectAndFlagsTheNextSample) {
     asf::AsfHeader h = TwoStreams();
     asf::SampleAssembler a(h);
-    std::vector<asf::Sample> out;
+    asf::SampleList out;
     a.AddPayloads({Fragment(1, 0, 0, 2, 3000, "ok")}, out);
     a.AddPayloads({Fragment(1, 1, 0, 9, 3040, "abc")}, out);
     a.AddPayloads({Fragment(1, 1, 6, 9, 3040, "ghi")}, out);  // the middle is missing
@@ -80,7 +80,7 @@ TEST(SampleAssembler, LostFragmentDropsTheObjectAndFlagsTheNextSample) {
 uint64_t DamageAfter(const std::vector<std::vector<asf::Payload>>& packets, size_t* samples) {
     asf::AsfHeader h = TwoStreams();
     asf::SampleAssembler a(h);
-    std::vector<asf::Sample> out;
+    asf::SampleList out;
     a.AddPayloads({Fragment(1, 0, 0, 2, 3000, "ok")}, out);
     for (const std::vector<asf::Payload>& p : packets) a.AddPayloads(p, out);
     a.EndOfData();
@@ -132,7 +132,7 @@ TEST(SampleAssembler, ObjectsWhoseFragmentsDoNotFitAreCountedWithTheirPackets) {
     // what parsed of it does not fit.
     asf::AsfHeader h = TwoStreams();
     asf::SampleAssembler a(h);
-    std::vector<asf::Sample> out;
+    asf::SampleList out;
     a.AddPayloads({Fragment(1, 1, 3, 9, 3040, "def")}, out);
     EXPECT_EQ(a.TakeDamagedPackets(), 0u);
     a.AddPayloads({Fragment(1, 2, 0, 9, 3080, "abc")}, out);
@@ -144,7 +144,7 @@ TEST(SampleAssembler, ObjectsWhoseFragmentsDoNotFitAreCountedWithTheirPackets) {
 TEST(SampleAssembler, DamageElsewhereFlagsEveryStream) {
     asf::AsfHeader h = TwoStreams();
     asf::SampleAssembler a(h);
-    std::vector<asf::Sample> out;
+    asf::SampleList out;
     a.AddPayloads({Fragment(1, 0, 0, 1, 3000, "a"), Fragment(2, 0, 0, 1, 3000, "b")}, out);
     a.MarkLossAll();
     a.AddPayloads({Fragment(1, 1, 0, 1, 3040, "c"), Fragment(2, 1, 0, 1, 3040, "d")}, out);
@@ -156,7 +156,7 @@ TEST(SampleAssembler, DamageElsewhereFlagsEveryStream) {
 TEST(SampleAssembler, CompressedPayloadGivesWholeObjectsAtStepTimes) {
     asf::AsfHeader h = TwoStreams();
     asf::SampleAssembler a(h);
-    std::vector<asf::Sample> out;
+    asf::SampleList out;
     asf::Payload p = Fragment(2, 0, 0, 0, 3100, std::string("\x02xy\x03zzz", 7));
     p.compressed = true;
     p.timeDelta = 40;
@@ -172,7 +172,7 @@ TEST(SampleAssembler, CompressedPayloadGivesWholeObjectsAtStepTimes) {
 TEST(SampleAssembler, ImpossibleObjectSizesAreDroppedNotAllocated) {
     asf::AsfHeader h = TwoStreams();
     asf::SampleAssembler a(h);
-    std::vector<asf::Sample> out;
+    asf::SampleList out;
     a.AddPayloads({Fragment(1, 0, 0, 0xFFFFFFFF, 3000, "abc")}, out);
     a.AddPayloads({Fragment(1, 0, 0, 2, 3000, "abc")}, out);  // fragment longer than object
     EXPECT_TRUE(out.empty());
@@ -182,7 +182,7 @@ TEST(SampleAssembler, ImpossibleObjectSizesAreDroppedNotAllocated) {
 TEST(SampleAssembler, DurationComesFromTheSampleDurationExtension) {
     asf::AsfHeader h = TwoStreams(true);
     asf::SampleAssembler a(h);
-    std::vector<asf::Sample> out;
+    asf::SampleList out;
     asf::Payload p = Fragment(1, 0, 0, 1, 3000, "v");
     const uint8_t ext[] = {1, 2, 3, 40, 0};  // 3 bytes of another system, then 40 ms
     p.replicated = ext;
@@ -196,7 +196,7 @@ TEST(SampleAssembler, DeselectedStreamsAreSkipped) {
     asf::AsfHeader h = TwoStreams();
     asf::SampleAssembler a(h);
     a.Select(2, false);
-    std::vector<asf::Sample> out;
+    asf::SampleList out;
     a.AddPayloads({Fragment(1, 0, 0, 1, 3000, "a"), Fragment(2, 0, 0, 1, 3000, "b")}, out);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].stream, 1);
