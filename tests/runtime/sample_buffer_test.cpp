@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory_resource>
 
 #include "test_files.h"
 #include "wm/block_memory.h"
@@ -202,6 +203,23 @@ TEST(BlockMemory, ChunksAreWholeApartAndReused) {
     void* again = bm::Take();
     EXPECT_EQ(again, chunks.back());  // the last given back
     bm::Give(again);
+
+    // A vector over the resource: small, it lives on the heap; grown large, in a chunk, which
+    // goes back to the pool with the vector; larger than a chunk, on the heap again.
+    std::vector<uint8_t*> seen;
+    {
+        std::pmr::vector<uint64_t> v(bm::Resource());
+        for (uint64_t i = 0; i < bm::kChunkBytes / 4; ++i) {
+            v.push_back(i);
+            if (seen.empty() || seen.back() != reinterpret_cast<uint8_t*>(v.data()))
+                seen.push_back(reinterpret_cast<uint8_t*>(v.data()));
+        }
+        for (uint64_t i = 0; i < v.size(); ++i) ASSERT_EQ(v[i], i);
+    }
+    const size_t inChunks = std::count_if(seen.begin(), seen.end(), [&](uint8_t* p) {
+        return std::find(chunks.begin(), chunks.end(), p) != chunks.end();
+    });
+    EXPECT_EQ(inChunks, 4u);  // 32, 64, 128 and 256 KiB, each a chunk given back before
 }
 
 }  // namespace
