@@ -21,9 +21,7 @@ T FieldAt(const WM_MEDIA_TYPE* type, size_t offset) {
 
 }  // namespace
 
-InputEnd::Stream& InputEnd::Find(WORD number) {
-    for (Stream& s : m_streams)
-        if (s.number == number) return s;
+InputEnd::Stream& InputEnd::Insert(WORD number) {
     Stream& s = m_streams.emplace_back();
     s.number = number;
     return s;

@@ -28,15 +28,20 @@ class InputEnd {
         DWORD bytesPerSecond = 0;  // audio
         DWORD blockBytes = 0;      // the last block's size, and its duration
         QWORD blockDuration = 0;
-        QWORD timePerFrame = 0;    // video
-        QWORD knownEnd = 0;        // latest time + duration where a duration was known
+        QWORD timePerFrame = 0;  // video
+        QWORD knownEnd = 0;      // latest time + duration where a duration was known
         bool any = false;
         bool anyUnknown = false;  // a sample without a known duration was seen
         QWORD lastTime = 0;       // the latest such sample's time
         std::vector<QWORD> intervals;
         QWORD previousTime = 0;
     };
-    Stream& Find(WORD number);
+    Stream& Find(WORD number) {
+        for (Stream& s : m_streams)
+            if (s.number == number) return s;
+        return Insert(number);
+    }
+    Stream& Insert(WORD number);
     std::vector<Stream> m_streams;
 };
 

@@ -29,41 +29,19 @@ void CNssBuffer::Hold(std::vector<BYTE>&& bytes, const std::shared_ptr<BufferRec
     m_recycler = recycler;
 }
 
-void CNssBuffer::Lend(const BYTE* bytes, size_t length) {
-    Drop();
-    m_pieces.push_back({bytes, static_cast<uint32_t>(length)});
-    m_viewLength = m_length = length;
-}
-
-void CNssBuffer::Lend(std::vector<asf::SamplePiece>& pieces, size_t length) {
-    Drop();
-    m_pieces.swap(pieces);
-    m_viewLength = m_length = length;
-}
-
 void CNssBuffer::Keep(std::shared_ptr<const void> block, std::shared_ptr<const void> earlierBlock) {
     m_block = std::move(block);
     m_earlierBlock = std::move(earlierBlock);
 }
 
-void CNssBuffer::Drop() {
+void CNssBuffer::DropHeld() {
     if (m_recycler) {
         m_recycler->Put(std::move(m_bytes));
         m_recycler.reset();
     }
-    if (!m_bytes.empty()) m_bytes = {};
-    m_pieces.clear();  // keeps its room for the next pieces
-    m_joined.store(false, std::memory_order_relaxed);
-    m_viewLength = m_length = 0;
-    if (m_block) m_block.reset();
-    if (m_earlierBlock) m_earlierBlock.reset();
-}
-
-bool CNssBuffer::Pieces(const asf::SamplePiece** pieces, size_t* count) {
-    if (m_pieces.empty() || m_joined.load(std::memory_order_acquire)) return false;
-    *pieces = m_pieces.data();
-    *count = m_pieces.size();
-    return true;
+    m_bytes = {};
+    m_block.reset();
+    m_earlierBlock.reset();
 }
 
 BYTE* CNssBuffer::Data() {
