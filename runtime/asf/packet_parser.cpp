@@ -6,9 +6,15 @@ namespace asf {
 
 namespace {
 
+constexpr uint8_t kCommonPropertyFlags = 0x5D;
+
 // One payload header and its data. payloadEnd bounds the data of a single-payload packet.
+// Where the flags are given as template arguments, the field widths are fixed when compiled.
+template <int kPropertyFlags = -1, int kLengthType = -1>
 bool ParsePayload(ByteReader& r, uint8_t propertyFlags, bool multiple, unsigned payloadLengthType,
                   size_t payloadEnd, Payload& p) {
+    if constexpr (kPropertyFlags >= 0) propertyFlags = kPropertyFlags;
+    if constexpr (kLengthType >= 0) payloadLengthType = kLengthType;
     uint8_t streamByte = r.U8();
     p.stream = streamByte & 0x7F;
     p.keyFrame = (streamByte & 0x80) != 0;
@@ -90,13 +96,20 @@ bool ParsePacket(const uint8_t* bytes, uint32_t packetSize, Packet& packet) {
     unsigned count = multi & 0x3F;
     unsigned payloadLengthType = multi >> 6;
     if (!r.ok()) return false;
+    // The flags most writers use (BYTE replicated length, DWORD offset, BYTE object number and
+    // stream; WORD payload lengths) have a parser of their own.
+    const bool common = propertyFlags == kCommonPropertyFlags && payloadLengthType == 2;
     auto parseAll = [&](size_t end) {
         packet.payloads.clear();
         ByteReader body(bytes, end);
         if (!body.Skip(r.Position())) return false;
         for (unsigned i = 0; i < count; ++i) {
             Payload p;
-            if (!ParsePayload(body, propertyFlags, true, payloadLengthType, end, p)) return false;
+            const bool parsed =
+                common ? ParsePayload<kCommonPropertyFlags, 2>(body, propertyFlags, true,
+                                                               payloadLengthType, end, p)
+                       : ParsePayload(body, propertyFlags, true, payloadLengthType, end, p);
+            if (!parsed) return false;
             packet.payloads.push_back(p);
         }
         return true;
