@@ -4,12 +4,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <thread>
 
 #include "engine_test_support.h"
+#include "input_end.h"
 #include "join_checks.h"
 #include "platform/temp_folder.h"
 #include "staged_output.h"
@@ -372,6 +374,29 @@ TEST_F(EngineTest, CleanupReleasesEverythingOnceAndMayBeRepeated) {
 }
 
 }  // namespace
+
+// An audio block without a duration lasts its bytes over the format's bytes per second, each
+// block by its own size, whatever the size of the block before.
+TEST(InputEndTest, AudioBlocksLastTheirOwnBytesOverTheRate) {
+    std::vector<BYTE> wave(18, 0);
+    const DWORD bytesPerSecond = 8000;
+    std::memcpy(wave.data() + 8, &bytesPerSecond, sizeof bytesPerSecond);
+    WM_MEDIA_TYPE type{};
+    type.formattype = WMFORMAT_WaveFormatEx;
+    type.cbFormat = ULONG(wave.size());
+    type.pbFormat = wave.data();
+    engine::InputEnd end;
+    end.SetFormat(1, &type);
+    auto add = [&](QWORD time, DWORD bytes) { end.Add({1, time, 0, 0, nullptr}, bytes); };
+    add(0, 800);
+    EXPECT_EQ(end.End(), kSecond / 10);
+    add(kSecond, 1600);
+    EXPECT_EQ(end.End(), kSecond + kSecond / 5);
+    add(2 * kSecond, 800);
+    EXPECT_EQ(end.End(), 2 * kSecond + kSecond / 10);
+    add(3 * kSecond, 0);  // nothing to last: the stream's usual step then
+    EXPECT_EQ(end.End(), 4 * kSecond);
+}
 
 TEST(JoinPhaseTest, ReaderTwoIsArmedBetweenInputsAndOnlyPlayingPhasesWrite) {
     using engine::JoinPhase;

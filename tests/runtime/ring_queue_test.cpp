@@ -31,6 +31,11 @@ TEST(RingQueue, KeepsOrderLikeADequeAndLetsGoOfPoppedItems) {
         }
         ASSERT_EQ(ring.size(), expected.size());
         ASSERT_EQ(ring.empty(), expected.empty());
+        if (!expected.empty()) {  // indexes count from the front, across the wrap
+            const size_t i = random() % expected.size();
+            ASSERT_EQ(*ring[i], expected[i]) << "step " << step;
+            ASSERT_EQ(*ring.back(), expected.back());
+        }
     }
     while (!expected.empty()) {
         ASSERT_EQ(*ring.front(), expected.front());
