@@ -102,8 +102,7 @@ class SampleAssembler {
                  SampleList& out);
     // A sample whose bytes lie whole in the packet: a view or a copy.
     void EmitWhole(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
-                   uint64_t duration, const uint8_t* bytes, uint32_t length,
-                   SampleList& out);
+                   uint64_t duration, const uint8_t* bytes, uint32_t length, SampleList& out);
     void Lose(Stream& s);
     // Lose, counting the lost object's packets and, with offending, the current packet.
     void LoseDamaged(Stream& s, bool offending);
