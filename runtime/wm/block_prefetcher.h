@@ -32,12 +32,10 @@ struct UnsetAllocator : std::allocator<T> {
     UnsetAllocator(const UnsetAllocator<U>&) {}
     // A block's bytes come from the huge-page chunks (block_memory.h) where they fit.
     T* allocate(size_t n) {
-        if (n <= block_memory::kChunkBytes / sizeof(T))
-            if (void* chunk = block_memory::Take()) return static_cast<T*>(chunk);
-        return std::allocator<T>::allocate(n);
+        return static_cast<T*>(block_memory::Resource()->allocate(n * sizeof(T), alignof(T)));
     }
     void deallocate(T* p, size_t n) {
-        if (!block_memory::Give(p)) std::allocator<T>::deallocate(p, n);
+        block_memory::Resource()->deallocate(p, n * sizeof(T), alignof(T));
     }
     template <class U, class... Args>
     void construct(U* p, Args&&... args) {
@@ -68,7 +66,6 @@ struct PacketBlock {
     const uint8_t* data() const { return bytes.data(); }
     size_t size() const { return bytes.size(); }
 };
-using ReadBlock = std::shared_ptr<const PacketBlock>;
 
 class BlockPrefetcher {
   public:

@@ -2,7 +2,6 @@
 // clock has reached, and ends at the file's end, a command or a read failure.
 
 #include <bitset>
-#include <map>
 #include <optional>
 
 #include "../asf/safe_file.h"
@@ -52,6 +51,7 @@ struct PlayState {
     };
 
     HeldBlock& Held(uint64_t number) { return held[static_cast<size_t>(number - firstHeld)]; }
+    uint64_t CurrentBlock() const { return firstHeld + held.size() - 1; }
     void TakeBlock(std::shared_ptr<PacketBlock> b) {
         held.push_back({std::move(b), 0});
         if (held.size() > 2) LetGoIfDone(firstHeld + held.size() - 3);
@@ -78,7 +78,7 @@ struct PlayState {
     }
     // Puts the current block's sample behind the others of its stream.
     void Enqueue(Queue& q, uint32_t index) {
-        const uint64_t current = firstHeld + held.size() - 1;
+        const uint64_t current = CurrentBlock();
         HeldBlock& h = held.back();
         const asf::Sample& s = h.block->samples[index];
         pendingBytes += s.Size();
@@ -251,7 +251,7 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
             state.TakeBlock(std::move(next));
         }
         // Parsed and assembled on the prefetcher's thread.
-        const PacketBlock& block = *state.held.back().block;
+        PacketBlock& block = *state.held.back().block;
         const ReadyPacket& packet =
             block.packets[static_cast<size_t>(state.nextPacket - state.blockFirstPacket)];
         ++state.nextPacket;
@@ -262,15 +262,14 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
             std::lock_guard<std::mutex> g(m_mutex);
             m_statistics.damagedPackets += packet.damaged;
         }
-        const uint64_t current = state.firstHeld + state.held.size() - 1;
         for (; state.nextSample < packet.samplesEnd; ++state.nextSample) {
             const uint32_t index = static_cast<uint32_t>(state.nextSample);
-            asf::Sample& s = state.held.back().block->samples[index];
+            asf::Sample& s = block.samples[index];
             PlayState::Queue* queue = state.QueueOf(s.stream);
             if (!queue) continue;
             // Due with nothing waiting before it: it goes now, as it would go first.
             if (state.pendingCount == 0 && s.time < target)
-                Deliver(state, s, current, state.InEarlier(s));
+                Deliver(state, s, state.CurrentBlock(), state.InEarlier(s));
             else
                 state.Enqueue(*queue, index);
         }

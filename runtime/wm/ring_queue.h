@@ -38,8 +38,7 @@ class RingQueue {
   private:
     void Grow() {
         std::vector<T> slots(m_slots.empty() ? 8 : m_slots.size() * 2);
-        for (size_t i = 0; i < m_count; ++i)
-            slots[i] = std::move(m_slots[(m_head + i) & (m_slots.size() - 1)]);
+        for (size_t i = 0; i < m_count; ++i) slots[i] = std::move((*this)[i]);
         m_slots = std::move(slots);
         m_head = 0;
     }
