@@ -29,13 +29,15 @@ struct PlayState {
         : layout(fileLayout), file(header.file), assembler(header, fileLayout, recycler) {
         for (const asf::StreamProperties& s : header.streams) queues.push_back({s.Number(), {}});
     }
-    // A sample waiting in its block, which stays held while it waits.
+    // A run of samples of one stream, next to one another in their block, which stays held
+    // while they wait; nothing read in between went to another stream's queue.
     struct Waiting {
-        uint64_t order;
+        uint64_t order;  // of the run, among runs
         uint64_t block;  // number among the blocks taken
-        uint32_t index;  // in the block's samples
-        bool inEarlier;  // its first pieces lie in the block before
-        QWORD time;
+        uint32_t first;  // the first waiting sample's index in the block's samples
+        uint32_t end;    // one past the last
+        bool inEarlier;  // the first sample's first pieces lie in the block before
+        QWORD time;      // the first sample's
     };
     // Samples waiting for the clock, per stream in file order; order numbers keep file order
     // across streams.
@@ -76,21 +78,31 @@ struct PlayState {
     bool InEarlier(const asf::Sample& s) const {
         return !s.pieces.empty() && s.firstBlock != held.back().block->sequence;
     }
-    // Puts the current block's sample behind the others of its stream.
-    void Enqueue(Queue& q, uint32_t index) {
-        const uint64_t current = CurrentBlock();
-        HeldBlock& h = held.back();
-        const asf::Sample& s = h.block->samples[index];
+    // Puts the current block's sample behind the others of its stream: at the end of the last
+    // run when it follows that run's last sample in the block.
+    void Enqueue(Queue& q, uint32_t index, const asf::Sample& s) {
         pendingBytes += s.Size();
         ++pendingCount;
+        const uint64_t current = CurrentBlock();
         const bool inEarlier = InEarlier(s);
-        q.samples.push_back() = {nextOrder++, current, index, inEarlier, s.time};
-        ++h.waiting;
+        if (!inEarlier && !q.samples.empty()) {
+            Waiting& last = q.samples.back();
+            if (last.block == current && last.end == index) {
+                ++last.end;
+                return;
+            }
+        }
+        q.samples.push_back() = {nextOrder++, current, index, index + 1, inEarlier, s.time};
+        ++held.back().waiting;
         if (inEarlier) ++Held(current - 1).waiting;
     }
-    // A delivered sample no longer needs its blocks.
+    // The block before no longer needs to be held for a run's first sample, once delivered.
+    void ReleaseEarlier(Waiting& w) {
+        w.inEarlier = false;
+        if (--Held(w.block - 1).waiting == 0) LetGoIfDone(w.block - 1);
+    }
+    // A delivered run no longer needs its block.
     void Release(const Waiting& w) {
-        if (w.inEarlier && --Held(w.block - 1).waiting == 0) LetGoIfDone(w.block - 1);
         if (--Held(w.block).waiting == 0) LetGoIfDone(w.block);
     }
     // The queue whose first sample comes first in the file among those before the target; a
@@ -271,25 +283,34 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
             if (state.pendingCount == 0 && s.time < target)
                 Deliver(state, s, state.CurrentBlock(), state.InEarlier(s));
             else
-                state.Enqueue(*queue, index);
+                state.Enqueue(*queue, index, s);
         }
     }
     return readAny;
 }
 
 // Hands over, in file order, every sample before the target whose stream is not held up by an
-// earlier sample of its own that is not due yet. True when it delivered any sample.
+// earlier sample of its own that is not due yet. A run comes before every other queue's first
+// sample, so its due samples go one after another. True when it delivered any sample.
 bool CReader::DeliverDue(PlayState& state, QWORD target) {
     bool sentAny = false;
     while (PlayState::Queue* next = state.NextDue(target)) {
-        const PlayState::Waiting w = next->samples.front();
-        next->samples.pop_front();
-        asf::Sample& s = state.Held(w.block).block->samples[w.index];
-        --state.pendingCount;
-        state.pendingBytes -= s.Size();
-        Deliver(state, s, w.block, w.inEarlier);
-        state.Release(w);
+        PlayState::Waiting& w = next->samples.front();
+        asf::SampleList& samples = state.Held(w.block).block->samples;
+        do {
+            asf::Sample& s = samples[w.first];
+            --state.pendingCount;
+            state.pendingBytes -= s.Size();
+            Deliver(state, s, w.block, w.inEarlier);
+            if (w.inEarlier) state.ReleaseEarlier(w);
+            if (++w.first == w.end) break;
+            w.time = samples[w.first].time;
+        } while (w.time < target);
         sentAny = true;
+        if (w.first == w.end) {
+            state.Release(w);
+            next->samples.pop_front();
+        }
     }
     return sentAny;
 }
