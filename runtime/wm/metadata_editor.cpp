@@ -131,11 +131,18 @@ HRESULT CMetadataEditor::RewriteInPlace(int fd, const std::vector<uint8_t>& head
     // after a join is hundreds of megabytes still in the page cache.
     constexpr unsigned kWaitWritten =
         SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+    if (HoldsAlready(fd, header)) return S_OK;  // nothing changed: nothing to write
     errno = 0;
     if (pwrite(fd, header.data(), header.size(), 0) != ssize_t(header.size()) ||
         sync_file_range(fd, 0, off_t(header.size()), kWaitWritten) != 0)
         return Fail(NS_E_FILE_WRITE, errno);
     return S_OK;
+}
+
+// True when the file already starts with these bytes.
+bool CMetadataEditor::HoldsAlready(int fd, const std::vector<uint8_t>& header) {
+    std::vector<uint8_t> stored(header.size());
+    return pread(fd, stored.data(), stored.size(), 0) == ssize_t(stored.size()) && stored == header;
 }
 
 // The header outgrew its padding: the file is written anew beside the original (beside the

@@ -41,6 +41,7 @@ class CMetadataEditor final : public IWMMetadataEditor,
     HRESULT CanEdit() override { return S_OK; }
     HRESULT Fail(HRESULT hr, int error);
     asf::Descriptor OpenForWriting();
+    static bool HoldsAlready(int fd, const std::vector<uint8_t>& header);
     HRESULT RewriteInPlace(int fd, const std::vector<uint8_t>& header);
     HRESULT RewriteWhole(int fd);
     HRESULT RenderGrown(std::vector<uint8_t>& header);
