@@ -55,16 +55,12 @@ uint64_t SampleAssembler::DurationOf(const Stream& s, const Payload& p) const {
 
 Sample& SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
                               uint64_t duration, SampleList& out) {
-    Sample& sample = out.emplace_back();
-    sample.stream = number;
-    sample.time = ToSampleTime(s, presentationTime);
-    sample.duration = duration;
-    sample.flags = key ? kSampleCleanPoint : 0;
-    if (!s.started) sample.flags |= kSampleDiscontinuity;
-    if (s.lossPending) sample.flags |= kSampleDiscontinuity | kSampleDataLoss;
+    uint32_t flags = key ? kSampleCleanPoint : 0;
+    if (!s.started) flags |= kSampleDiscontinuity;
+    if (s.lossPending) flags |= kSampleDiscontinuity | kSampleDataLoss;
     s.started = true;
     s.lossPending = false;
-    return sample;
+    return out.emplace_back(number, flags, ToSampleTime(s, presentationTime), duration);
 }
 
 void SampleAssembler::EmitWhole(Stream& s, uint16_t number, uint32_t presentationTime, bool key,

@@ -22,6 +22,11 @@ constexpr uint32_t kMaxObjectSize = 32u << 20;
 
 // The fields every sample's delivery reads come first, within 64 bytes.
 struct Sample {
+    Sample() = default;
+    // Field by field: value-initialising the whole first costs a string store per sample.
+    Sample(uint16_t number, uint32_t sampleFlags, uint64_t sampleTime, uint64_t sampleDuration)
+        : stream(number), flags(sampleFlags), time(sampleTime), duration(sampleDuration) {}
+
     uint16_t stream = 0;
     uint32_t flags = 0;
     uint64_t time = 0;      // 100 ns, preroll removed
