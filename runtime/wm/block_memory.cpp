@@ -57,6 +57,19 @@ void* Take() {
     return chunk;
 }
 
+void Reserve(size_t bytes) {
+    Pool& pool = ThePool();
+    std::vector<uintptr_t> added;
+    {
+        std::lock_guard<std::mutex> lock(pool.mutex);
+        while (pool.regions.size() * kRegionBytes < bytes && pool.AddRegion())
+            added.push_back(pool.regions.back());
+    }
+    // Outside the lock: chunks may be taken meanwhile, and populating leaves what is written.
+    for (uintptr_t region : added)
+        madvise(reinterpret_cast<void*>(region), kRegionBytes, MADV_POPULATE_WRITE);
+}
+
 bool Give(void* chunk) {
     if (!chunk) return false;
     Pool& pool = ThePool();

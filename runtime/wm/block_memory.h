@@ -18,6 +18,10 @@ void* Take();
 // Takes back a chunk from Take; false, doing nothing, for memory that is not one.
 bool Give(void* chunk);
 
+// Makes the pool hold regions of at least the given size in all, their pages in memory, so that
+// the first use of a chunk does not stop for its pages. A hint: without it they come at first use.
+void Reserve(size_t bytes);
+
 // At least kChunkBytes as one chunk where one can be had, else from the heap.
 struct ChunkDeleter {
     void operator()(uint8_t* bytes) const {

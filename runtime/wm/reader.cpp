@@ -271,6 +271,7 @@ void CReader::WorkerLoop() {
                 lock.unlock();
                 HRESULT hr = DoOpen();
                 Status(WMT_OPENED, hr);
+                if (Succeeded(hr)) ReadyPlayMemory();
                 lock.lock();
                 break;
             }

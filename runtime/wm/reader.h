@@ -83,6 +83,7 @@ class CReader final : public IWMReader,
     void Post(Command c);
     void WorkerLoop();
     HRESULT DoOpen();
+    void ReadyPlayMemory();
     // Plays until the end, a Stop/Close/Quit, or an I/O failure; returns with the lock held.
     void Play(std::unique_lock<std::mutex>& lock);
     // The steps of a play (reader_play.cpp). NextTarget holds the lock and may wait on it;

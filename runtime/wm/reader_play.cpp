@@ -158,6 +158,18 @@ struct PlayState {
     ComPtr<CNssBuffer> spareBuffer;  // handed out before, and nobody kept it
 };
 
+// Faults in the block memory a play of this file takes, while the caller goes on after the
+// open, so that the play does not stop for it: the blocks read ahead, each with its samples.
+void CReader::ReadyPlayMemory() {
+    uint64_t data;
+    {
+        std::lock_guard<std::mutex> g(m_mutex);
+        data = m_layout.packetCount * m_layout.packetSize;
+    }
+    block_memory::Reserve(
+        static_cast<size_t>(std::min<uint64_t>(2 * data, 2 * BlockPrefetcher::kAheadBytes)));
+}
+
 // One round per clock target: play up to it, then end the play or report the time reached.
 // OnTime comes only after everything due has been delivered, so the callback may rely on it.
 void CReader::Play(std::unique_lock<std::mutex>& lock) {
