@@ -67,9 +67,10 @@ void BlockPrefetcher::Run() {
             break;
         }
         m_ready.push_back(std::move(block));
+        const bool wake = m_ready.size() >= m_wanted;
         // Woken after the unlock, the consumer does not block on the mutex at once.
         lock.unlock();
-        m_changed.notify_all();
+        if (wake) m_changed.notify_all();
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_done = true;
@@ -79,9 +80,14 @@ void BlockPrefetcher::Run() {
 bool BlockPrefetcher::Next(std::shared_ptr<PacketBlock>* block) {
     block->reset();
     std::unique_lock<std::mutex> lock(m_mutex);
-    // Reading fell behind: read further ahead from now on.
-    if (m_ready.empty() && !m_done && m_handedAny) m_ahead = std::min(m_ahead + 1, m_maxAhead);
-    m_changed.wait(lock, [this] { return !m_ready.empty() || m_done; });
+    if (m_ready.empty() && !m_done && m_handedAny) {
+        // Reading fell behind: read further ahead from now on, and wait for a few blocks at
+        // once, each wake-up costing a switch between threads.
+        m_ahead = std::min(m_ahead + 1, m_maxAhead);
+        m_wanted = kWakeBatch;
+    }
+    m_changed.wait(lock, [this] { return m_ready.size() >= m_wanted || m_done; });
+    m_wanted = 1;
     if (m_ready.empty()) return false;
     *block = std::move(m_ready.front());
     m_ready.pop_front();

@@ -89,6 +89,8 @@ class BlockPrefetcher {
     static constexpr size_t kMinAhead = 8;
     static constexpr size_t kAheadBytes = 4u << 20;
     static constexpr size_t kPooled = 32;  // blocks kept for reuse
+    // Blocks a consumer that found none ready waits for, once it has had one; at most kMinAhead.
+    static constexpr size_t kWakeBatch = 3;
 
   private:
     void Run();
@@ -105,6 +107,7 @@ class BlockPrefetcher {
     std::condition_variable m_changed;
     std::deque<std::shared_ptr<PacketBlock>> m_ready;
     size_t m_ahead = kMinAhead;
+    size_t m_wanted = 1;  // ready blocks that wake the consumer
     bool m_handedAny = false;
     bool m_stop = false;
     bool m_done = false;
