@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -88,6 +89,17 @@ TEST_F(MetadataEditorTest, SmallEditsStayInPlaceAndMarkersStaySorted) {
     EXPECT_EQ(count, 1);
     editor->Close();
     editor->Release();
+}
+
+TEST_F(MetadataEditorTest, AFlushThatChangesNothingLeavesTheFileAsItWas) {
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 400);
+    std::filesystem::last_write_time(m_path, old);
+    wm::CMetadataEditor* editor = Open();
+    EXPECT_EQ(editor->Flush(), S_OK);
+    EXPECT_EQ(editor->Close(), S_OK);
+    editor->Release();
+    EXPECT_EQ(ReadWholeFile(m_path), m_original);
+    EXPECT_EQ(std::filesystem::last_write_time(m_path), old);
 }
 
 TEST_F(MetadataEditorTest, EditsBeyondThePaddingRewriteTheFileKeepingEverySample) {
