@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -107,6 +108,45 @@ TEST(ReaderClock, StreamOrderIsKeptWhenTimesGoBack) {
         if (e.kind == Event::Sample) samples.push_back(e);
     ASSERT_EQ(samples.size(), 4u);
     for (size_t i = 0; i < 4; ++i) EXPECT_EQ(samples[i].data[0], i + 1);
+}
+
+TEST(ReaderClock, EachSampleComesInTheFirstSecondItsStreamAllowsInFileOrder) {
+    // Two streams in stretches of 1 to 7 samples, stream 1's times going back now and then,
+    // over several read blocks; some samples are split between packets. Times follow the
+    // file, as in files that interleave their streams.
+    std::vector<TestSample> samples;
+    uint32_t seed = 12345;
+    for (uint16_t stream = 1; samples.size() < 4000; stream = 3 - stream) {
+        seed = seed * 1103515245 + 12345;
+        for (uint32_t run = 1 + (seed >> 16) % 7; run > 0 && samples.size() < 4000; --run) {
+            const size_t i = samples.size();
+            QWORD time = i * 230000;
+            if (stream == 1 && i % 5 == 0 && i >= 4) time -= 4 * 230000;
+            std::vector<BYTE> data(300, BYTE(stream));
+            data[0] = BYTE(i);
+            data[1] = BYTE(i >> 8);
+            samples.push_back({stream, time, i % 50 == 0, std::move(data)});
+        }
+    }
+    // A sample goes once every earlier one of its stream is due: in the first second past all
+    // their times; within that second, in file order.
+    std::vector<std::pair<QWORD, size_t>> expected;  // second released, index
+    QWORD held[3] = {0, 0, 0};
+    for (size_t i = 0; i < samples.size(); ++i) {
+        QWORD& release = held[samples[i].stream];
+        release = std::max(release, (samples[i].time / kSecond + 1) * kSecond);
+        expected.push_back({release, i});
+    }
+    std::sort(expected.begin(), expected.end());
+
+    std::vector<std::pair<QWORD, size_t>> delivered;
+    QWORD released = kSecond;
+    for (const Event& e : ReadTestFile(WriteTestFile(samples), kSecond)) {
+        if (e.kind == Event::Time) released += kSecond;
+        if (e.kind == Event::Sample && e.data.size() == 300)
+            delivered.push_back({released, size_t(e.data[0] | e.data[1] << 8)});
+    }
+    EXPECT_EQ(delivered, expected);
 }
 
 TEST(ReaderClock, WithoutAUserClockEverythingComesAtOnce) {
