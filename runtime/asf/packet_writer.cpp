@@ -88,8 +88,7 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
     const SamplePiece* piece = pieces;
     uint32_t inPiece = 0;  // bytes of *piece already stored
     while (offset < length) {
-        if (m_open &&
-            (m_payloads == kMaxPayloads || m_packetSize - m_used < kPayloadHeader + 1)) {
+        if (m_open && (m_payloads == kMaxPayloads || m_packetSize - m_used < kPayloadHeader + 1)) {
             if (!FlushPacket()) return false;
         }
         if (!m_open) StartPacket(static_cast<uint32_t>(m_lastSend));
@@ -105,16 +104,20 @@ bool PacketWriter::AddSample(uint16_t stream, uint64_t time, uint64_t duration, 
         Put32(h + 11, static_cast<uint32_t>(presentation));
         Put16(h + 15, static_cast<uint16_t>(chunk));
         uint8_t* to = h + kPayloadHeader;
-        for (uint32_t left = chunk; left > 0;) {
-            while (inPiece == piece->length) {
-                ++piece;
-                inPiece = 0;
+        if (count == 1) {  // the common case: the chunk lies at its offset in the one piece
+            std::memcpy(to, pieces->data + offset, chunk);
+        } else {
+            for (uint32_t left = chunk; left > 0;) {
+                while (inPiece == piece->length) {
+                    ++piece;
+                    inPiece = 0;
+                }
+                const uint32_t take = std::min(left, piece->length - inPiece);
+                std::memcpy(to, piece->data + inPiece, take);
+                to += take;
+                inPiece += take;
+                left -= take;
             }
-            const uint32_t take = std::min(left, piece->length - inPiece);
-            std::memcpy(to, piece->data + inPiece, take);
-            to += take;
-            inPiece += take;
-            left -= take;
         }
         m_used += kPayloadHeader + chunk;
         ++m_payloads;
@@ -166,8 +169,7 @@ SimpleIndex PacketWriter::TakeIndex(uint16_t stream) {
     index.interval = kIndexInterval;
     const uint64_t end = ContentEnd() + m_preroll * 10000;
     const uint64_t upTo = end / kIndexInterval + 1;  // entries up to and including the end
-    if (ix.haveKey && upTo > index.EntryCount())
-        index.Add(ix.lastKey, upTo - index.EntryCount());
+    if (ix.haveKey && upTo > index.EntryCount()) index.Add(ix.lastKey, upTo - index.EntryCount());
     for (const SimpleIndex::Run& run : index.Runs())
         index.maxPacketCount = std::max<uint32_t>(index.maxPacketCount, run.entry.packetCount);
     return index;
