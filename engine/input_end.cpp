@@ -46,12 +46,15 @@ void InputEnd::Reset() {
     }
 }
 
+// Apart from Add, which then keeps the vector's growth out of its own path.
+void InputEnd::NoteInterval(Stream& s, QWORD interval) { s.intervals.push_back(interval); }
+
 void InputEnd::Add(const Sample& sample, DWORD bytes) {
     const QWORD time = sample.time;
     QWORD duration = sample.duration;
     Stream& s = Find(sample.stream);
     if (s.any && time > s.previousTime && s.intervals.size() < kMaxIntervals)
-        s.intervals.push_back(time - s.previousTime);
+        NoteInterval(s, time - s.previousTime);
     s.previousTime = time;
     s.any = true;
     if (duration == 0 && s.bytesPerSecond) {

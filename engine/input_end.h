@@ -42,6 +42,7 @@ class InputEnd {
         return Insert(number);
     }
     Stream& Insert(WORD number);
+    [[gnu::noinline]] static void NoteInterval(Stream& s, QWORD interval);
     std::vector<Stream> m_streams;
 };
 
