@@ -89,8 +89,10 @@ class BlockPrefetcher {
     static constexpr size_t kMinAhead = 8;
     static constexpr size_t kAheadBytes = 4u << 20;
     static constexpr size_t kPooled = 32;  // blocks kept for reuse
-    // Blocks a consumer that found none ready waits for, once it has had one; at most kMinAhead.
+    // Blocks a consumer that found none ready waits for, once it has had one. No more than the
+    // read-ahead, so that the reading thread wakes the consumer before it waits itself.
     static constexpr size_t kWakeBatch = 3;
+    static_assert(kWakeBatch <= kMinAhead);
 
   private:
     void Run();

@@ -127,11 +127,11 @@ asf::Descriptor CMetadataEditor::OpenForWriting() {
 }
 
 HRESULT CMetadataEditor::RewriteInPlace(int fd, const std::vector<uint8_t>& header) {
+    if (HoldsAlready(fd, header)) return S_OK;  // nothing changed: nothing to write
     // Waits for the header's pages only: an fsync would force out the whole file, which right
     // after a join is hundreds of megabytes still in the page cache.
     constexpr unsigned kWaitWritten =
         SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
-    if (HoldsAlready(fd, header)) return S_OK;  // nothing changed: nothing to write
     errno = 0;
     if (pwrite(fd, header.data(), header.size(), 0) != ssize_t(header.size()) ||
         sync_file_range(fd, 0, off_t(header.size()), kWaitWritten) != 0)
