@@ -66,7 +66,7 @@ def check_tree(prefix, data):
     for program in ("splicora", "splicora-join", "asftool", "kolvex"):
         path = os.path.join(prefix, "bin", program)
         dynamic = run(["readelf", "-d", path]).stdout
-        check("[$ORIGIN/../lib/splicora]" in dynamic, program + " rpath: " + dynamic)
+        check("[$ORIGIN/../lib/splicora:$ORIGIN]" in dynamic, program + " rpath: " + dynamic)
         if program != "kolvex":
             found = re.search(r"libwmvcore\.so => (\S+)", run(["ldd", path]).stdout)
             check(found is not None and os.path.realpath(found.group(1)) == lib,
