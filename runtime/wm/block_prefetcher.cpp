@@ -60,6 +60,7 @@ void BlockPrefetcher::Run() {
         const int error = errno;
         at += n;
         if (ok) m_prepare(*block);
+        m_spread.Check();
         std::unique_lock<std::mutex> lock(m_mutex);
         if (!ok) {
             m_failed = true;
@@ -79,6 +80,7 @@ void BlockPrefetcher::Run() {
 
 bool BlockPrefetcher::Next(std::shared_ptr<PacketBlock>* block) {
     block->reset();
+    m_spread.NoteConsumer();
     std::unique_lock<std::mutex> lock(m_mutex);
     if (m_ready.empty() && !m_done && m_handedAny) {
         // Reading fell behind: read further ahead from now on, and wait for a few blocks at

@@ -16,6 +16,7 @@
 #include "../asf/byte_io.h"
 #include "../asf/sample_assembler.h"
 #include "block_memory.h"
+#include "thread_spread.h"
 
 namespace wm {
 
@@ -115,6 +116,7 @@ class BlockPrefetcher {
     bool m_done = false;
     bool m_failed = false;
     int m_errno = 0;
+    ThreadSpread m_spread;  // the reading thread and its consumer on different processors
     std::thread m_thread;
 };
 

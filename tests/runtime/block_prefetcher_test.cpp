@@ -1,6 +1,6 @@
 // The reading thread's blocks: in file order, their samples assembled whole across block
 // edges, for a consumer slower or faster than the reads, and a prefetcher let go of in the
-// middle.
+// middle; and the reading thread kept off its consumer's processor.
 
 #include "wm/block_prefetcher.h"
 
@@ -12,6 +12,7 @@
 #include "asf/header.h"
 #include "test_files.h"
 #include "wm/block_assembler.h"
+#include "wm/thread_spread.h"
 
 namespace {
 
@@ -102,3 +103,44 @@ TEST(BlockPrefetcher, LetGoOfInTheMiddleStops) {
 }
 
 }  // namespace
+
+// A reader that finds itself on its consumer's processor twice running leaves that processor for
+// one check, then is free again; where one processor is allowed, nothing changes.
+TEST(ThreadSpread, AReaderOnItsConsumersProcessorStepsAwayForOneCheck) {
+    auto allowedNow = [] {
+        cpu_set_t set;
+        EXPECT_EQ(sched_getaffinity(0, sizeof set, &set), 0);
+        return set;
+    };
+    std::thread([&] {
+        const cpu_set_t allowed = allowedNow();
+        if (CPU_COUNT(&allowed) >= 2) {
+            wm::ThreadSpread spread;
+            // The consumer is this very thread: the two share a processor at each check.
+            for (int i = 0; i < 1000 && !spread.SteppedAway(); ++i) {
+                spread.NoteConsumer();
+                spread.Check();
+            }
+            ASSERT_TRUE(spread.SteppedAway());
+            cpu_set_t away = allowedNow();
+            EXPECT_EQ(CPU_COUNT(&away), CPU_COUNT(&allowed) - 1);
+            EXPECT_TRUE(CPU_ISSET(sched_getcpu(), &away));
+            spread.Check();
+            cpu_set_t back = allowedNow();
+            EXPECT_FALSE(spread.SteppedAway());
+            EXPECT_TRUE(CPU_EQUAL(&back, &allowed));
+        }
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(sched_getcpu(), &one);
+        ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+        wm::ThreadSpread alone;
+        for (int i = 0; i < 10; ++i) {
+            alone.NoteConsumer();
+            alone.Check();
+            EXPECT_FALSE(alone.SteppedAway());
+        }
+        cpu_set_t still = allowedNow();
+        EXPECT_TRUE(CPU_EQUAL(&still, &one));
+    }).join();
+}
