@@ -59,16 +59,21 @@ ULONG CMerger::AddRef() { return AddRefImpl(); }
 // Deletes only an object whose owner gave its reference back.
 ULONG CMerger::Release() { return ReleaseImpl(); }
 
-HRESULT CMerger::Init() {
+HRESULT CMerger::CreateDriverEvents() {
     if (m_event) return E_UNEXPECTED;  // already initialised
     m_event.reset(new (std::nothrow) CDriverEvents);
     if (!m_event) {
         ReportError("Could not create asynchronous event.\n");
         return E_FAIL;
     }
+    return S_OK;
+}
+
+HRESULT CMerger::Init() {
+    HRESULT hr = CreateDriverEvents();
+    if (Failed(hr)) return hr;
     // The runtime needs no COM initialisation on this platform.
-    HRESULT hr = m_runtime.createReader(nullptr, 0, m_reader1.Out());
-    if (Failed(hr)) {
+    if (Failed(hr = m_runtime.createReader(nullptr, 0, m_reader1.Out()))) {
         ReportError("Could not create first reader (hr=0x%08x).\n", hr);
         return hr;
     }
@@ -360,17 +365,20 @@ HRESULT CMerger::CountTimedItems(IWMHeaderInfo* header, DWORD* markers, DWORD* s
 }
 
 HRESULT CMerger::ProbeLaterInput(int k, DWORD* markers, DWORD* scripts) {
-    std::u16string first, path;
-    if (!Utf8ToWide(m_inputPaths[0].c_str(), first) || !Utf8ToWide(m_inputPaths[k].c_str(), path)) {
+    std::u16string path;
+    if (!Utf8ToWide(m_inputPaths[k].c_str(), path)) {
         ReportError("Failed to convert file name to wchar string (hr=0x%08x)\n",
                     E_NO_UNICODE_TRANSLATION);
         return E_NO_UNICODE_TRANSLATION;
     }
     // The probe the input list runs when a file is added, run again: the file may have changed.
+    // The first input stays open in reader 1; the probe opens only input k, as a second input.
     CMerger probe(m_runtime);
+    probe.m_profile1 = m_profile1;
+    probe.m_streamCount = m_streamCount;
     BOOL match = 0;
-    HRESULT hr = probe.Init();
-    if (Succeeded(hr)) hr = probe.OpenInputs(first.c_str(), path.c_str(), &match);
+    HRESULT hr = probe.CreateDriverEvents();
+    if (Succeeded(hr)) hr = probe.CopyProfile(path.c_str(), &match);
     if (Failed(hr)) return hr;
     if (!match) {
         ReportError("Profile Mismatch\nCan not continue... Aborting the process\n");
@@ -487,7 +495,7 @@ HRESULT CMerger::CopyProfile(LPCWSTR path, BOOL* match) {
         ReportError("Could not QI for second IWMReaderAdvanced (hr=0x%08x).\n", hr);
         return hr;
     }
-    if (!m_reader1 || !m_reader2 || !m_event) return E_INVALIDARG;
+    if (!m_profile1 || !m_reader2 || !m_event) return E_INVALIDARG;
     *match = 0;
     if (Failed(hr = CheckProtected(path))) {
         if (hr == kProtectedInput)
@@ -614,9 +622,7 @@ HRESULT CMerger::CheckTimeLine() {
     return S_OK;
 }
 
-double CMerger::Progress() const {
-    return m_progress.Share();
-}
+double CMerger::Progress() const { return m_progress.Share(); }
 
 const InputResult& CMerger::Result(int k) const {
     static const InputResult kNone;

@@ -165,9 +165,10 @@ class CMerger final : public IWMReaderCallback,
     // Before anything is written: every later input opens, is not protected and pairs with the
     // first; the time line and the markers and scripts of all inputs fit the format.
     HRESULT CheckInputs();
-    // Input k (k >= 2) opened beside the first in an engine of its own; its markers and scripts
-    // counted.
+    // Input k (k >= 2) opened in an engine of its own and matched with the first input, which
+    // is open already; its markers and scripts counted.
     HRESULT ProbeLaterInput(int k, DWORD* markers, DWORD* scripts);
+    HRESULT CreateDriverEvents();
     static HRESULT CountTimedItems(IWMHeaderInfo* header, DWORD* markers, DWORD* scripts);
     void NoteStop();
     // Hands the driver one failure for the running segment; later ones are dropped quietly.
