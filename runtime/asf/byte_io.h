@@ -62,6 +62,13 @@ class ByteReader {
     // A reader over the next n bytes, which this reader then skips.
     ByteReader Sub(size_t n);
     const uint8_t* Here() const { return m_data + m_pos; }
+    // The next n bytes, which the reader then skips; nullptr, failing it, when fewer remain.
+    const uint8_t* Span(size_t n) {
+        if (!Take(n)) return nullptr;
+        const uint8_t* p = m_data + m_pos;
+        m_pos += n;
+        return p;
+    }
 
     size_t Position() const { return m_pos; }
     size_t Remaining() const { return m_size - m_pos; }

@@ -9,12 +9,8 @@ namespace {
 constexpr uint8_t kCommonPropertyFlags = 0x5D;
 
 // One payload header and its data. payloadEnd bounds the data of a single-payload packet.
-// Where the flags are given as template arguments, the field widths are fixed when compiled.
-template <int kPropertyFlags = -1, int kLengthType = -1>
 bool ParsePayload(ByteReader& r, uint8_t propertyFlags, bool multiple, unsigned payloadLengthType,
                   size_t payloadEnd, Payload& p) {
-    if constexpr (kPropertyFlags >= 0) propertyFlags = kPropertyFlags;
-    if constexpr (kLengthType >= 0) payloadLengthType = kLengthType;
     uint8_t streamByte = r.U8();
     p.stream = streamByte & 0x7F;
     p.keyFrame = (streamByte & 0x80) != 0;
@@ -50,6 +46,46 @@ bool ParsePayload(ByteReader& r, uint8_t propertyFlags, bool multiple, unsigned 
     p.length = length;
     r.Skip(length);
     return r.ok();
+}
+
+uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Get32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// ParsePayload for the flags most writers use in packets of several payloads (BYTE stream,
+// object number and replicated length, DWORD offset, WORD payload length): the fields lie at
+// fixed places, read from spans checked once each.
+bool ParseCommonPayload(ByteReader& r, Payload& p) {
+    const uint8_t* h = r.Span(7);
+    if (!h) return false;
+    p.stream = h[0] & 0x7F;
+    p.keyFrame = (h[0] & 0x80) != 0;
+    p.objectNumber = h[1];
+    const uint32_t offsetOrTime = Get32(h + 2);
+    const uint8_t replicatedLength = h[6];
+    if (replicatedLength == 1) {
+        const uint8_t* delta = r.Span(1);
+        if (!delta) return false;
+        p.compressed = true;
+        p.presentationTime = offsetOrTime;
+        p.timeDelta = *delta;
+    } else if (replicatedLength >= 8) {
+        const uint8_t* replicated = r.Span(replicatedLength);
+        if (!replicated) return false;
+        p.offset = offsetOrTime;
+        p.objectSize = Get32(replicated);
+        p.presentationTime = Get32(replicated + 4);
+        p.replicated = replicated + 8;
+        p.replicatedLength = replicatedLength - 8u;
+    } else {
+        return false;
+    }
+    const uint8_t* length = r.Span(2);
+    if (!length) return false;
+    p.length = Get16(length);
+    p.data = r.Span(p.length);
+    return p.data != nullptr;
 }
 
 }  // namespace
@@ -104,13 +140,14 @@ bool ParsePacket(const uint8_t* bytes, uint32_t packetSize, Packet& packet) {
         ByteReader body(bytes, end);
         if (!body.Skip(r.Position())) return false;
         for (unsigned i = 0; i < count; ++i) {
-            Payload p;
+            Payload& p = packet.payloads.emplace_back();
             const bool parsed =
-                common ? ParsePayload<kCommonPropertyFlags, 2>(body, propertyFlags, true,
-                                                               payloadLengthType, end, p)
+                common ? ParseCommonPayload(body, p)
                        : ParsePayload(body, propertyFlags, true, payloadLengthType, end, p);
-            if (!parsed) return false;
-            packet.payloads.push_back(p);
+            if (!parsed) {
+                packet.payloads.pop_back();
+                return false;
+            }
         }
         return true;
     };

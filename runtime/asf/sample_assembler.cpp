@@ -63,17 +63,11 @@ Sample& SampleAssembler::Emit(Stream& s, uint16_t number, uint32_t presentationT
     return out.emplace_back(number, flags, ToSampleTime(s, presentationTime), duration);
 }
 
-void SampleAssembler::EmitWhole(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
-                                uint64_t duration, const uint8_t* bytes, uint32_t length,
-                                SampleList& out) {
-    if (!m_views) {
-        std::vector<uint8_t> data = NewBuffer(bytes, length, length);
-        Emit(s, number, presentationTime, key, duration, out).data = std::move(data);
-        return;
-    }
-    Sample& sample = Emit(s, number, presentationTime, key, duration, out);
-    sample.view = bytes;
-    sample.viewLength = length;
+void SampleAssembler::EmitCopy(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
+                               uint64_t duration, const uint8_t* bytes, uint32_t length,
+                               SampleList& out) {
+    std::vector<uint8_t> data = NewBuffer(bytes, length, length);
+    Emit(s, number, presentationTime, key, duration, out).data = std::move(data);
 }
 
 std::vector<uint8_t> SampleAssembler::NewBuffer(const uint8_t* data, size_t length,

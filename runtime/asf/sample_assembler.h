@@ -105,9 +105,19 @@ class SampleAssembler {
     // A new sample in out, without its bytes.
     Sample& Emit(Stream& s, uint16_t number, uint32_t presentationTime, bool key, uint64_t duration,
                  SampleList& out);
-    // A sample whose bytes lie whole in the packet: a view or a copy.
+    // A sample whose bytes lie whole in the packet: a view or a copy. The view, taken for
+    // almost every sample, is the short way.
     void EmitWhole(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
-                   uint64_t duration, const uint8_t* bytes, uint32_t length, SampleList& out);
+                   uint64_t duration, const uint8_t* bytes, uint32_t length, SampleList& out) {
+        if (!m_views)
+            return EmitCopy(s, number, presentationTime, key, duration, bytes, length, out);
+        Sample& sample = Emit(s, number, presentationTime, key, duration, out);
+        sample.view = bytes;
+        sample.viewLength = length;
+    }
+    [[gnu::noinline]] void EmitCopy(Stream& s, uint16_t number, uint32_t presentationTime, bool key,
+                                    uint64_t duration, const uint8_t* bytes, uint32_t length,
+                                    SampleList& out);
     void Lose(Stream& s);
     // Lose, counting the lost object's packets and, with offending, the current packet.
     void LoseDamaged(Stream& s, bool offending);
