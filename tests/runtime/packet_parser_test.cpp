@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "asf/byte_io.h"
 
 namespace {
@@ -169,6 +172,52 @@ TEST(PacketParser, MultiplePayloadsSurviveAPaddingLengthThatDoesNotFit) {
     asf::Packet packet;
     ASSERT_TRUE(asf::ParsePacket(bytes.data(), kSize, packet));
     EXPECT_EQ(packet.payloads.size(), 1u);
+}
+
+// Cut anywhere, a packet keeps exactly the payloads that end before the cut, with their fields,
+// whichever widths its fields have: the common layout has a parser of its own.
+TEST(PacketParser, ACutPacketKeepsThePayloadsBeforeTheCutInEveryLayout) {
+    for (const uint8_t propertyFlags : {0x5D, 0x6D}) {  // BYTE object numbers, then WORD ones
+        asf::ByteWriter w = Head(0x11, propertyFlags, 0);
+        w.U8(0x80 | 3);
+        auto object = [&](uint8_t n) { propertyFlags == 0x5D ? w.U8(n) : w.U16(n); };
+        std::vector<size_t> ends;
+        w.U8(0x81), object(4), w.U32(0), w.U8(8), w.U32(3), w.U32(3100), w.U16(3);
+        w.Bytes("abc", 3);
+        ends.push_back(w.Size());
+        w.U8(2), object(5), w.U32(3200), w.U8(1), w.U8(40), w.U16(3), w.U8(2), w.Bytes("xy", 2);
+        ends.push_back(w.Size());
+        w.U8(1), object(6), w.U32(0), w.U8(10), w.U32(1), w.U32(3300), w.U16(7), w.U16(1);
+        w.U8('q');
+        ends.push_back(w.Size());
+        const std::vector<uint8_t> bytes = w.Take();
+        for (size_t cut = 0; cut <= bytes.size(); ++cut) {
+            SCOPED_TRACE(testing::Message() << "flags " << int(propertyFlags) << " cut " << cut);
+            asf::Packet packet;
+            const bool whole = asf::ParsePacket(bytes.data(), uint32_t(cut), packet);
+            const size_t kept = size_t(
+                std::count_if(ends.begin(), ends.end(), [&](size_t end) { return end <= cut; }));
+            EXPECT_EQ(whole, kept == ends.size());
+            ASSERT_EQ(packet.payloads.size(), kept);
+            const char* data[] = {"abc", "\2xy", "q"};
+            for (size_t i = 0; i < kept; ++i) {
+                const asf::Payload& p = packet.payloads[i];
+                EXPECT_EQ(p.objectNumber, 4 + i);
+                EXPECT_EQ(p.compressed, i == 1);
+                EXPECT_EQ(p.presentationTime, 3100 + 100 * i);
+                EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.data), p.length), data[i]);
+            }
+            if (kept > 0) {
+                EXPECT_TRUE(packet.payloads[0].keyFrame);
+            }
+            if (kept > 1) {
+                EXPECT_EQ(packet.payloads[1].timeDelta, 40);
+            }
+            if (kept > 2) {
+                EXPECT_EQ(packet.payloads[2].replicated[0], 7);
+            }
+        }
+    }
 }
 
 }  // namespace
