@@ -1,9 +1,9 @@
 #pragma once
 // Keeps a reading thread off its consumer's processor. Wake-ups can leave both threads of a
-// pipeline on one processor while another is idle (on virtual machines, whose idle processors
-// look busy to the scheduler); the pair then runs at half speed. When the reader finds itself on
-// the consumer's processor twice running, it leaves that processor, and is free to go anywhere
-// again from its next check on. Nothing changes where only one processor is allowed.
+// pipeline on one processor while another is idle (seen on virtual machines); the pair then runs
+// at half speed. When the reader finds itself on the consumer's processor twice running, it
+// leaves that processor, and is free to go anywhere again from its next check on. Nothing changes
+// where only one processor is allowed.
 
 #include <sched.h>
 
