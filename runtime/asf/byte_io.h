@@ -12,6 +12,12 @@
 
 namespace asf {
 
+// Little-endian values at a place already known to hold them.
+inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+inline uint32_t Get32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
 // Reads from a fixed span. A read past the end yields zeros and marks the reader failed;
 // callers check ok() once after a group of reads.
 class ByteReader {
@@ -22,16 +28,12 @@ class ByteReader {
 
     uint8_t U8() { return Take(1) ? m_data[m_pos++] : 0; }
     uint16_t U16() {
-        if (!Take(2)) return 0;
-        const uint8_t* p = m_data + m_pos;
-        m_pos += 2;
-        return static_cast<uint16_t>(p[0] | p[1] << 8);
+        const uint8_t* p = Span(2);
+        return p ? Get16(p) : 0;
     }
     uint32_t U32() {
-        if (!Take(4)) return 0;
-        const uint8_t* p = m_data + m_pos;
-        m_pos += 4;
-        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        const uint8_t* p = Span(4);
+        return p ? Get32(p) : 0;
     }
     uint64_t U64() {
         uint64_t lo = U32();

@@ -8,28 +8,37 @@ namespace {
 
 constexpr uint8_t kCommonPropertyFlags = 0x5D;
 
-// One payload header and its data. payloadEnd bounds the data of a single-payload packet.
-bool ParsePayload(ByteReader& r, uint8_t propertyFlags, bool multiple, unsigned payloadLengthType,
-                  size_t payloadEnd, Payload& p) {
-    uint8_t streamByte = r.U8();
-    p.stream = streamByte & 0x7F;
-    p.keyFrame = (streamByte & 0x80) != 0;
-    p.objectNumber = r.Coded(propertyFlags >> 4);
-    uint32_t offsetOrTime = r.Coded(propertyFlags >> 2);
-    uint32_t replicatedLength = r.Coded(propertyFlags);
-    if (!r.ok()) return false;
-    if (replicatedLength == 1) {
+// A payload header's leading fields, read at their coded widths or at the common fixed ones.
+struct PayloadHead {
+    uint8_t streamByte = 0;
+    uint32_t objectNumber = 0;
+    uint32_t offsetOrTime = 0;
+    uint32_t replicatedLength = 0;
+};
+
+// The rest of a payload after its head: replicated data or a compressed run's time delta, then
+// its length and data. payloadEnd bounds the data of a single-payload packet. Inlined, so that
+// the common layout's fixed widths are known where it is read.
+[[gnu::always_inline]] inline bool ParsePayloadRest(ByteReader& r, const PayloadHead& head,
+                                                    bool multiple, unsigned payloadLengthType,
+                                                    size_t payloadEnd, Payload& p) {
+    p.stream = head.streamByte & 0x7F;
+    p.keyFrame = (head.streamByte & 0x80) != 0;
+    p.objectNumber = head.objectNumber;
+    if (head.replicatedLength == 1) {
+        const uint8_t* delta = r.Span(1);
+        if (!delta) return false;
         p.compressed = true;
-        p.presentationTime = offsetOrTime;
-        p.timeDelta = r.U8();
-    } else if (replicatedLength >= 8) {
-        if (replicatedLength > r.Remaining()) return false;
-        p.offset = offsetOrTime;
-        p.objectSize = r.U32();
-        p.presentationTime = r.U32();
-        p.replicated = r.Here();
-        p.replicatedLength = replicatedLength - 8;
-        r.Skip(p.replicatedLength);
+        p.presentationTime = head.offsetOrTime;
+        p.timeDelta = *delta;
+    } else if (head.replicatedLength >= 8) {
+        const uint8_t* replicated = r.Span(head.replicatedLength);
+        if (!replicated) return false;
+        p.offset = head.offsetOrTime;
+        p.objectSize = Get32(replicated);
+        p.presentationTime = Get32(replicated + 4);
+        p.replicated = replicated + 8;
+        p.replicatedLength = head.replicatedLength - 8;
     } else {
         // No usable replicated data: an object we cannot place.
         return false;
@@ -37,55 +46,35 @@ bool ParsePayload(ByteReader& r, uint8_t propertyFlags, bool multiple, unsigned 
     uint32_t length;
     if (multiple) {
         length = r.Coded(payloadLengthType);
+        if (!r.ok()) return false;
     } else {
         if (r.Position() > payloadEnd) return false;
         length = static_cast<uint32_t>(payloadEnd - r.Position());
     }
-    if (!r.ok() || length > r.Remaining()) return false;
-    p.data = r.Here();
     p.length = length;
-    r.Skip(length);
-    return r.ok();
+    p.data = r.Span(length);
+    return p.data != nullptr;
 }
 
-uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+// One payload, its head at the widths the property flags give.
+bool ParsePayload(ByteReader& r, uint8_t propertyFlags, bool multiple, unsigned payloadLengthType,
+                  size_t payloadEnd, Payload& p) {
+    PayloadHead head;
+    head.streamByte = r.U8();
+    head.objectNumber = r.Coded(propertyFlags >> 4);
+    head.offsetOrTime = r.Coded(propertyFlags >> 2);
+    head.replicatedLength = r.Coded(propertyFlags);
+    return r.ok() && ParsePayloadRest(r, head, multiple, payloadLengthType, payloadEnd, p);
 }
 
-// ParsePayload for the flags most writers use in packets of several payloads (BYTE stream,
-// object number and replicated length, DWORD offset, WORD payload length): the fields lie at
-// fixed places, read from spans checked once each.
-bool ParseCommonPayload(ByteReader& r, Payload& p) {
+// One payload of the layout most writers use in packets of several payloads (BYTE stream,
+// object number and replicated length, DWORD offset, WORD payload length): its head lies at
+// fixed places, read from one checked span.
+bool ParseCommonPayload(ByteReader& r, size_t payloadEnd, Payload& p) {
     const uint8_t* h = r.Span(7);
     if (!h) return false;
-    p.stream = h[0] & 0x7F;
-    p.keyFrame = (h[0] & 0x80) != 0;
-    p.objectNumber = h[1];
-    const uint32_t offsetOrTime = Get32(h + 2);
-    const uint8_t replicatedLength = h[6];
-    if (replicatedLength == 1) {
-        const uint8_t* delta = r.Span(1);
-        if (!delta) return false;
-        p.compressed = true;
-        p.presentationTime = offsetOrTime;
-        p.timeDelta = *delta;
-    } else if (replicatedLength >= 8) {
-        const uint8_t* replicated = r.Span(replicatedLength);
-        if (!replicated) return false;
-        p.offset = offsetOrTime;
-        p.objectSize = Get32(replicated);
-        p.presentationTime = Get32(replicated + 4);
-        p.replicated = replicated + 8;
-        p.replicatedLength = replicatedLength - 8u;
-    } else {
-        return false;
-    }
-    const uint8_t* length = r.Span(2);
-    if (!length) return false;
-    p.length = Get16(length);
-    p.data = r.Span(p.length);
-    return p.data != nullptr;
+    const PayloadHead head{h[0], h[1], Get32(h + 2), h[6]};
+    return ParsePayloadRest(r, head, true, 2, payloadEnd, p);
 }
 
 }  // namespace
@@ -133,7 +122,7 @@ bool ParsePacket(const uint8_t* bytes, uint32_t packetSize, Packet& packet) {
     unsigned payloadLengthType = multi >> 6;
     if (!r.ok()) return false;
     // The flags most writers use (BYTE replicated length, DWORD offset, BYTE object number and
-    // stream; WORD payload lengths) have a parser of their own.
+    // stream; WORD payload lengths) have their payload heads read at fixed places.
     const bool common = propertyFlags == kCommonPropertyFlags && payloadLengthType == 2;
     auto parseAll = [&](size_t end) {
         packet.payloads.clear();
@@ -142,7 +131,7 @@ bool ParsePacket(const uint8_t* bytes, uint32_t packetSize, Packet& packet) {
         for (unsigned i = 0; i < count; ++i) {
             Payload& p = packet.payloads.emplace_back();
             const bool parsed =
-                common ? ParseCommonPayload(body, p)
+                common ? ParseCommonPayload(body, end, p)
                        : ParsePayload(body, propertyFlags, true, payloadLengthType, end, p);
             if (!parsed) {
                 packet.payloads.pop_back();
