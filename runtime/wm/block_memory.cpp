@@ -12,14 +12,22 @@ namespace {
 
 constexpr size_t kRegionBytes = 2u << 20;
 
+// Chunks of one size class: kChunkBytes or kLargeChunkBytes.
+size_t Class(size_t chunkBytes) { return chunkBytes == kLargeChunkBytes ? 1 : 0; }
+
 struct Pool {
+    struct Region {
+        uintptr_t start;
+        size_t chunkBytes;  // what it is carved into
+    };
     std::mutex mutex;
-    std::vector<void*> free;  // the last given back is taken first: it may still be in the cache
-    std::vector<uintptr_t> regions;
+    // Per class; the last given back is taken first: it may still be in the cache.
+    std::vector<void*> free[2];
+    std::vector<Region> regions;
 
     // Maps twice the region's size and keeps the aligned middle, so that one huge page can
     // back it; false when the system refuses.
-    bool AddRegion() {
+    bool AddRegion(size_t chunkBytes) {
         void* mapped = mmap(nullptr, 2 * kRegionBytes, PROT_READ | PROT_WRITE,
                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped == MAP_FAILED) return false;
@@ -29,15 +37,16 @@ struct Pool {
         munmap(reinterpret_cast<void*>(aligned + kRegionBytes),
                start + 2 * kRegionBytes - (aligned + kRegionBytes));
         madvise(reinterpret_cast<void*>(aligned), kRegionBytes, MADV_HUGEPAGE);  // a hint only
-        regions.push_back(aligned);
-        for (size_t at = kRegionBytes; at > 0; at -= kChunkBytes)
-            free.push_back(reinterpret_cast<void*>(aligned + at - kChunkBytes));
+        regions.push_back({aligned, chunkBytes});
+        for (size_t at = kRegionBytes; at > 0; at -= chunkBytes)
+            free[Class(chunkBytes)].push_back(reinterpret_cast<void*>(aligned + at - chunkBytes));
         return true;
     }
-    bool Owns(uintptr_t p) const {
-        for (uintptr_t r : regions)
-            if (p >= r && p < r + kRegionBytes) return true;
-        return false;
+    // The region a chunk of this pool lies in, or nullptr.
+    const Region* Find(uintptr_t p) const {
+        for (const Region& r : regions)
+            if (p >= r.start && p < r.start + kRegionBytes) return &r;
+        return nullptr;
     }
 };
 
@@ -48,12 +57,14 @@ Pool& ThePool() {
 
 }  // namespace
 
-void* Take() {
+void* Take(size_t chunkBytes) {
+    if (chunkBytes != kChunkBytes && chunkBytes != kLargeChunkBytes) return nullptr;
     Pool& pool = ThePool();
     std::lock_guard<std::mutex> lock(pool.mutex);
-    if (pool.free.empty() && !pool.AddRegion()) return nullptr;
-    void* chunk = pool.free.back();
-    pool.free.pop_back();
+    std::vector<void*>& free = pool.free[Class(chunkBytes)];
+    if (free.empty() && !pool.AddRegion(chunkBytes)) return nullptr;
+    void* chunk = free.back();
+    free.pop_back();
     return chunk;
 }
 
@@ -62,8 +73,10 @@ void Reserve(size_t bytes) {
     std::vector<uintptr_t> added;
     {
         std::lock_guard<std::mutex> lock(pool.mutex);
-        while (pool.regions.size() * kRegionBytes < bytes && pool.AddRegion())
-            added.push_back(pool.regions.back());
+        size_t held = 0;
+        for (const Pool::Region& r : pool.regions) held += r.chunkBytes == kChunkBytes;
+        for (; held * kRegionBytes < bytes && pool.AddRegion(kChunkBytes); ++held)
+            added.push_back(pool.regions.back().start);
     }
     // Outside the lock: chunks may be taken meanwhile, and populating leaves what is written.
     for (uintptr_t region : added)
@@ -74,8 +87,9 @@ bool Give(void* chunk) {
     if (!chunk) return false;
     Pool& pool = ThePool();
     std::lock_guard<std::mutex> lock(pool.mutex);
-    if (!pool.Owns(reinterpret_cast<uintptr_t>(chunk))) return false;
-    pool.free.push_back(chunk);
+    const Pool::Region* region = pool.Find(reinterpret_cast<uintptr_t>(chunk));
+    if (!region) return false;
+    pool.free[Class(region->chunkBytes)].push_back(chunk);
     return true;
 }
 
@@ -104,9 +118,9 @@ std::pmr::memory_resource* Resource() {
     return resource;
 }
 
-Chunk TakeChunk() {
-    if (void* chunk = Take()) return Chunk(static_cast<uint8_t*>(chunk));
-    return Chunk(new uint8_t[kChunkBytes]);
+Chunk TakeChunk(size_t chunkBytes) {
+    if (void* chunk = Take(chunkBytes)) return Chunk(static_cast<uint8_t*>(chunk));
+    return Chunk(new uint8_t[chunkBytes]);
 }
 
 }  // namespace wm::block_memory

@@ -8,7 +8,7 @@ namespace wm {
 BlockSink::BlockSink(std::unique_ptr<asf::ByteSink> below)
     : m_below(std::move(below)),
       m_position(m_below->Position()),
-      m_block(block_memory::TakeChunk()) {}
+      m_block(block_memory::TakeChunk(block_memory::kLargeChunkBytes)) {}
 
 bool BlockSink::Fail() {
     if (!m_failed) m_error = m_below->ErrorNumber();  // the first failure is the one reported

@@ -26,11 +26,12 @@ class BlockSink final : public asf::ByteSink {
     bool Finish() override;
     int ErrorNumber() const override { return m_failed ? m_error : 0; }
 
-    // Writes of this size cost the system far less per byte than larger ones (measured on
-    // ext4), and the block stays in the cache between filling and writing.
-    static constexpr size_t kBlockBytes = 128u << 10;
+    // Each write costs the system a fixed part besides the copy (on ext4, 93 MB in 128 KiB
+    // writes took 14 ms, in 512 KiB ones 12.5), and the block stays in the cache between
+    // filling and writing.
+    static constexpr size_t kBlockBytes = 512u << 10;
     static constexpr size_t kClaimRoom = 64u << 10;
-    static_assert(kBlockBytes + kClaimRoom <= block_memory::kChunkBytes);
+    static_assert(kBlockBytes + kClaimRoom <= block_memory::kLargeChunkBytes);
 
   private:
     bool WriteOut();  // the block's first kBlockBytes at most; the rest starts the next block

@@ -184,8 +184,8 @@ TEST(BlockSink, AFailureInTheLastBlockShowsAtFinish) {
     EXPECT_EQ(sink.ErrorNumber(), ENOSPC);
 }
 
-// Chunks from several regions are whole and apart, come back for reuse, and nothing else is
-// taken back as one.
+// Chunks of both sizes from several regions are whole and apart, come back for reuse to their
+// own size, and nothing else is taken back as one.
 TEST(BlockMemory, ChunksAreWholeApartAndReused) {
     namespace bm = wm::block_memory;
     std::vector<uint8_t*> chunks;
@@ -203,6 +203,20 @@ TEST(BlockMemory, ChunksAreWholeApartAndReused) {
     void* again = bm::Take();
     EXPECT_EQ(again, chunks.back());  // the last given back
     bm::Give(again);
+
+    // Large chunks are whole, apart from the others, and come back to their own class only.
+    auto* large = static_cast<uint8_t*>(bm::Take(bm::kLargeChunkBytes));
+    ASSERT_NE(large, nullptr);
+    std::fill_n(large, bm::kLargeChunkBytes, uint8_t(0xAB));
+    for (uint8_t* c : chunks)
+        EXPECT_TRUE(c + bm::kChunkBytes <= large || c >= large + bm::kLargeChunkBytes);
+    EXPECT_TRUE(bm::Give(large));
+    void* small = bm::Take();
+    EXPECT_NE(small, large);
+    bm::Give(small);
+    EXPECT_EQ(bm::Take(bm::kLargeChunkBytes), large);
+    bm::Give(large);
+    EXPECT_EQ(bm::Take(bm::kChunkBytes * 2), nullptr);  // no such class
 
     // A vector over the resource: small, it lives on the heap; grown large, in a chunk, which
     // goes back to the pool with the vector; larger than a chunk, on the heap again.
