@@ -41,17 +41,40 @@ std::shared_ptr<PacketBlock> BlockPrefetcher::FreeBlock() {
     return block;
 }
 
+// Prepares the first block read but not prepared, the lock left meanwhile. Blocks are prepared
+// one at a time, in file order, on whichever thread gets to them first.
+void BlockPrefetcher::PrepareNext(std::unique_lock<std::mutex>& lock) {
+    PacketBlock& block = *m_ready[m_prepared];  // stays: only prepared blocks are taken
+    m_preparing = true;
+    lock.unlock();
+    m_prepare(block);
+    lock.lock();
+    m_preparing = false;
+    ++m_prepared;
+    m_changed.notify_all();
+}
+
 void BlockPrefetcher::Run() {
     uint64_t at = m_offset;
-    while (at < m_end) {
-        {
-            std::unique_lock<std::mutex> lock(m_mutex);
-            // A full read-ahead is refilled once half of it is taken: one wake-up per several
-            // blocks, not one per block.
-            if (m_ready.size() >= m_ahead)
-                m_changed.wait(lock, [this] { return m_stop || m_ready.size() <= m_ahead / 2; });
-            if (m_stop) return;
+    bool full = false;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_stop) {
+        // Preparing comes before reading on, except for a consumer that waits: it prepares the
+        // next block itself while this thread reads the one after.
+        if (CanPrepare() && !m_consumerWaiting) {
+            PrepareNext(lock);
+            continue;
         }
+        if (at >= m_end) break;
+        // A full read-ahead is refilled once half of it is taken: one wake-up per several
+        // blocks, not one per block.
+        full = full || m_ready.size() >= m_ahead;
+        if (full && m_ready.size() > m_ahead / 2) {
+            m_changed.wait(lock);
+            continue;
+        }
+        full = false;
+        lock.unlock();
         std::shared_ptr<PacketBlock> block = FreeBlock();
         size_t n = static_cast<size_t>(std::min<uint64_t>(m_blockSize, m_end - at));
         block->bytes.resize(n);
@@ -59,21 +82,17 @@ void BlockPrefetcher::Run() {
         bool ok = m_source.ReadAt(at, block->bytes.data(), n);
         const int error = errno;
         at += n;
-        if (ok) m_prepare(*block);
         m_spread.Check();
-        std::unique_lock<std::mutex> lock(m_mutex);
+        lock.lock();
         if (!ok) {
             m_failed = true;
             m_errno = error;
             break;
         }
         m_ready.push_back(std::move(block));
-        const bool wake = m_ready.size() >= m_wanted;
-        // Woken after the unlock, the consumer does not block on the mutex at once.
-        lock.unlock();
-        if (wake) m_changed.notify_all();
+        if (m_consumerWaiting && m_ready.size() >= m_wanted) m_changed.notify_all();
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
+    // Blocks still to prepare are the consumer's.
     m_done = true;
     m_changed.notify_all();
 }
@@ -88,15 +107,27 @@ bool BlockPrefetcher::Next(std::shared_ptr<PacketBlock>* block) {
         m_ahead = std::min(m_ahead + 1, m_maxAhead);
         m_wanted = kWakeBatch;
     }
-    m_changed.wait(lock, [this] { return m_ready.size() >= m_wanted || m_done; });
-    m_wanted = 1;
+    if (m_prepared == 0) {
+        m_consumerWaiting = true;
+        m_changed.wait(lock, [this] { return m_ready.size() >= m_wanted || m_done; });
+        m_consumerWaiting = false;
+        m_wanted = 1;
+        // The first block, unless the reading thread is at it already.
+        while (!m_ready.empty() && m_prepared == 0) {
+            if (m_preparing)
+                m_changed.wait(lock);
+            else
+                PrepareNext(lock);
+        }
+    }
     if (m_ready.empty()) return false;
     *block = std::move(m_ready.front());
     m_ready.pop_front();
+    --m_prepared;
     m_handedAny = true;
-    const bool refill = m_ready.size() <= m_ahead / 2;
+    const bool wake = m_ready.size() <= m_ahead / 2 || CanPrepare();
     lock.unlock();
-    if (refill) m_changed.notify_all();
+    if (wake) m_changed.notify_all();
     return true;
 }
 

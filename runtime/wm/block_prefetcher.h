@@ -1,8 +1,10 @@
 #pragma once
 // Reads a range of data packets in consecutive blocks on a thread of its own, and prepares each
 // block there (its samples assembled), some blocks ahead of the consumer, so that reading and
-// assembling overlap with the consumer's work. Blocks are shared: whatever points into one holds
-// it, and a block is read into again only when nothing holds it.
+// assembling overlap with the consumer's work. A consumer that waits for blocks prepares the
+// next one itself while the thread reads on, so that the work is shared when reading is the
+// slower side. Blocks are shared: whatever points into one holds it, and a block is read into
+// again only when nothing holds it.
 
 #include <condition_variable>
 #include <deque>
@@ -70,7 +72,8 @@ struct PacketBlock {
 
 class BlockPrefetcher {
   public:
-    // Runs on the reading thread for each block read, in file order.
+    // Runs for each block read, in file order, one block at a time: on the reading thread, or
+    // on the consumer's in Next.
     using Prepare = std::function<void(PacketBlock&)>;
     // The source must not be used by anyone else while the prefetcher lives.
     BlockPrefetcher(asf::ByteSource& source, uint64_t offset, uint64_t length, size_t blockSize,
@@ -98,6 +101,8 @@ class BlockPrefetcher {
   private:
     void Run();
     std::shared_ptr<PacketBlock> FreeBlock();
+    bool CanPrepare() const { return !m_preparing && m_prepared < m_ready.size(); }
+    void PrepareNext(std::unique_lock<std::mutex>& lock);
 
     asf::ByteSource& m_source;
     uint64_t m_offset;
@@ -108,7 +113,10 @@ class BlockPrefetcher {
     std::vector<std::shared_ptr<PacketBlock>> m_pool;  // the reading thread's only
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<std::shared_ptr<PacketBlock>> m_ready;
+    std::deque<std::shared_ptr<PacketBlock>> m_ready;  // read, in file order
+    size_t m_prepared = 0;                             // the first m_ready blocks are prepared
+    bool m_preparing = false;                          // the next one is being prepared
+    bool m_consumerWaiting = false;  // blocks read meanwhile are the consumer's to prepare
     size_t m_ahead = kMinAhead;
     size_t m_wanted = 1;  // ready blocks that wake the consumer
     bool m_handedAny = false;

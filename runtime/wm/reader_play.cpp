@@ -135,7 +135,8 @@ struct PlayState {
     QWORD preroll = 0;
     QWORD declaredEnd = 0;  // the declared duration without preroll; 0 when none
 
-    // Reading: the assembler runs on the prefetcher's thread, which ends before it goes.
+    // Reading: the assembler runs on the prefetcher's thread or in its Next; the prefetcher
+    // ends before it goes.
     std::shared_ptr<BufferRecycler> recycler = std::make_shared<BufferRecycler>();
     BlockAssembler assembler;
     std::optional<BlockPrefetcher> blocks;
@@ -274,7 +275,7 @@ bool CReader::ReadAhead(PlayState& state, QWORD target) {
             state.nextSample = 0;
             state.TakeBlock(std::move(next));
         }
-        // Parsed and assembled on the prefetcher's thread.
+        // Parsed and assembled by the prefetcher.
         PacketBlock& block = *state.held.back().block;
         const ReadyPacket& packet =
             block.packets[static_cast<size_t>(state.nextPacket - state.blockFirstPacket)];

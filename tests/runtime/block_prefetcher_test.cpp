@@ -1,6 +1,6 @@
 // The reading thread's blocks: in file order, their samples assembled whole across block
-// edges, for a consumer slower or faster than the reads, and a prefetcher let go of in the
-// middle; and the reading thread kept off its consumer's processor.
+// edges, for a consumer slower or faster than the reads (and then preparing blocks itself), and
+// a prefetcher let go of in the middle; and the reading thread kept off its consumer's processor.
 
 #include "wm/block_prefetcher.h"
 
@@ -46,15 +46,37 @@ std::vector<BYTE> BytesOf(const asf::Sample& s) {
     return bytes;
 }
 
+// Reads that take a while, as from a slow disk.
+class SlowSource : public asf::ByteSource {
+  public:
+    SlowSource(asf::ByteSource& below, int ms) : m_below(below), m_ms(ms) {}
+    bool ReadAt(uint64_t offset, void* buffer, size_t n) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_ms));
+        return m_below.ReadAt(offset, buffer, n);
+    }
+    uint64_t Size() const override { return m_below.Size(); }
+
+  private:
+    asf::ByteSource& m_below;
+    int m_ms;
+};
+
 TEST(BlockPrefetcher, BlocksComeInOrderWithTheirSamplesWhole) {
     TestFile f = MakeFile();
     const uint32_t size = f.layout.packetSize;
     ASSERT_GT(f.layout.packetCount, 600u);
-    for (int pause : {0, 1}) {  // a consumer faster, then slower, than the reads
+    // A consumer faster than the reads, one slower, and one that waits for slow reads, which
+    // then prepares blocks itself.
+    for (auto [pause, readMs] : {std::pair{0, 0}, std::pair{1, 0}, std::pair{0, 2}}) {
         wm::BlockAssembler assembler(f.header, f.layout, std::make_shared<wm::BufferRecycler>());
-        wm::BlockPrefetcher blocks(f.source, f.layout.firstPacketOffset,
-                                   f.layout.packetCount * size, 40 * size,
-                                   [&](wm::PacketBlock& b) { assembler.Prepare(b); });
+        SlowSource source(f.source, readMs);
+        const std::thread::id consumer = std::this_thread::get_id();
+        size_t preparedHere = 0;  // written by one thread at a time, as the prepare is
+        wm::BlockPrefetcher blocks(source, f.layout.firstPacketOffset, f.layout.packetCount * size,
+                                   40 * size, [&](wm::PacketBlock& b) {
+                                       preparedHere += std::this_thread::get_id() == consumer;
+                                       assembler.Prepare(b);
+                                   });
         uint64_t packet = 0;
         size_t sample = 0, acrossBlocks = 0;
         std::shared_ptr<wm::PacketBlock> block, previous;  // pieces may lie in the one before
@@ -86,6 +108,9 @@ TEST(BlockPrefetcher, BlocksComeInOrderWithTheirSamplesWhole) {
         EXPECT_EQ(sample, f.samples.size());
         EXPECT_GT(acrossBlocks, 5u);
         EXPECT_FALSE(blocks.Failed());
+        if (readMs) {
+            EXPECT_GT(preparedHere, 0u);
+        }
     }
 }
 
