@@ -1,7 +1,8 @@
 #pragma once
-// Prepares each block of data packets on the reading thread: parses its packets, assembles the
-// samples they complete (views into the block and the one before), puts scrambled audio in plain
-// order and counts damage, packet by packet, so that the player only queues and delivers.
+// Prepares each block of data packets before the player takes it (on the reading thread, or on
+// the player's while it waits for the block): parses its packets, assembles the samples they
+// complete (views into the block and the one before), puts scrambled audio in plain order and
+// counts damage, packet by packet, so that the player only queues and delivers.
 
 #include <map>
 #include <memory>
