@@ -50,7 +50,7 @@ struct UnsetAllocator : std::allocator<T> {
 };
 using BlockBytes = std::vector<uint8_t, UnsetAllocator<uint8_t>>;
 
-// What the reading thread found in one packet of a block.
+// What preparing found in one packet of a block.
 struct ReadyPacket {
     uint32_t sendTime = 0;    // ms
     bool whole = false;       // parsed without damage
@@ -58,8 +58,8 @@ struct ReadyPacket {
     uint32_t samplesEnd = 0;  // its completed samples end here in the block's samples
 };
 
-// Consecutive data packets as read, with the samples they complete, assembled on the reading
-// thread; the consumer takes the samples out.
+// Consecutive data packets as read, with the samples they complete, assembled by Prepare; the
+// consumer takes the samples out.
 struct PacketBlock {
     BlockBytes bytes;
     std::vector<ReadyPacket> packets;
