@@ -50,8 +50,7 @@ MediaType MediaTypeFromStream(const asf::StreamProperties& stream, DWORD bitrate
         uint16_t formatSize = r.U16();
         if (formatSize >= kBitmapInfoHeaderSize && formatSize <= r.Remaining()) {
             const BYTE* bih = r.Here();
-            uint32_t fourcc = uint32_t(bih[16]) | uint32_t(bih[17]) << 8 | uint32_t(bih[18]) << 16 |
-                              uint32_t(bih[19]) << 24;
+            uint32_t fourcc = asf::Get32(bih + 16);
             t.head.majortype = asf::guids::kMediaTypeVideo;
             t.head.subtype = SubtypeFrom(fourcc);
             t.head.bFixedSizeSamples = 0;
