@@ -46,12 +46,13 @@ std::vector<BYTE> BytesOf(const asf::Sample& s) {
     return bytes;
 }
 
-// Reads that take a while, as from a slow disk.
+// Reads that take a while, as from a slow disk; the first one takes longer.
 class SlowSource : public asf::ByteSource {
   public:
-    SlowSource(asf::ByteSource& below, int ms) : m_below(below), m_ms(ms) {}
+    SlowSource(asf::ByteSource& below, int ms, int firstMs)
+        : m_below(below), m_ms(ms), m_firstMs(firstMs) {}
     bool ReadAt(uint64_t offset, void* buffer, size_t n) override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(m_ms));
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_reads++ ? m_ms : m_firstMs));
         return m_below.ReadAt(offset, buffer, n);
     }
     uint64_t Size() const override { return m_below.Size(); }
@@ -59,6 +60,8 @@ class SlowSource : public asf::ByteSource {
   private:
     asf::ByteSource& m_below;
     int m_ms;
+    int m_firstMs;
+    int m_reads = 0;  // the reading thread's only
 };
 
 TEST(BlockPrefetcher, BlocksComeInOrderWithTheirSamplesWhole) {
@@ -66,10 +69,11 @@ TEST(BlockPrefetcher, BlocksComeInOrderWithTheirSamplesWhole) {
     const uint32_t size = f.layout.packetSize;
     ASSERT_GT(f.layout.packetCount, 600u);
     // A consumer faster than the reads, one slower, and one that waits for slow reads, which
-    // then prepares blocks itself.
+    // then prepares blocks itself: at least the first, whose read is slow enough for the
+    // consumer to be waiting when it lands, however slowly the consumer checks blocks.
     for (auto [pause, readMs] : {std::pair{0, 0}, std::pair{1, 0}, std::pair{0, 2}}) {
         wm::BlockAssembler assembler(f.header, f.layout, std::make_shared<wm::BufferRecycler>());
-        SlowSource source(f.source, readMs);
+        SlowSource source(f.source, readMs, readMs ? 100 : 0);
         const std::thread::id consumer = std::this_thread::get_id();
         size_t preparedHere = 0;  // written by one thread at a time, as the prepare is
         wm::BlockPrefetcher blocks(source, f.layout.firstPacketOffset, f.layout.packetCount * size,
