@@ -12,8 +12,10 @@ namespace {
 
 constexpr size_t kRegionBytes = 2u << 20;
 
-// Chunks of one size class: kChunkBytes or kLargeChunkBytes.
-size_t Class(size_t chunkBytes) { return chunkBytes == kLargeChunkBytes ? 1 : 0; }
+// The size class of a chunk size: 0 for kChunkBytes, 1 for kLargeChunkBytes, -1 for any other.
+int Class(size_t chunkBytes) {
+    return chunkBytes == kChunkBytes ? 0 : chunkBytes == kLargeChunkBytes ? 1 : -1;
+}
 
 struct Pool {
     struct Region {
@@ -58,10 +60,11 @@ Pool& ThePool() {
 }  // namespace
 
 void* Take(size_t chunkBytes) {
-    if (chunkBytes != kChunkBytes && chunkBytes != kLargeChunkBytes) return nullptr;
+    const int sizeClass = Class(chunkBytes);
+    if (sizeClass < 0) return nullptr;
     Pool& pool = ThePool();
     std::lock_guard<std::mutex> lock(pool.mutex);
-    std::vector<void*>& free = pool.free[Class(chunkBytes)];
+    std::vector<void*>& free = pool.free[sizeClass];
     if (free.empty() && !pool.AddRegion(chunkBytes)) return nullptr;
     void* chunk = free.back();
     free.pop_back();
