@@ -15,14 +15,17 @@ copy_through_memory reads and writes through a 128 KiB buffer, the least a joine
 passes the bytes through its own memory, as splicora-join must.
 Each command runs once to warm up, then N times (default 5), the commands of a table taking
 turns run by run, so that a machine that is slower for a while slows them all alike; the
-figures are medians of wall time, CPU time (user + system) and peak resident set size. A
-benchmark, not a test: CTest does not run it.
+figures are medians of wall time, CPU time (user + system) and peak resident set size. Before
+each run a busy loop is timed on every processor; a slowest-to-fastest ratio well above 1 means
+the host gave one processor less time, which slows a join (two threads) more than cat (one).
+A benchmark, not a test: CTest does not run it.
 """
 import os
 import shutil
 import statistics
 import subprocess
 import sys
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DATA = os.path.join(HERE, "..", "..", "tests", "data")
@@ -37,6 +40,23 @@ FFMPEG_INPUTS = {
     "audio": ("audio%d.wma", ["-f", "lavfi", "-i", "sine", "-t", "3600", "-c:a", "wmav2",
                               "-b:a", "64k"]),
 }
+
+
+def processor_balance():
+    """Slowest over fastest time of one busy loop on each processor this process may use."""
+    allowed = os.sched_getaffinity(0)
+    times = []
+    try:
+        for cpu in sorted(allowed):
+            os.sched_setaffinity(0, {cpu})
+            start = time.perf_counter()
+            total = 0
+            for i in range(200000):
+                total += i * i
+            times.append(time.perf_counter() - start)
+    finally:
+        os.sched_setaffinity(0, allowed)  # the commands inherit it
+    return max(times) / min(times)
 
 
 class Bench:
@@ -59,25 +79,30 @@ class Bench:
 
     def measure(self, commands, clean=None):
         """Medians of wall seconds, CPU seconds and peak RSS (MiB) of each command, after one
-        warm-up run each. The commands take turns, run by run, so that a machine that is slower
-        for a while slows them all alike."""
+        warm-up run each, and the processors' balance before each run. The commands take turns,
+        run by run, so that a machine that is slower for a while slows them all alike."""
         for argv in commands:
             self.once(argv, clean)
         runs = [[] for _ in commands]
+        balance = []
         for _ in range(self.runs):
+            balance.append(processor_balance())
             for i, argv in enumerate(commands):
                 runs[i].append(self.once(argv, clean))
-        return [tuple(statistics.median(r[i] for r in rs) for i in range(3)) for rs in runs]
+        medians = [tuple(statistics.median(r[i] for r in rs) for i in range(3)) for rs in runs]
+        return medians, balance
 
     def table(self, title, rows, clean=None, against="cat"):
         print(title)
         base = None
-        results = self.measure([argv for _, argv in rows], clean)
+        results, balance = self.measure([argv for _, argv in rows], clean)
         for (name, _), (wall, cpu, rss) in zip(rows, results):
             base = base or wall
             ratio = "(%5.2f x %s)" % (wall / base, against) if against else ""
             print("  %-34s %8.3f s %-12s  CPU %7.3f s  peak RSS %7.1f MiB" %
                   (name, wall, ratio, cpu, rss))
+        print("  processors, slowest over fastest busy loop: median %.2f, worst %.2f" %
+              (statistics.median(balance), max(balance)))
         sys.stdout.flush()
 
     def join_rows(self, inputs, out):
